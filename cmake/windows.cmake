@@ -1,0 +1,127 @@
+# The Win32 product, its test executables and the Wine test tiers.
+enable_language(RC)
+
+set(DORVA_WARNINGS -Wall -Wextra -Wno-cast-function-type -Wno-missing-field-initializers)
+set(DORVA_DEFINES WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT NOMINMAX)
+
+# Images drawn as text, turned into .ico/.bmp/.cur at build time.
+set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
+file(GLOB DORVA_IMAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/images/*.txt)
+set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico tarn.bmp hand.cur)
+list(TRANSFORM DORVA_IMAGES PREPEND ${DORVA_IMAGE_DIR}/ OUTPUT_VARIABLE DORVA_IMAGE_FILES)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(
+    OUTPUT ${DORVA_IMAGE_FILES}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_images.py
+            ${CMAKE_SOURCE_DIR}/src/res/images ${DORVA_IMAGE_DIR}
+    DEPENDS ${DORVA_IMAGE_SOURCES} ${CMAKE_SOURCE_DIR}/tools/make_images.py
+    COMMENT "Drawing icons, bitmap and cursor")
+add_custom_target(dorva_images DEPENDS ${DORVA_IMAGE_FILES})
+
+set(DORVA_RC ${CMAKE_SOURCE_DIR}/src/res/dorva.rc)
+set_source_files_properties(${DORVA_RC} PROPERTIES
+    OBJECT_DEPENDS "${DORVA_IMAGE_FILES};${CMAKE_SOURCE_DIR}/src/res/dorva.manifest;${CMAKE_SOURCE_DIR}/src/res/resource_ids.h")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/res -I${DORVA_IMAGE_DIR}")
+
+function(dorva_product_options target)
+    target_compile_options(${target} PRIVATE ${DORVA_WARNINGS} -fno-exceptions -fno-rtti
+        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections -fdata-sections)
+    target_compile_definitions(${target} PRIVATE ${DORVA_DEFINES})
+endfunction()
+
+add_library(dorva_core STATIC ${DORVA_CORE_SOURCES})
+dorva_product_options(dorva_core)
+
+# Everything of the program except its entry point and the real system actions:
+# test executables link this with the recorder instead.
+file(GLOB DORVA_APP_SOURCES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/exit/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/timer/*.cpp ${CMAKE_SOURCE_DIR}/src/cmdline/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/settings/*.cpp ${CMAKE_SOURCE_DIR}/src/dialogs/*.cpp)
+list(REMOVE_ITEM DORVA_APP_SOURCES
+    ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp
+    ${CMAKE_SOURCE_DIR}/src/exit/system_actions_real.cpp)
+add_library(dorva_app STATIC ${DORVA_APP_SOURCES})
+dorva_product_options(dorva_app)
+target_include_directories(dorva_app PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(dorva_app PUBLIC dorva_core shell32 ole32 uuid comdlg32 advapi32 user32 gdi32 kernel32)
+
+set(DORVA_LINK_OPTIONS -static -Wl,--dynamicbase,--nxcompat -Wl,--gc-sections)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    list(APPEND DORVA_LINK_OPTIONS -Wl,--high-entropy-va)
+else()
+    list(APPEND DORVA_LINK_OPTIONS -Wl,--large-address-aware)
+endif()
+
+add_executable(DorvaNT WIN32
+    ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp
+    ${CMAKE_SOURCE_DIR}/src/exit/system_actions_real.cpp
+    ${DORVA_RC})
+dorva_product_options(DorvaNT)
+add_dependencies(DorvaNT dorva_images)
+target_link_libraries(DorvaNT PRIVATE dorva_app)
+target_link_options(DorvaNT PRIVATE ${DORVA_LINK_OPTIONS} -s)
+
+if(NOT DORVA_TESTS)
+    return()
+endif()
+
+# ---- Test tiers under Wine -------------------------------------------------
+set(DORVA_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(DORVA_E2E_PREFIX ${CMAKE_BINARY_DIR}/wineprefix-e2e)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${DORVA_WINE_ARCH} ${DORVA_WINE_PREFIX})
+
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB DORVA_WIN_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
+# An object library, so that the recorder of system actions resolves the
+# program's calls whatever the link order.
+add_library(dorva_test_support OBJECT ${DORVA_WIN_SUPPORT})
+target_compile_definitions(dorva_test_support PUBLIC ${DORVA_DEFINES})
+target_include_directories(dorva_test_support PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests/win)
+target_link_libraries(dorva_test_support PUBLIC dorva_app gtest_main)
+
+include(GoogleTest)
+file(GLOB DORVA_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+set(DORVA_WIN_TEST_FILES)
+foreach(test_source ${DORVA_WIN_TESTS})
+    get_filename_component(name ${test_source} NAME_WE)
+    add_executable(win_${name} ${test_source} ${DORVA_RC})
+    add_dependencies(win_${name} dorva_images)
+    target_link_libraries(win_${name} PRIVATE dorva_test_support)
+    target_link_options(win_${name} PRIVATE -static)
+    gtest_discover_tests(win_${name}
+        DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+        TEST_PREFIX "win." PROPERTIES TIMEOUT 60 LABELS win)
+    list(APPEND DORVA_WIN_TEST_FILES $<TARGET_FILE:win_${name}>)
+endforeach()
+
+# Small Windows programs that the tests start: witnesses and helpers.
+file(GLOB DORVA_TEST_PROGRAMS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/programs/*.cpp)
+foreach(program_source ${DORVA_TEST_PROGRAMS})
+    get_filename_component(name ${program_source} NAME_WE)
+    add_executable(${name} WIN32 ${program_source})
+    target_compile_definitions(${name} PRIVATE ${DORVA_DEFINES})
+    target_link_options(${name} PRIVATE -static)
+    list(APPEND DORVA_WIN_TEST_FILES $<TARGET_FILE:${name}>)
+endforeach()
+
+# Safety: no test executable may import the real system actions.
+add_test(NAME win.no_real_actions_in_tests
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:DorvaNT>
+            ${DORVA_WIN_TEST_FILES})
+set_tests_properties(win.no_real_actions_in_tests PROPERTIES
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} LABELS win)
+
+# End-to-end: the real exe in its own prefix, driven like a user.
+file(GLOB DORVA_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.sh)
+foreach(e2e ${DORVA_E2E_TESTS})
+    get_filename_component(name ${e2e} NAME_WE)
+    add_test(NAME e2e.${name}
+        COMMAND bash ${e2e} $<TARGET_FILE:DorvaNT> ${DORVA_E2E_PREFIX} ${CMAKE_BINARY_DIR}/e2e-artifacts)
+    set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 180 LABELS e2e
+        ENVIRONMENT "DORVA_BUILD=${CMAKE_BINARY_DIR};DORVA_SOURCE=${CMAKE_SOURCE_DIR};DORVA_WINE_ARCH=${DORVA_WINE_ARCH}")
+endforeach()

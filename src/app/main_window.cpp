@@ -1,0 +1,72 @@
+// The hidden main window and its procedure.
+#include "app/main_window.h"
+
+#include "app/menus.h"
+#include "app/program_state.h"
+#include "app/tray_icon.h"
+#include "exit/perform_exit.h"
+#include "timer/scheduler.h"
+
+namespace {
+LRESULT OnDestroy()
+{
+    PostQuitMessage(0);
+    DestroyMenu(State.FullMenu);
+    DestroyMenu(State.ShortMenu);
+    return 0;
+}
+
+// Another program asks to end the session: refuse while Block Shutdown is on.
+LRESULT OnQueryEndSession() { return State.BlockFlag ? 0 : 1; }
+
+LRESULT OnHotkey(WPARAM id)
+{
+    if (static_cast<int>(id) != HotkeyId) return 0;
+    if (State.TimerFlag || State.AtFlag) {
+        StartTimedExit();
+    } else {
+        PerformExit();
+    }
+    return 0;
+}
+}  // namespace
+
+void RegisterMainWindowClass()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = State.Instance;
+    windowClass.hIcon = LoadProgramIcon("Icon_1");
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = MainClassName;
+    RegisterClassA(&windowClass);
+}
+
+void CreateMainWindow()
+{
+    State.MainWindow = CreateWindowExA(0, MainClassName, MainClassName, WS_SYSMENU | WS_MINIMIZEBOX,
+                                       0, 0, 0, 0, nullptr, nullptr, State.Instance, nullptr);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY: return OnDestroy();
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_COMMAND: DispatchCommand(wParam); return 0;
+    case WM_HOTKEY: return OnHotkey(wParam);
+    case TrayMessage: OnTrayMessage(wParam, lParam); return 0;
+    case WM_TIMECHANGE: RearmTimeOfDayExit(); break;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) RearmTimeOfDayExit();
+        return TRUE;
+    default:
+        if (message == TaskbarCreatedMessage() && message != 0) {
+            RestoreTrayIcon();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,12 @@
+// The hidden main window: owner of the tray icon, the hotkey, the dialogs and
+// the popup menus, and the hub through which their messages arrive.
+#ifndef DORVA_MAIN_WINDOW_H
+#define DORVA_MAIN_WINDOW_H
+
+#include <windows.h>
+
+void RegisterMainWindowClass();
+void CreateMainWindow();
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

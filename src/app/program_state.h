@@ -1,0 +1,119 @@
+// The one record of every setting and all run-time state, its constants and
+// the table of exit types. Every routine of the program reads and writes the
+// global `State` directly; nothing here allocates.
+#ifndef DORVA_PROGRAM_STATE_H
+#define DORVA_PROGRAM_STATE_H
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include "../core/exit_types.h"
+#include "../res/resource_ids.h"
+
+constexpr UINT TrayMessage = 1524;     // sent by the tray icon to MainWindow
+constexpr int HotkeyId = 4097;         // the one global hotkey
+constexpr char MainClassName[] = "DorvaNT";  // window class and title
+
+// Text field sizes, terminator included.
+constexpr int SmallTextSize = 7;       // TimerValue, AtValue, WarnValue
+constexpr int WarningTextSize = 100;
+constexpr int HotKeySize = 2;
+constexpr int ProgramsToRunSize = 1024;
+constexpr int ProgramPathSize = 260;
+constexpr int ProgramSlots = 4;
+
+// The notification-icon record in its first published layout (88 bytes on
+// 32-bit Windows): every shell since NT 4 accepts it, and its tip is 64 bytes.
+struct TrayIconRecord {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    CHAR szTip[64];
+};
+static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V1_SIZE,
+              "tray record must have the first published layout");
+
+struct ProgramState {
+    // Persisted settings (registry value names).
+    int ExitType;
+    int ForceFlag;
+    int ClickFlag;
+    int ConfirmFlag;
+    int EjectFlag;
+    int BlockFlag;
+    int TimerFlag;
+    char TimerValue[SmallTextSize];
+    int AtFlag;
+    char AtValue[SmallTextSize];
+    int WarnFlag;
+    char WarnValue[SmallTextSize];
+    char WarningText[WarningTextSize];
+    int HotkeyFlag;
+    char HotKey[HotKeySize];
+    int RunBeforeExit;
+    char ProgramsToRun[ProgramsToRunSize];
+
+    // Derived from settings.
+    char ProgramPath[ProgramSlots][ProgramPathSize];
+    int TimeoutSeconds;
+    int WarnSeconds;
+
+    // Modes of the command line, never saved.
+    int NoIconMode;
+    int HideIconFlag;
+
+    // Timed-exit run-time state.
+    UINT_PTR TimerRunning;   // non-zero exactly while a timed exit is armed
+    UINT_PTR ExitTimerId;
+    UINT_PTR WarnTimerId;    // warning timer, later the one-second countdown
+    int MillisToExit;
+    int AtHour, AtMinute, AtSecond;
+    int AtNumber;
+    int CountdownLeft;
+    int NoTimedExit;
+    int TimerCancelled;
+
+    // Warning-text state.
+    int WarningTextAuto;
+    int WarningTextEdited;
+    char WarningTextCopy[WarningTextSize];
+
+    // User-interface state.
+    int PickToExit;
+    int BrowseSlot;
+    OPENFILENAMEA BrowseRequest;
+    char BrowseFileName[MAX_PATH];
+    char NumberText[SmallTextSize];
+    int SwitchAutorun, SwitchNoLogOff, SwitchNoClose, SwitchAutoAdminLogon;
+
+    // Handles.
+    HINSTANCE Instance;
+    HWND MainWindow;
+    HMENU FullMenu;
+    HMENU ShortMenu;
+    HACCEL Accelerators;
+    HWND TimedExitDialog;
+    HWND CountdownWindow;
+    HWND WarningTextDialog;
+    HWND AboutDialog;
+    HWND RunBeforeExitDialog;
+    HWND HotkeyDialog;
+    HWND RegistryDialog;
+    HWND ShortcutDialog;
+
+    TrayIconRecord TrayData;
+};
+
+extern ProgramState State;
+
+// Puts the record back to its value at process start: everything zero,
+// BrowseFileName "*.*". Only tests call it again later.
+void ResetProgramState();
+
+// Error box: exclamation beep, then a box with no owner and no caption.
+void ErrorBox(const char* text);
+
+#endif

@@ -1,0 +1,156 @@
+// Start-up in its fixed order, the message loop and teardown.
+#include "app/startup.h"
+
+#include "app/main_window.h"
+#include "app/menus.h"
+#include "app/program_state.h"
+#include "app/tray_icon.h"
+#include "cmdline/command_line.h"
+#include "core/text.h"
+#include "dialogs/hotkey.h"
+#include "exit/perform_exit.h"
+#include "timer/scheduler.h"
+
+#include <objbase.h>
+
+namespace {
+constexpr char Win9xMessage[] = "This program will not run under Windows 95/98";
+constexpr char PrivilegeMessage[] = "Cannot change program privileges";
+constexpr DWORD TokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;  // 0x28
+
+bool IsWindowsNt()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&version);
+#pragma GCC diagnostic pop
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Shows the tray icon of the selected exit type; a number that is no exit
+// type gets no icon at all.
+void AddExitTypeIcon()
+{
+    const ExitTypeInfo* type = FindExitType(State.ExitType);
+    if (type) AddTrayIcon(State.MainWindow, LoadProgramIcon(type->icon), type->tip);
+}
+
+void LoadMenus()
+{
+    State.FullMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva1"), 0);
+    State.ShortMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva2"), 0);
+    State.Accelerators = LoadAcceleratorsA(State.Instance, "Dorva3");
+}
+}  // namespace
+
+BOOL EnableShutdownPrivilege()
+{
+    LUID id = {};
+    if (!LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &id)) return FALSE;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TokenAccess, &token)) return FALSE;
+    TOKEN_PRIVILEGES wanted = {};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Luid = id;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    TOKEN_PRIVILEGES previous = {};
+    DWORD previousSize = sizeof previous;
+    BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &wanted, sizeof previous, &previous, &previousSize);
+    CloseHandle(token);
+    return adjusted;
+}
+
+void SetDefaults()
+{
+    State.ExitType = ExitTypeShutdown;
+    State.WarningTextAuto = 0;
+    State.WarningTextEdited = 0;
+    State.RunBeforeExit = 0;
+    State.ForceFlag = 0;
+    State.HotkeyFlag = 0;
+    State.EjectFlag = 0;
+    State.NoIconMode = 0;
+    State.NoTimedExit = 0;
+    State.AtFlag = 0;
+    State.TimerRunning = 0;
+    State.TimerFlag = 0;
+    State.WarnFlag = 0;
+    State.PickToExit = 0;
+    State.TimerCancelled = 0;
+    State.ConfirmFlag = 0;
+    State.BlockFlag = 0;
+    State.HideIconFlag = 0;
+    State.ClickFlag = 1;
+    CopyText(State.HotKey, sizeof State.HotKey, "X");
+    CopyText(State.AtValue, sizeof State.AtValue, "230000");
+    CopyText(State.TimerValue, sizeof State.TimerValue, "30");
+    CopyText(State.WarnValue, sizeof State.WarnValue, "10");
+}
+
+bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
+{
+    *result = 0;
+    if (!IsWindowsNt()) {
+        ErrorBox(Win9xMessage);
+        return false;
+    }
+    if (!EnableShutdownPrivilege()) {
+        ErrorBox(PrivilegeMessage);
+        return false;
+    }
+    SetDefaults();
+    State.Instance = instance;
+    CharLowerA(commandLine);
+    if (!ParseCommandLine(commandLine)) return false;
+
+    if (State.NoIconMode) {
+        if (State.TimerFlag) {
+            StartTimedExit();
+        } else if (!State.AtFlag) {
+            PerformExit();
+            return false;
+        }
+    }
+
+    RegisterMainWindowClass();
+    CreateMainWindow();
+    // A timed exit armed by the command line already holds the hotkey off:
+    // registering it now would let it start a second one.
+    if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);
+    AddExitTypeIcon();
+    if (State.TimerRunning) ModifyTrayIcon(LoadProgramIcon("Icon_7"), "Timed Exit");
+    LoadMenus();
+    UpdateFullMenu();
+    CoInitialize(nullptr);
+    return true;
+}
+
+int RunMessageLoop()
+{
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        if (!TranslateAcceleratorA(State.MainWindow, State.Accelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void Teardown()
+{
+    DeleteTrayIcon(State.MainWindow);
+    SetHotkey(0);
+    CoUninitialize();
+}
+
+int ProgramMain(HINSTANCE instance, char* commandLine)
+{
+    int result = 0;
+    if (!StartProgram(instance, commandLine, &result)) return result;
+    result = RunMessageLoop();
+    Teardown();
+    return result;
+}

@@ -1,0 +1,21 @@
+// The notification-area icon and its mouse events.
+#ifndef DORVA_TRAY_ICON_H
+#define DORVA_TRAY_ICON_H
+
+#include <windows.h>
+
+BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip);
+BOOL ModifyTrayIcon(HICON icon, const char* tip);
+BOOL DeleteTrayIcon(HWND owner);
+void OnTrayMessage(WPARAM iconId, LPARAM mouseMessage);
+void TrayClickAction();
+
+// Loads a named icon resource of the program.
+HICON LoadProgramIcon(const char* name);
+
+// The shell restarted (the "TaskbarCreated" broadcast): add the icon again if
+// it was shown, with the picture and tip it had.
+void RestoreTrayIcon();
+UINT TaskbarCreatedMessage();
+
+#endif

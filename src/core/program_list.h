@@ -1,0 +1,30 @@
+// The stored form of the four programs run before an exit: every non-empty
+// path followed by ';', in slot order ("C:\A.EXE;D:\B.BAT;").
+#ifndef DORVA_CORE_PROGRAM_LIST_H
+#define DORVA_CORE_PROGRAM_LIST_H
+
+#include <cstddef>
+
+constexpr size_t ProgramListSlots = 4;
+constexpr size_t ProgramItemSize = 260;  // 259 characters and the terminator
+
+// Joins the non-empty slots, each followed by ';', into `out`. A slot is read
+// up to its terminator and never past its 260 bytes, so an item is at most
+// 259 characters. When an item and its ';' do not fit what is left of `out`
+// (four items of 259 characters need 1040 bytes, the stored field has 1024),
+// the list ends before that item: it always ends on a whole item and its ';',
+// later items are left out, and nothing is written past outSize. A path that
+// contains ';' is stored as it stands and reads back as several items.
+void PackProgramText(const char slots[ProgramListSlots][ProgramItemSize], char* out, size_t outSize);
+
+// Empties the four slots, then fills them with the first four items of
+// `list`: leading separators are skipped, a run of ';' is one separator and
+// a trailing ';' ends the last item; items after the fourth are ignored.
+// An item longer than 259 characters is cut to 259. `list` is only read.
+void UnpackProgramText(const char* list, char slots[ProgramListSlots][ProgramItemSize]);
+
+// As UnpackProgramText, reading no more than `listMax` bytes of `list` (for
+// a list field whose stored data may have filled it without a terminator).
+void UnpackProgramTextN(const char* list, size_t listMax, char slots[ProgramListSlots][ProgramItemSize]);
+
+#endif

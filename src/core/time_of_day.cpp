@@ -1,0 +1,43 @@
+// Turning an hhmmss setting into the delay of the exit timer.
+#include "time_of_day.h"
+
+namespace {
+
+// Low 32 bits of a 64-bit number as a signed 32-bit number, the result the
+// same sum would give in 32-bit arithmetic that wraps.
+int Wrap32(long long value)
+{
+    unsigned long long bits = static_cast<unsigned long long>(value) & 0xFFFFFFFFull;
+    if (bits <= 0x7FFFFFFFull) return static_cast<int>(bits);
+    return static_cast<int>(static_cast<long long>(bits) - 0x100000000ll);
+}
+
+}  // namespace
+
+bool SplitTimeOfDay(int atNumber, int* hour, int* minute, int* second)
+{
+    // Below 10000 the sum stays below 250000, so the addition cannot overflow.
+    int number = atNumber < 10000 ? atNumber + 240000 : atNumber;
+    // Truncating division; the products never exceed |number| in size.
+    int h = number / 10000;
+    number -= h * 10000;
+    int m = number / 100;
+    number -= m * 100;
+    int s = number;
+
+    *hour = h;
+    *minute = m;
+    *second = s;
+    return static_cast<unsigned>(h) <= 24u && static_cast<unsigned>(m) <= 59u &&
+           static_cast<unsigned>(s) <= 59u;
+}
+
+int MillisUntilTimeOfDay(int hour, int minute, int second, int nowHour, int nowMinute, int nowSecond)
+{
+    long long target = static_cast<long long>(hour) * 3600 + static_cast<long long>(minute) * 60 + second;
+    long long now = static_cast<long long>(nowHour) * 3600 + static_cast<long long>(nowMinute) * 60 + nowSecond;
+    int millis = Wrap32((target - now) * 1000);
+    // A negative number plus one day cannot overflow.
+    if (millis < 0) millis += MillisPerDay;
+    return millis;
+}

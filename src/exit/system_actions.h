@@ -1,0 +1,45 @@
+// The seam between the program and everything that ends the session or
+// touches the machine. The product links system_actions_real.cpp; test
+// executables link a recorder instead, so a test can never shut anything
+// down, terminate a process or eject a volume. The functions mirror the
+// system calls one to one: the decisions stay in the program's own code.
+#ifndef DORVA_SYSTEM_ACTIONS_H
+#define DORVA_SYSTEM_ACTIONS_H
+
+#include <windows.h>
+
+// Session and shell.
+BOOL SysExitWindowsEx(UINT flags, DWORD reserved);
+HWND SysGetDesktopWindow();
+BOOL SysPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HWND SysFindWindow(const char* className, const char* windowName);
+UINT SysWinExec(const char* commandLine, UINT show);
+
+// Closing other applications.
+BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter);
+DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId);
+HANDLE SysOpenProcess(DWORD access, BOOL inherit, DWORD processId);
+LRESULT SysSendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              UINT flags, UINT timeoutMs, DWORD_PTR* result);
+DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs);
+BOOL SysTerminateProcess(HANDLE process, UINT exitCode);
+BOOL SysCloseHandle(HANDLE handle);
+
+// Drives and volumes.
+DWORD SysGetLogicalDrives();
+UINT SysGetDriveType(const char* rootName);
+UINT SysSetErrorMode(UINT mode);
+BOOL SysGetDiskFreeSpace(const char* rootName);
+HANDLE SysCreateFile(const char* name, DWORD access, DWORD share, DWORD disposition);
+BOOL SysFlushFileBuffers(HANDLE volume);
+BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize);
+
+// The clock of the time-of-day exit.
+void SysGetLocalTime(SYSTEMTIME* time);
+
+// The reason shown by Windows Vista and later while the program holds back a
+// session end; missing on older systems, where both calls do nothing.
+BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason);
+BOOL SysShutdownBlockReasonDestroy(HWND window);
+
+#endif

@@ -1,0 +1,77 @@
+// The real system actions, linked into the product only.
+#include "system_actions.h"
+
+BOOL SysExitWindowsEx(UINT flags, DWORD reserved) { return ExitWindowsEx(flags, reserved); }
+HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
+BOOL SysPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return PostMessageA(window, message, wParam, lParam);
+}
+HWND SysFindWindow(const char* className, const char* windowName)
+{
+    return FindWindowA(className, windowName);
+}
+UINT SysWinExec(const char* commandLine, UINT show) { return WinExec(commandLine, show); }
+
+BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter) { return EnumWindows(callback, parameter); }
+DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId)
+{
+    return GetWindowThreadProcessId(window, processId);
+}
+HANDLE SysOpenProcess(DWORD access, BOOL inherit, DWORD processId)
+{
+    return OpenProcess(access, inherit, processId);
+}
+LRESULT SysSendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              UINT flags, UINT timeoutMs, DWORD_PTR* result)
+{
+    return SendMessageTimeoutA(window, message, wParam, lParam, flags, timeoutMs, result);
+}
+DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs) { return WaitForSingleObject(handle, timeoutMs); }
+BOOL SysTerminateProcess(HANDLE process, UINT exitCode) { return TerminateProcess(process, exitCode); }
+BOOL SysCloseHandle(HANDLE handle) { return CloseHandle(handle); }
+
+DWORD SysGetLogicalDrives() { return GetLogicalDrives(); }
+UINT SysGetDriveType(const char* rootName) { return GetDriveTypeA(rootName); }
+UINT SysSetErrorMode(UINT mode) { return SetErrorMode(mode); }
+BOOL SysGetDiskFreeSpace(const char* rootName)
+{
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    return GetDiskFreeSpaceA(rootName, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters);
+}
+HANDLE SysCreateFile(const char* name, DWORD access, DWORD share, DWORD disposition)
+{
+    return CreateFileA(name, access, share, nullptr, disposition, 0, nullptr);
+}
+BOOL SysFlushFileBuffers(HANDLE volume) { return FlushFileBuffers(volume); }
+BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize)
+{
+    DWORD returned = 0;
+    return DeviceIoControl(volume, code, input, inputSize, nullptr, 0, &returned, nullptr);
+}
+
+void SysGetLocalTime(SYSTEMTIME* time) { GetLocalTime(time); }
+
+namespace {
+using BlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
+using BlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
+
+// Looked up at run time so that the program still starts on NT 4, 2000 and XP.
+FARPROC User32Function(const char* name)
+{
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? GetProcAddress(user32, name) : nullptr;
+}
+}  // namespace
+
+BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason)
+{
+    auto create = reinterpret_cast<BlockReasonCreateFn>(User32Function("ShutdownBlockReasonCreate"));
+    return create ? create(window, reason) : FALSE;
+}
+
+BOOL SysShutdownBlockReasonDestroy(HWND window)
+{
+    auto destroy = reinterpret_cast<BlockReasonDestroyFn>(User32Function("ShutdownBlockReasonDestroy"));
+    return destroy ? destroy(window) : FALSE;
+}

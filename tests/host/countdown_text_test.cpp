@@ -1,0 +1,80 @@
+// The countdown window's mm:ss text and the default warning text.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "core/countdown_text.h"
+#include "core/warning_text.h"
+
+namespace {
+
+struct CountdownRow {
+    int secondsLeft;
+    const char* expected;
+};
+
+TEST(FormatCountdown, MinutesAndSeconds)
+{
+    const CountdownRow rows[] = {
+        {10, "00:10"}, {9, "00:09"}, {90, "01:30"}, {60, "01:00"}, {59, "00:59"}, {61, "01:01"},
+        {3600, "60:00"}, {999999, "16666:39"}, {0, "00:00"},
+        {-1, "00:00"}, {INT_MIN, "00:00"},      // a late timer stays at zero
+        {INT_MAX, "35791394:07"},
+    };
+    for (const CountdownRow& row : rows) {
+        char out[CountdownTextSize + 4];
+        std::memset(out, 'Q', sizeof out);
+        FormatCountdown(row.secondsLeft, out, CountdownTextSize);
+        EXPECT_STREQ(row.expected, out) << "seconds left " << row.secondsLeft;
+        EXPECT_EQ(0, std::memcmp(out + CountdownTextSize, "QQQQ", 4)) << "overrun at " << row.secondsLeft;
+    }
+}
+
+TEST(FormatCountdown, SmallBufferIsCut)
+{
+    char out[8];
+    std::memset(out, 'Q', sizeof out);
+    FormatCountdown(999999, out, 4);
+    EXPECT_STREQ("166", out);
+    EXPECT_EQ('Q', out[4]);
+    FormatCountdown(90, out, 4);
+    EXPECT_STREQ("01:", out);
+}
+
+struct WarningRow {
+    int exitType;
+    const char* expected;
+};
+
+TEST(MakeDefaultWarningTextFor, OneTextPerExitType)
+{
+    const WarningRow rows[] = {
+        {10, "Counting down to shutdown"},
+        {20, "Counting down to reboot"},
+        {30, "Counting down to logoff"},
+        {40, "Counting down to screensaver"},
+        {50, "Counting down to power-off"},
+        {60, "Counting down to restart shell"},
+        {99, "Counting down to "},
+        {0, "Counting down to "},
+        {-10, "Counting down to "},
+    };
+    for (const WarningRow& row : rows) {
+        char text[100];
+        std::memset(text, 'Q', sizeof text);
+        MakeDefaultWarningTextFor(row.exitType, text, sizeof text);
+        EXPECT_STREQ(row.expected, text) << "exit type " << row.exitType;
+    }
+}
+
+TEST(MakeDefaultWarningTextFor, CutToSmallBuffer)
+{
+    char text[24];
+    std::memset(text, 'Q', sizeof text);
+    MakeDefaultWarningTextFor(60, text, 20);
+    EXPECT_STREQ("Counting down to re", text);
+    EXPECT_EQ(0, std::memcmp(text + 20, "QQQQ", 4));
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""Checks the generated icons, cursor and logo as Windows will read them.
+
+    python3 tests/host/test_images.py <out_dir>
+
+Reads every file that tools/make_images.py writes and checks sizes, colour
+depths, image counts, the cursor's hot spot, the 256-colour logo and that each
+icon has both transparent and opaque pixels. It also rebuilds the images from
+src/res/images into a scratch folder and compares the bytes, so stale or
+non-reproducible output fails. Exit status 0 when everything passes.
+"""
+
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+
+VGA16 = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]
+
+ICON, CURSOR = 1, 2
+
+# file, directory type, image sizes (any order), hot spot for a cursor
+ICON_FILES = [
+    ("icon_1.ico", ICON, [(32, 32)], None),
+    ("icon_2.ico", ICON, [(32, 32)], None),
+    ("icon_3.ico", ICON, [(32, 32)], None),
+    ("icon_4.ico", ICON, [(16, 16)], None),
+    ("icon_5.ico", ICON, [(16, 16), (32, 32)], None),
+    ("icon_7.ico", ICON, [(16, 16)], None),
+    ("icon_8.ico", ICON, [(16, 16)], None),
+    ("hand.cur", CURSOR, [(32, 32)], (6, 1)),
+]
+LOGO = ("tarn.bmp", 80, 140)
+
+failures = []
+
+
+def check(condition, where, message):
+    if not condition:
+        failures.append("%s: %s" % (where, message))
+    return condition
+
+
+def stride(width, bits):
+    return ((width * bits + 31) // 32) * 4
+
+
+def pixel(rows_bottom_up, row_bytes, bits, x, y, height):
+    """Value of pixel (x, y), y counted from the top, in a bottom-up bitmap."""
+    row = rows_bottom_up[(height - 1 - y) * row_bytes:(height - y) * row_bytes]
+    per_byte = 8 // bits
+    byte = row[x // per_byte]
+    shift = 8 - bits * (x % per_byte + 1)
+    return (byte >> shift) & ((1 << bits) - 1)
+
+
+def check_icon_image(where, data, offset, size, width, height, hotspot):
+    if not check(offset + size <= len(data), where, "image runs past the end of the file"):
+        return
+    (hsize, w, h, planes, bits, compression, size_image,
+     _, _, _, _) = struct.unpack_from("<IiiHHIIiiII", data, offset)
+    check(hsize == 40, where, "header size %d, not 40" % hsize)
+    check((w, h) == (width, height * 2), where,
+          "header says %dx%d, expected %dx%d (height doubled)" % (w, h, width, height * 2))
+    check(planes == 1 and bits == 4, where, "planes %d, %d bits a pixel; expected 1, 4" % (planes, bits))
+    check(compression == 0, where, "compression %d, expected none" % compression)
+    palette = [struct.unpack_from("<BBBB", data, offset + 40 + 4 * i) for i in range(16)]
+    check([(r, g, b) for b, g, r, _ in palette] == VGA16, where, "palette is not the 16 VGA colours")
+    xor_size, and_size = stride(width, 4) * height, stride(width, 1) * height
+    check(size == 40 + 64 + xor_size + and_size, where,
+          "directory size %d, expected %d" % (size, 40 + 64 + xor_size + and_size))
+    check(size_image in (0, xor_size + and_size), where, "image size field %d" % size_image)
+    xor = data[offset + 104:offset + 104 + xor_size]
+    mask = data[offset + 104 + xor_size:offset + 104 + xor_size + and_size]
+    transparent = opaque = inverted = 0
+    for y in range(height):
+        for x in range(width):
+            if pixel(mask, stride(width, 1), 1, x, y, height):
+                transparent += 1
+                # A set mask bit with a non-black colour inverts the screen there.
+                if pixel(xor, stride(width, 4), 4, x, y, height):
+                    inverted += 1
+            else:
+                opaque += 1
+    check(transparent > 0, where, "no transparent pixels")
+    check(opaque > 0, where, "no opaque pixels")
+    check(inverted == 0, where, "%d transparent pixels carry a colour (they would invert)" % inverted)
+    if hotspot is not None:
+        hx, hy = hotspot
+        check(pixel(mask, stride(width, 1), 1, hx, hy, height) == 0, where,
+              "hot spot (%d, %d) lies on a transparent pixel" % hotspot)
+
+
+def check_icon_file(out_dir, name, kind, sizes, hotspot):
+    path = os.path.join(out_dir, name)
+    if not check(os.path.isfile(path), name, "missing"):
+        return
+    with open(path, "rb") as f:
+        data = f.read()
+    if not check(len(data) >= 6, name, "too short for a directory"):
+        return
+    reserved, dir_type, count = struct.unpack_from("<HHH", data, 0)
+    check(reserved == 0 and dir_type == kind, name,
+          "directory reserved %d, type %d; expected 0, %d" % (reserved, dir_type, kind))
+    if not check(count == len(sizes) and len(data) >= 6 + 16 * count, name,
+                 "%d images, expected %d" % (count, len(sizes))):
+        return
+    found = []
+    for i in range(count):
+        where = "%s image %d" % (name, i)
+        w, h, colours, reserved, field1, field2, size, offset = struct.unpack_from(
+            "<BBBBHHII", data, 6 + 16 * i)
+        w, h = w or 256, h or 256
+        found.append((w, h))
+        check(colours == 16 and reserved == 0, where, "entry says %d colours" % colours)
+        if kind == CURSOR:
+            check((field1, field2) == hotspot, where,
+                  "hot spot (%d, %d), expected %s" % (field1, field2, hotspot))
+        else:
+            check((field1, field2) == (1, 4), where, "entry planes %d, bits %d" % (field1, field2))
+        check_icon_image(where, data, offset, size, w, h, hotspot)
+    check(sorted(found) == sorted(sizes), name, "sizes %s, expected %s" % (found, sizes))
+
+
+def check_logo(out_dir):
+    name, width, height = LOGO
+    path = os.path.join(out_dir, name)
+    if not check(os.path.isfile(path), name, "missing"):
+        return
+    with open(path, "rb") as f:
+        data = f.read()
+    if not check(len(data) >= 54 and data[:2] == b"BM", name, "not a BMP file"):
+        return
+    _, file_size, _, _, bits_offset = struct.unpack_from("<2sIHHI", data, 0)
+    (hsize, w, h, planes, bits, compression, _,
+     _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", data, 14)
+    check(file_size == len(data), name, "file size field %d, file is %d" % (file_size, len(data)))
+    check(hsize == 40, name, "info header size %d" % hsize)
+    check((w, h) == (width, height), name, "%dx%d, expected %dx%d bottom-up" % (w, h, width, height))
+    check(planes == 1 and bits == 8 and compression == 0, name,
+          "planes %d, %d bits, compression %d; expected 1, 8, none" % (planes, bits, compression))
+    check(used in (0, 256), name, "%d palette entries used, expected 256" % used)
+    check(bits_offset == 14 + 40 + 256 * 4, name, "pixels at %d, after a 256-entry palette" % bits_offset)
+    pixels = data[bits_offset:]
+    if check(len(pixels) == stride(width, 8) * height, name, "pixel data is %d bytes" % len(pixels)):
+        check(len(set(pixels)) > 1, name, "the picture is a single colour")
+
+
+def check_reproducible(out_dir):
+    """Builds the images afresh from the drawings and compares the bytes."""
+    root = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+    tool = os.path.join(root, "tools", "make_images.py")
+    drawings = os.path.join(root, "src", "res", "images")
+    if not (os.path.isfile(tool) and os.path.isdir(drawings)):
+        print("test_images: sources not found, skipping the rebuild comparison")
+        return
+    with tempfile.TemporaryDirectory() as scratch:
+        result = subprocess.run([sys.executable, tool, drawings, scratch],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if not check(result.returncode == 0, "make_images.py", result.stdout.decode(errors="replace")):
+            return
+        for name in sorted(os.listdir(scratch)):
+            built = os.path.join(out_dir, name)
+            with open(os.path.join(scratch, name), "rb") as f:
+                fresh = f.read()
+            if check(os.path.isfile(built), name, "not in %s" % out_dir):
+                with open(built, "rb") as f:
+                    check(f.read() == fresh, name, "differs from a fresh build of the drawings")
+
+
+def main(argv):
+    if len(argv) != 2:
+        sys.stderr.write("usage: test_images.py <out_dir>\n")
+        return 2
+    out_dir = argv[1]
+    for row in ICON_FILES:
+        check_icon_file(out_dir, *row)
+    check_logo(out_dir)
+    check_reproducible(out_dir)
+    for failure in failures:
+        print("FAIL", failure)
+    print("test_images: %d files, %d failures" % (len(ICON_FILES) + 1, len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,97 @@
+// The time-of-day exit: hhmmss text to fields, validity and the delay from now.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+
+#include "core/decimal.h"
+#include "core/time_of_day.h"
+
+namespace {
+
+struct AtRow {
+    const char* atValue;
+    int nowH, nowM, nowS;
+    bool valid;
+    int hour, minute, second;
+    int millis;  // only checked when valid
+};
+
+TEST(ParseAtValue, DocumentedExamples)
+{
+    const AtRow rows[] = {
+        {"230000", 22, 0, 0, true, 23, 0, 0, 3600000},
+        {"230000", 23, 30, 0, true, 23, 0, 0, 84600000},      // passed today: wraps to tomorrow
+        {"123456", 12, 34, 56, true, 12, 34, 56, 0},          // equal time stays 0
+        {"000500", 0, 1, 0, true, 24, 5, 0, 86640000},        // the next midnight's 00:05
+        {"500", 0, 1, 0, true, 24, 5, 0, 86640000},
+        {"0500", 0, 1, 0, true, 24, 5, 0, 86640000},
+        {"", 12, 0, 0, true, 24, 0, 0, 43200000},             // empty means the next midnight
+        {"abc", 12, 0, 0, true, 24, 0, 0, 43200000},
+        {"30", 12, 0, 0, true, 24, 0, 30, 43230000},
+        {"245959", 0, 0, 0, true, 24, 59, 59, 89999000},
+        {"250000", 12, 0, 0, false, 25, 0, 0, 0},
+        {"126000", 12, 0, 0, false, 12, 60, 0, 0},
+        {"235960", 12, 0, 0, false, 23, 59, 60, 0},
+        {"999999", 12, 0, 0, false, 99, 99, 99, 0},
+        {"-99999", 14, 0, 0, true, 14, 0, 1, 1000},
+        {"235900", 12, 0, 0, true, 23, 59, 0, 43140000},
+        {"000000", 23, 59, 59, true, 24, 0, 0, 1000},
+        {"010000", 0, 0, 0, true, 1, 0, 0, 3600000},
+    };
+    for (const AtRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << "AtValue \"" << row.atValue << "\" at " << row.nowH << ":"
+                                        << row.nowM << ":" << row.nowS);
+        int h = -7, m = -7, s = -7;
+        bool valid = SplitTimeOfDay(DecimalToInt(row.atValue), &h, &m, &s);
+        EXPECT_EQ(row.valid, valid);
+        EXPECT_EQ(row.hour, h);
+        EXPECT_EQ(row.minute, m);
+        EXPECT_EQ(row.second, s);
+        if (row.valid) {
+            EXPECT_EQ(row.millis, MillisUntilTimeOfDay(h, m, s, row.nowH, row.nowM, row.nowS));
+        }
+    }
+}
+
+TEST(SplitTimeOfDay, NegativeFieldsAreInvalidAndExtremesAreSafe)
+{
+    const int numbers[] = {INT_MIN, INT_MIN + 1, -240000, -230001, INT_MAX, INT_MAX - 1, 9999};
+    for (int n : numbers) {
+        int h = 0, m = 0, s = 0;
+        bool valid = SplitTimeOfDay(n, &h, &m, &s);
+        int base = n < 10000 ? n + 240000 : n;
+        EXPECT_EQ(base, h * 10000 + m * 100 + s) << "number " << n;
+        if (h < 0 || m < 0 || s < 0 || h > 24) {
+            EXPECT_FALSE(valid) << "number " << n;
+        }
+    }
+    int h = 0, m = 0, s = 0;
+    EXPECT_FALSE(SplitTimeOfDay(9999, &h, &m, &s));  // 249999 is 24:99:99
+    EXPECT_EQ(24, h);
+    EXPECT_EQ(99, m);
+}
+
+// The 32-bit result computed with unsigned wrap-around, independently of the
+// code under test.
+int Reference32(int h, int m, int s, int nh, int nm, int ns)
+{
+    uint32_t target = static_cast<uint32_t>(h) * 3600u + static_cast<uint32_t>(m) * 60u + static_cast<uint32_t>(s);
+    uint32_t now = static_cast<uint32_t>(nh) * 3600u + static_cast<uint32_t>(nm) * 60u + static_cast<uint32_t>(ns);
+    int64_t diff = static_cast<int64_t>(static_cast<int32_t>((target - now) * 1000u));
+    if (diff < 0) diff += 86400000;
+    return static_cast<int>(diff);
+}
+
+TEST(MillisUntilTimeOfDay, OutOfRangeInputsWrapLike32Bits)
+{
+    const int v[] = {INT_MIN, -1, 0, 1, 59, 24, 3600, INT_MAX};
+    for (int h : v)
+        for (int m : v)
+            for (int nh : v) {
+                EXPECT_EQ(Reference32(h, m, 7, nh, 3, 2), MillisUntilTimeOfDay(h, m, 7, nh, 3, 2))
+                    << h << ":" << m << ":7 from " << nh << ":3:2";
+            }
+}
+
+}  // namespace

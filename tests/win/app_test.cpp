@@ -1,0 +1,271 @@
+// Start-up, the main window, the tray icon record and the routing of the
+// tray icon's mouse messages, against real Win32 under Wine.
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "app/tray_icon.h"
+#include "support/harness.h"
+#include "support/recorder.h"
+
+#include <gtest/gtest-spi.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class StartupTest : public DorvaTest {};
+
+TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
+{
+    ResetProgramState();
+    char commandLine[] = "/z";  // no saved settings, whatever the prefix holds
+    int result = -1;
+    ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), commandLine, &result));
+    EXPECT_EQ(State.ExitType, ExitTypeShutdown);
+    EXPECT_EQ(State.ClickFlag, 1);
+    for (int flag : {State.ForceFlag, State.ConfirmFlag, State.EjectFlag, State.BlockFlag,
+                     State.TimerFlag, State.AtFlag, State.WarnFlag, State.HotkeyFlag,
+                     State.RunBeforeExit, State.NoIconMode, State.HideIconFlag, State.PickToExit,
+                     State.TimerCancelled, State.WarningTextAuto, State.WarningTextEdited}) {
+        EXPECT_EQ(flag, 0);
+    }
+    EXPECT_STREQ(State.HotKey, "X");
+    EXPECT_STREQ(State.AtValue, "230000");
+    EXPECT_STREQ(State.TimerValue, "30");
+    EXPECT_STREQ(State.WarnValue, "10");
+    EXPECT_STREQ(State.WarningText, "");
+    EXPECT_STREQ(State.BrowseFileName, "*.*");
+    EXPECT_EQ(State.TimerRunning, 0u);
+
+    ASSERT_TRUE(IsWindow(State.MainWindow));
+    EXPECT_FALSE(IsWindowVisible(State.MainWindow));
+    char text[32] = "";
+    GetClassNameA(State.MainWindow, text, sizeof text);
+    EXPECT_STREQ(text, "DorvaNT");
+    GetWindowTextA(State.MainWindow, text, sizeof text);
+    EXPECT_STREQ(text, "DorvaNT");
+    EXPECT_EQ(GetWindowLongA(State.MainWindow, GWL_STYLE) & (WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE),
+              WS_SYSMENU | WS_MINIMIZEBOX);
+
+    EXPECT_STREQ(State.TrayData.szTip, "Shutdown");
+    EXPECT_EQ(State.TrayData.hIcon, LoadIconA(State.Instance, "Icon_1"));
+    EXPECT_EQ(GetMenuItemCount(State.FullMenu), 15);
+    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 7);
+    EXPECT_NE(State.Accelerators, nullptr);
+    // The hotkey is off by default: Ctrl+Alt+X is free for another window.
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, 'X'));
+    UnregisterHotKey(other, 1);
+    DestroyWindow(other);
+    Teardown();
+}
+
+TEST_F(StartupTest, CloseEndsTheLoopWithResultZero)
+{
+    char commandLine[] = "/z";
+    int result = -1;
+    ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), commandLine, &result));
+    PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_FALSE(IsWindow(State.MainWindow));
+    Teardown();
+}
+
+TEST_F(StartupTest, ShutdownPrivilegeIsEnabled)
+{
+    EXPECT_TRUE(EnableShutdownPrivilege());
+}
+
+class TrayTest : public DorvaTest {};
+
+TEST_F(TrayTest, AddFillsTheRecordAndCutsTheTipTo63)
+{
+    CreateMainWindowAndMenus();
+    const std::string longTip(70, 'T');
+    HICON icon = LoadIconA(State.Instance, "Icon_2");
+    AddTrayIcon(State.MainWindow, icon, longTip.c_str());
+    const TrayIconRecord& tray = State.TrayData;
+    EXPECT_EQ(tray.cbSize, sizeof(TrayIconRecord));
+#ifndef _WIN64
+    EXPECT_EQ(tray.cbSize, 88u);
+#endif
+    EXPECT_EQ(tray.hWnd, State.MainWindow);
+    EXPECT_EQ(tray.uID, static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)));
+    EXPECT_EQ(tray.uFlags, 7u);
+    EXPECT_EQ(tray.uCallbackMessage, 1524u);
+    EXPECT_EQ(tray.hIcon, icon);
+    EXPECT_EQ(std::strlen(tray.szTip), 63u);
+    EXPECT_EQ(std::string(tray.szTip), longTip.substr(0, 63));
+
+    ModifyTrayIcon(LoadIconA(State.Instance, "Icon_7"), nullptr);
+    EXPECT_EQ(tray.uFlags, 6u);
+    EXPECT_STREQ(tray.szTip, "");
+    EXPECT_EQ(tray.hIcon, LoadIconA(State.Instance, "Icon_7"));
+    DeleteTrayIcon(State.MainWindow);
+}
+
+TEST_F(TrayTest, NoIconModeAndHiddenIconLeaveTheRecordAlone)
+{
+    CreateMainWindowAndMenus();
+    for (int noIcon : {0, 1}) {
+        State.TrayData = {};
+        State.NoIconMode = noIcon;
+        State.HideIconFlag = !noIcon;
+        EXPECT_FALSE(AddTrayIcon(State.MainWindow, LoadIconA(State.Instance, "Icon_1"), "Shutdown"));
+        EXPECT_EQ(State.TrayData.cbSize, 0u);
+        EXPECT_STREQ(State.TrayData.szTip, "");
+    }
+}
+
+// A click that acts while a timed exit is armed cancels it: TimerCancelled
+// shows whether the click reached TrayClickAction.
+struct RouteCase {
+    int clickFlag;
+    UINT mouseMessage;
+    bool acts;
+};
+
+TEST_F(TrayTest, MouseMessagesActBySingleOrDoubleClick)
+{
+    CreateMainWindowAndMenus();
+    const RouteCase cases[] = {
+        {1, WM_LBUTTONDOWN, true},   {1, WM_LBUTTONDBLCLK, false}, {0, WM_LBUTTONDOWN, false},
+        {0, WM_LBUTTONDBLCLK, true}, {1, WM_LBUTTONUP, false},     {0, WM_LBUTTONUP, false},
+        {1, WM_MOUSEMOVE, false},    {1, WM_MBUTTONDOWN, false},   {1, WM_RBUTTONUP, false},
+    };
+    for (const RouteCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ClickFlag " << c.clickFlag << " message 0x" << std::hex
+                                        << c.mouseMessage);
+        State.ClickFlag = c.clickFlag;
+        State.TimerRunning = 0;  // nothing real is armed: CancelTimedExit has nothing to kill
+        State.TimerRunning = 0x7FFF0000;
+        State.TimerCancelled = 0;
+        State.PickToExit = 1;
+        OnTrayMessage(reinterpret_cast<WPARAM>(State.Instance), c.mouseMessage);
+        EXPECT_EQ(State.TimerCancelled, c.acts ? 1 : 0);
+        // A plain left press clears PickToExit; nothing else changes it.
+        EXPECT_EQ(State.PickToExit, c.mouseMessage == WM_LBUTTONDOWN ? 0 : 1);
+        Harness::PumpFor(0);
+    }
+    State.TimerRunning = 0;
+}
+
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+TEST_F(TrayTest, RightPressShowsTheFullMenuAndLeavesPickToExit)
+{
+    CreateMainWindowAndMenus();
+    State.PickToExit = 1;
+    State.TimerRunning = 0x7FFF0000;
+    SetTimer(nullptr, 0, 300, CloseMenuSoon);
+    DWORD start = GetTickCount();
+    OnTrayMessage(0, WM_RBUTTONDOWN);
+    EXPECT_GE(GetTickCount() - start, 250u) << "the menu was not tracked";
+    EXPECT_EQ(State.PickToExit, 1);
+    EXPECT_EQ(State.TimerCancelled, 0);
+    State.TimerRunning = 0;
+}
+
+TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndAClosedMenuClearsPickToExit)
+{
+    CreateMainWindowAndMenus();
+    keybd_event(VK_SHIFT, 0, 0, 0);
+    Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) < 0; }, 1000);
+    ASSERT_LT(GetAsyncKeyState(VK_SHIFT), 0) << "cannot hold Shift in this session";
+    State.TimerRunning = 0x7FFF0000;
+    SetTimer(nullptr, 0, 300, CloseMenuSoon);
+    DWORD start = GetTickCount();
+    OnTrayMessage(0, WM_LBUTTONDOWN);
+    DWORD shown = GetTickCount() - start;
+    keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) >= 0; }, 1000);
+    EXPECT_GE(shown, 250u) << "the short menu was not tracked";
+    EXPECT_EQ(State.TimerCancelled, 0) << "a Shift press must not act";
+    EXPECT_EQ(State.PickToExit, 0) << "closed without a pick: no later command may exit";
+    State.TimerRunning = 0;
+}
+
+class MainWindowTest : public DorvaTest {};
+
+TEST_F(MainWindowTest, QueryEndSessionIsRefusedExactlyWhileBlockFlagIsSet)
+{
+    CreateMainWindowAndMenus();
+    for (int block : {0, 1, 5, 0}) {
+        State.BlockFlag = block;
+        EXPECT_EQ(SendMessageA(State.MainWindow, WM_QUERYENDSESSION, 0, 0), block ? 0 : 1)
+            << "BlockFlag " << block;
+    }
+}
+
+TEST_F(MainWindowTest, HotkeyWithAnotherIdDoesNothing)
+{
+    CreateMainWindowAndMenus();
+    State.TimerFlag = 0;
+    SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId + 1, 0);
+    EXPECT_EQ(Recorder::CallCount(), 0);
+}
+
+// The harness itself: boxes are caught with what the program asked for and
+// what appeared, and dialogs are driven from inside their modal loop.
+class HarnessTest : public DorvaTest {};
+
+TEST_F(HarnessTest, ErrorBoxIsCaughtWithBeepFlagsAndText)
+{
+    Harness::AnswerBoxes({IDOK});
+    ErrorBox("Line one\nline two");
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    const Harness::Box& box = Harness::Boxes()[0];
+    EXPECT_EQ(box.text, "Line one\nline two");
+    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.flags, 0x10030u);
+    EXPECT_EQ(box.beepBefore, 0x30u);
+    EXPECT_FALSE(box.hadOwner);
+    EXPECT_EQ(box.shownText, "Line one\nline two");
+    EXPECT_EQ(box.shownCaption, "Error");
+    EXPECT_EQ(box.answer, IDOK);
+}
+
+TEST_F(HarnessTest, AnswersAreGivenInOrder)
+{
+    Harness::AnswerBoxes({IDNO, IDYES});
+    EXPECT_EQ(MessageBoxA(nullptr, "first", "Confirm", MB_YESNO), IDNO);
+    EXPECT_EQ(MessageBoxA(nullptr, "second", "Confirm", MB_YESNO), IDYES);
+    EXPECT_EQ(Harness::Boxes()[1].shownCaption, "Confirm");
+}
+
+TEST_F(HarnessTest, AnUnexpectedBoxFailsTheTestInsteadOfHanging)
+{
+    EXPECT_NONFATAL_FAILURE(MessageBoxA(nullptr, "surprise", nullptr, MB_OK), "unexpected message box");
+}
+
+INT_PTR CALLBACK ScriptedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        EndDialog(dialog, LOWORD(wParam) == IDOK && IsDlgButtonChecked(dialog, IDC_SC_STARTMENU) ? 2 : 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+TEST_F(HarnessTest, DialogScriptRunsInsideTheModalLoop)
+{
+    bool ran = false;
+    Harness::OnNextDialog([&](HWND dialog) {
+        ran = true;
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        Harness::Click(dialog, IDC_SC_STARTMENU);
+        EXPECT_TRUE(Harness::IsChecked(dialog, IDC_SC_STARTMENU));
+        Harness::Click(dialog, IDOK);
+    });
+    INT_PTR result = DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(IDD_SHORTCUT), nullptr,
+                                     ScriptedDialogProc, 0);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(result, 2);
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// Test helpers that drive the program's real windows under Wine: message boxes
+// are caught and answered, modal dialogs are scripted from inside their own
+// modal loop, and the message loop is pumped until a condition holds.
+#ifndef DORVA_TEST_HARNESS_H
+#define DORVA_TEST_HARNESS_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace Harness {
+
+// A message box as the program asked for it and as it appeared.
+struct Box {
+    std::string text;        // as passed to MessageBoxA
+    std::string caption;     // as passed (empty for none)
+    UINT flags = 0;          // as passed
+    bool hadOwner = false;
+    UINT beepBefore = ~0u;   // the MessageBeep made right before it, ~0u for none
+    std::string shownCaption;  // read from the real box window
+    std::string shownText;     // read from the real box's text control
+    int answer = 0;          // what the harness answered
+};
+
+// Catch the boxes and dialogs of this thread from now on.
+void Install();
+void Uninstall();
+
+// Answers for the next message boxes, in order. A box without an answer
+// fails the test and is dismissed, so a test never hangs on it.
+void AnswerBoxes(std::initializer_list<int> answers);
+const std::vector<Box>& Boxes();
+void ClearBoxes();
+int PendingBoxAnswers();
+
+// The MessageBeep calls made, in order.
+const std::vector<UINT>& Beeps();
+
+// A script for the next modal dialog (not message box) that opens; it runs
+// inside that dialog's modal loop once the dialog is visible. Scripts are
+// used in order; a dialog without a script fails the test and is closed.
+using DialogScript = std::function<void(HWND dialog)>;
+void OnNextDialog(DialogScript script);
+int PendingDialogScripts();
+
+// Pumps messages until `done` is true or `timeoutMs` passed; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Pumps messages for `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+// Control helpers for scripts.
+std::string ItemText(HWND dialog, int id);
+void SetItemText(HWND dialog, int id, const char* text);
+void Click(HWND dialog, int id);   // BM_CLICK, runs the command at once
+bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+
+// Replaces the function that the test executable imports as dll!name with
+// `replacement`; returns the original, or nullptr when it is not imported.
+void* PatchImport(const char* dll, const char* name, void* replacement);
+
+}  // namespace Harness
+
+// Base fixture: a fresh ProgramState with the start-up defaults, a fresh
+// recorder, the harness installed; checks that every expected box and
+// dialog was seen.
+class DorvaTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The hidden main window, menus and accelerators as start-up makes them.
+    void CreateMainWindowAndMenus();
+};
+
+#endif

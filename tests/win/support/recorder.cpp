@@ -1,0 +1,297 @@
+// The recorder behind the system-action seam for every test executable.
+#include "support/recorder.h"
+
+#include "core/text.h"
+#include "exit/system_actions.h"
+
+#include <cstring>
+
+namespace {
+struct RecorderData {
+    RecordedCall calls[Recorder::MaxCalls];
+    int callCount;
+    ScriptedWindow windows[Recorder::MaxWindows];
+    int windowCount;
+    ScriptedDrive drives[Recorder::MaxDrives];
+    int driveCount;
+    HWND shellWindow;
+    BOOL exitWindowsResult;
+    bool fixedClock;
+    SYSTEMTIME clock;
+    int openVolumes;
+};
+RecorderData Data = {};
+
+// Fake handles: processes 0x7000 + window index, volumes 0x7100 + drive index.
+constexpr uintptr_t ProcessHandleBase = 0x7000;
+constexpr uintptr_t VolumeHandleBase = 0x7100;
+
+void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
+            const char* text = nullptr)
+{
+    if (Data.callCount >= Recorder::MaxCalls) return;
+    RecordedCall& call = Data.calls[Data.callCount++];
+    CopyText(call.name, sizeof call.name, name);
+    call.arg[0] = a;
+    call.arg[1] = b;
+    call.arg[2] = c;
+    call.arg[3] = d;
+    CopyText(call.text, sizeof call.text, text ? text : "");
+}
+
+ScriptedWindow* WindowOf(HWND window)
+{
+    for (int i = 0; i < Data.windowCount; ++i) {
+        if (Data.windows[i].window == window) return &Data.windows[i];
+    }
+    return nullptr;
+}
+
+ScriptedWindow* WindowOfProcess(HANDLE process)
+{
+    uintptr_t index = reinterpret_cast<uintptr_t>(process) - ProcessHandleBase;
+    return index < static_cast<uintptr_t>(Data.windowCount) ? &Data.windows[index] : nullptr;
+}
+
+ScriptedDrive* DriveOfLetter(char letter)
+{
+    for (int i = 0; i < Data.driveCount; ++i) {
+        if (Data.drives[i].letter == letter) return &Data.drives[i];
+    }
+    return nullptr;
+}
+
+// "X:" or "\\.\X:" -> 'X'
+char LetterOf(const char* name)
+{
+    const char* colon = std::strchr(name, ':');
+    return colon && colon > name ? colon[-1] : 0;
+}
+
+ScriptedDrive* DriveOfVolume(HANDLE volume)
+{
+    uintptr_t index = reinterpret_cast<uintptr_t>(volume) - VolumeHandleBase;
+    return index < static_cast<uintptr_t>(Data.driveCount) ? &Data.drives[index] : nullptr;
+}
+}  // namespace
+
+namespace Recorder {
+void Reset()
+{
+    std::memset(&Data, 0, sizeof Data);
+    Data.exitWindowsResult = TRUE;
+}
+int CallCount() { return Data.callCount; }
+const RecordedCall& Call(int index) { return Data.calls[index]; }
+int CountOf(const char* name)
+{
+    int count = 0;
+    for (int i = 0; i < Data.callCount; ++i) count += std::strcmp(Data.calls[i].name, name) == 0;
+    return count;
+}
+int IndexOf(const char* name, int from)
+{
+    for (int i = from < 0 ? 0 : from; i < Data.callCount; ++i) {
+        if (std::strcmp(Data.calls[i].name, name) == 0) return i;
+    }
+    return -1;
+}
+const RecordedCall* Find(const char* name, int occurrence)
+{
+    for (int i = 0; i < Data.callCount; ++i) {
+        if (std::strcmp(Data.calls[i].name, name) == 0 && occurrence-- == 0) return &Data.calls[i];
+    }
+    return nullptr;
+}
+void Mark(const char* name, uintptr_t value) { Record(name, value); }
+void AddWindow(const ScriptedWindow& window)
+{
+    if (Data.windowCount < MaxWindows) Data.windows[Data.windowCount++] = window;
+}
+void AddDrive(const ScriptedDrive& drive)
+{
+    if (Data.driveCount < MaxDrives) Data.drives[Data.driveCount++] = drive;
+}
+void SetShellWindow(HWND window) { Data.shellWindow = window; }
+void SetExitWindowsResult(BOOL result) { Data.exitWindowsResult = result; }
+void SetLocalTime(int hour, int minute, int second)
+{
+    Data.fixedClock = true;
+    std::memset(&Data.clock, 0, sizeof Data.clock);
+    Data.clock.wYear = 2026;
+    Data.clock.wMonth = 12;
+    Data.clock.wDay = 7;
+    Data.clock.wHour = static_cast<WORD>(hour);
+    Data.clock.wMinute = static_cast<WORD>(minute);
+    Data.clock.wSecond = static_cast<WORD>(second);
+}
+void UseRealClock() { Data.fixedClock = false; }
+}  // namespace Recorder
+
+// ---- the seam ----------------------------------------------------------------
+
+BOOL SysExitWindowsEx(UINT flags, DWORD reserved)
+{
+    Record("ExitWindowsEx", flags, reserved);
+    return Data.exitWindowsResult;
+}
+
+HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
+
+BOOL SysPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Record("PostMessage", reinterpret_cast<uintptr_t>(window), message, wParam,
+           static_cast<uintptr_t>(lParam));
+    return TRUE;
+}
+
+HWND SysFindWindow(const char* className, const char* windowName)
+{
+    Record("FindWindow", reinterpret_cast<uintptr_t>(windowName), 0, 0, 0, className);
+    return Data.shellWindow;
+}
+
+UINT SysWinExec(const char* commandLine, UINT show)
+{
+    Record("WinExec", show, 0, 0, 0, commandLine);
+    return 33;
+}
+
+BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter)
+{
+    Record("EnumWindows", static_cast<uintptr_t>(parameter));
+    for (int i = 0; i < Data.windowCount; ++i) {
+        if (!callback(Data.windows[i].window, parameter)) break;
+    }
+    return TRUE;
+}
+
+DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId)
+{
+    ScriptedWindow* scripted = WindowOf(window);
+    if (!scripted) return GetWindowThreadProcessId(window, processId);
+    if (processId) *processId = scripted->processId;
+    return 1;
+}
+
+HANDLE SysOpenProcess(DWORD access, BOOL inherit, DWORD processId)
+{
+    Record("OpenProcess", access, static_cast<uintptr_t>(inherit), processId);
+    for (int i = 0; i < Data.windowCount; ++i) {
+        if (Data.windows[i].processId == processId && Data.windows[i].canOpen) {
+            return reinterpret_cast<HANDLE>(ProcessHandleBase + i);
+        }
+    }
+    return nullptr;
+}
+
+LRESULT SysSendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              UINT flags, UINT timeoutMs, DWORD_PTR* result)
+{
+    Record("SendMessageTimeout", reinterpret_cast<uintptr_t>(window), message, wParam,
+           static_cast<uintptr_t>(lParam));
+    Record("SendMessageTimeout.flags", flags, timeoutMs);
+    if (result) *result = 0;
+    ScriptedWindow* scripted = WindowOf(window);
+    return scripted ? scripted->sendResult : 0;
+}
+
+DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs)
+{
+    Record("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), timeoutMs);
+    ScriptedWindow* scripted = WindowOfProcess(handle);
+    return scripted ? scripted->waitResult : WAIT_FAILED;
+}
+
+BOOL SysTerminateProcess(HANDLE process, UINT exitCode)
+{
+    Record("TerminateProcess", reinterpret_cast<uintptr_t>(process), exitCode);
+    return TRUE;
+}
+
+BOOL SysCloseHandle(HANDLE handle)
+{
+    Record("CloseHandle", reinterpret_cast<uintptr_t>(handle));
+    if (DriveOfVolume(handle)) --Data.openVolumes;
+    return TRUE;
+}
+
+DWORD SysGetLogicalDrives()
+{
+    Record("GetLogicalDrives");
+    DWORD mask = 0;
+    for (int i = 0; i < Data.driveCount; ++i) mask |= 1u << (Data.drives[i].letter - 'A');
+    return mask;
+}
+
+UINT SysGetDriveType(const char* rootName)
+{
+    Record("GetDriveType", 0, 0, 0, 0, rootName);
+    ScriptedDrive* drive = DriveOfLetter(LetterOf(rootName));
+    return drive ? drive->type : DRIVE_NO_ROOT_DIR;
+}
+
+UINT SysSetErrorMode(UINT mode)
+{
+    Record("SetErrorMode", mode);
+    static UINT current = 0;
+    UINT previous = current;
+    current = mode;
+    return previous;
+}
+
+BOOL SysGetDiskFreeSpace(const char* rootName)
+{
+    Record("GetDiskFreeSpace", 0, 0, 0, 0, rootName);
+    ScriptedDrive* drive = DriveOfLetter(LetterOf(rootName));
+    return drive && drive->ready;
+}
+
+HANDLE SysCreateFile(const char* name, DWORD access, DWORD share, DWORD disposition)
+{
+    Record("CreateFile", access, share, disposition, 0, name);
+    ScriptedDrive* drive = DriveOfLetter(LetterOf(name));
+    if (!drive || !drive->canOpen) return INVALID_HANDLE_VALUE;
+    ++Data.openVolumes;
+    return reinterpret_cast<HANDLE>(VolumeHandleBase + (drive - Data.drives));
+}
+
+BOOL SysFlushFileBuffers(HANDLE volume)
+{
+    ScriptedDrive* drive = DriveOfVolume(volume);
+    char letter[2] = {drive ? drive->letter : '?', 0};
+    Record("FlushFileBuffers", reinterpret_cast<uintptr_t>(volume), 0, 0, 0, letter);
+    return drive != nullptr;
+}
+
+BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize)
+{
+    ScriptedDrive* drive = DriveOfVolume(volume);
+    char letter[2] = {drive ? drive->letter : '?', 0};
+    uintptr_t firstByte = input && inputSize ? *static_cast<unsigned char*>(input) : 0xFFFF;
+    Record("DeviceIoControl", reinterpret_cast<uintptr_t>(volume), code, inputSize, firstByte, letter);
+    return drive && drive->failingControl != code;
+}
+
+void SysGetLocalTime(SYSTEMTIME* time)
+{
+    if (Data.fixedClock) {
+        *time = Data.clock;
+    } else {
+        GetLocalTime(time);
+    }
+}
+
+BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason)
+{
+    char text[MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, reason, -1, text, sizeof text, nullptr, nullptr);
+    Record("ShutdownBlockReasonCreate", reinterpret_cast<uintptr_t>(window), 0, 0, 0, text);
+    return TRUE;
+}
+
+BOOL SysShutdownBlockReasonDestroy(HWND window)
+{
+    Record("ShutdownBlockReasonDestroy", reinterpret_cast<uintptr_t>(window));
+    return TRUE;
+}

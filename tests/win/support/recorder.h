@@ -1,0 +1,58 @@
+// The test side of the system-action seam: every call is recorded in order,
+// and results are played back from a script set up by the test. Nothing here
+// ends a session, terminates a process or touches a volume.
+#ifndef DORVA_TEST_RECORDER_H
+#define DORVA_TEST_RECORDER_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct RecordedCall {
+    char name[40];        // the system call, e.g. "ExitWindowsEx"
+    uintptr_t arg[4];     // its numeric arguments, in order
+    char text[MAX_PATH];  // its text argument, if any
+};
+
+// A top-level window that the recorder's EnumWindows reports.
+struct ScriptedWindow {
+    HWND window;          // any distinct value; it need not be a real window
+    DWORD processId;
+    bool canOpen;         // OpenProcess succeeds
+    LRESULT sendResult;   // SendMessageTimeout result: 0 = failed or timed out
+    DWORD waitResult;     // WaitForSingleObject on its process
+};
+
+// A drive that the recorder's volume calls report.
+struct ScriptedDrive {
+    char letter;          // 'A'..'Z'
+    UINT type;            // GetDriveType value
+    bool ready;           // GetDiskFreeSpace succeeds
+    bool canOpen;         // CreateFile on \\.\X: succeeds
+    DWORD failingControl; // DeviceIoControl code that fails, 0 = none
+};
+
+namespace Recorder {
+constexpr int MaxCalls = 512;
+constexpr int MaxWindows = 16;
+constexpr int MaxDrives = 26;
+
+void Reset();                       // forget calls and script
+int CallCount();
+const RecordedCall& Call(int index);
+int CountOf(const char* name);
+int IndexOf(const char* name, int from = 0);  // -1 when absent
+const RecordedCall* Find(const char* name, int occurrence = 0);
+
+// The program's own marks in the same log (e.g. a helper program started).
+void Mark(const char* name, uintptr_t value = 0);
+
+void AddWindow(const ScriptedWindow& window);
+void AddDrive(const ScriptedDrive& drive);
+void SetShellWindow(HWND window);   // what FindWindow("Progman") returns
+void SetExitWindowsResult(BOOL result);
+void SetLocalTime(int hour, int minute, int second);  // else the real clock
+void UseRealClock();
+}  // namespace Recorder
+
+#endif

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Proves the link-time seam: the product imports the real system actions and
+# no test executable does.
+# Usage: tools/check-imports.sh OBJDUMP PRODUCT_EXE TEST_EXE...
+set -u
+objdump=$1 product=$2
+shift 2
+forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec'
+status=0
+imports() { "$objdump" -p "$1" | grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\w+' | awk '{print $3}'; }
+for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec; do
+    if ! imports "$product" | grep -qx "$name"; then
+        echo "FAIL: product $product does not import $name (is the check looking at the right table?)"
+        status=1
+    fi
+done
+for exe in "$@"; do
+    hits=$(imports "$exe" | grep -Ex "$forbidden" | tr '\n' ' ')
+    if [ -n "$hits" ]; then
+        echo "FAIL: test executable $exe imports $hits"
+        status=1
+    else
+        echo "ok: $(basename "$exe")"
+    fi
+done
+[ $# -gt 0 ] || { echo "FAIL: no test executables given"; status=1; }
+exit $status

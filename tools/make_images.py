@@ -1,0 +1,226 @@
+#!/usr/bin/env python3
+"""Turns the text drawings in src/res/images into the .ico, .cur and .bmp
+files that the resource script includes, so the images stay reviewable.
+
+    python3 tools/make_images.py <images_dir> <out_dir>
+
+Every <name>.txt in images_dir becomes <name>.ico, <name>.cur or <name>.bmp
+in out_dir. The output depends on the drawings only (no dates, no machine
+details), so two runs give the same bytes.
+
+Drawing format, one statement a line ('#' starts a comment line):
+
+    kind icon | cursor | bitmap
+    palette vga16 | own          vga16: the 16 standard colours (icons, cursors)
+                                 own: the colours listed below, in order (bitmaps)
+    hotspot X Y                  cursors only
+    colour C transparent         C is one character of the grids
+    colour C N [name]            vga16: N is the palette index 0..15
+    colour C #RRGGBB [name]      own: the next palette entry
+    image WxH                    followed by H rows of W characters and 'end'
+
+Icons and cursors are 4 bits a pixel with an AND mask; the transparent
+character sets the mask bit and colour 0. Bitmaps are 8 bits a pixel with a
+256-entry palette.
+"""
+
+import os
+import struct
+import sys
+
+# The standard 16-colour VGA palette in Windows order, as (R, G, B).
+VGA16 = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]
+
+EXTENSIONS = {"icon": ".ico", "cursor": ".cur", "bitmap": ".bmp"}
+TRANSPARENT = -1
+
+
+class DrawingError(Exception):
+    pass
+
+
+def parse_drawing(path):
+    """Reads one drawing: returns a dict with kind, palette, hotspot and a list
+    of images, each a (width, height, rows of palette indices) tuple."""
+    with open(path, "r", encoding="ascii") as f:
+        lines = f.read().split("\n")
+    kind = None
+    palette_kind = None
+    hotspot = None
+    legend = {}
+    own_palette = []
+    images = []
+    i = 0
+
+    def fail(message):
+        raise DrawingError("%s:%d: %s" % (path, i + 1, message))
+
+    while i < len(lines):
+        line = lines[i].strip()
+        if not line or line.startswith("#"):
+            i += 1
+            continue
+        words = line.split()
+        if words[0] == "kind" and len(words) == 2 and words[1] in EXTENSIONS:
+            kind = words[1]
+        elif words[0] == "palette" and len(words) == 2 and words[1] in ("vga16", "own"):
+            palette_kind = words[1]
+        elif words[0] == "hotspot" and len(words) == 3 and all(w.isdigit() for w in words[1:]):
+            hotspot = (int(words[1]), int(words[2]))
+        elif words[0] == "colour" and len(words) >= 3 and len(words[1]) == 1:
+            ch, value = words[1], words[2]
+            if ch in legend:
+                fail("colour %r given twice" % ch)
+            if value == "transparent":
+                legend[ch] = TRANSPARENT
+            elif palette_kind == "vga16" and value.isdigit() and int(value) < 16:
+                legend[ch] = int(value)
+            elif (palette_kind == "own" and len(value) == 7 and value[0] == "#"
+                  and all(d in "0123456789abcdefABCDEF" for d in value[1:])):
+                if len(own_palette) == 256:
+                    fail("more than 256 colours")
+                own_palette.append(tuple(int(value[k:k + 2], 16) for k in (1, 3, 5)))
+                legend[ch] = len(own_palette) - 1
+            else:
+                fail("bad colour line (palette given first?)")
+        elif words[0] == "image" and len(words) == 2:
+            size = words[1].split("x")
+            if len(size) != 2 or not all(n.isdigit() for n in size):
+                fail("image size must be WxH")
+            width, height = int(size[0]), int(size[1])
+            if not (0 < width <= 256 and 0 < height <= 4096):
+                fail("bad image size")
+            rows = []
+            for _ in range(height):
+                i += 1
+                if i >= len(lines):
+                    fail("image ends early")
+                row = lines[i].rstrip("\r")
+                if len(row) != width:
+                    fail("row is %d characters wide, not %d" % (len(row), width))
+                try:
+                    rows.append([legend[ch] for ch in row])
+                except KeyError as e:
+                    fail("character %s is not in the legend" % e)
+            i += 1
+            if i >= len(lines) or lines[i].strip() != "end":
+                fail("'end' expected after %d rows" % height)
+            images.append((width, height, rows))
+        else:
+            fail("cannot read %r" % line)
+        i += 1
+
+    if kind is None or palette_kind is None or not images:
+        raise DrawingError("%s: kind, palette and at least one image are needed" % path)
+    if kind == "bitmap":
+        if palette_kind != "own" or len(images) != 1:
+            raise DrawingError("%s: a bitmap has its own palette and one image" % path)
+        if any(TRANSPARENT in row for row in images[0][2]):
+            raise DrawingError("%s: a bitmap has no transparent pixels" % path)
+    else:
+        if palette_kind != "vga16" or any(w > 255 or h > 255 for w, h, _ in images):
+            raise DrawingError("%s: icons and cursors use vga16 and are below 256 pixels" % path)
+    if (kind == "cursor") != (hotspot is not None):
+        raise DrawingError("%s: a cursor, and only a cursor, has a hot spot" % path)
+    if kind == "cursor":
+        if len(images) != 1:
+            raise DrawingError("%s: a cursor has one image" % path)
+        if not (hotspot[0] < images[0][0] and hotspot[1] < images[0][1]):
+            raise DrawingError("%s: the hot spot lies outside the image" % path)
+    palette = VGA16 if palette_kind == "vga16" else own_palette
+    return {"kind": kind, "palette": palette, "hotspot": hotspot, "images": images}
+
+
+def stride(width, bits):
+    """Bytes in one bitmap row, padded to a multiple of four."""
+    return ((width * bits + 31) // 32) * 4
+
+
+def pack_row(values, bits, width):
+    """Packs pixel values, most significant bits first, into a padded row."""
+    out = bytearray(stride(width, bits))
+    per_byte = 8 // bits
+    for x, value in enumerate(values):
+        shift = 8 - bits * (x % per_byte + 1)
+        out[x // per_byte] |= value << shift
+    return bytes(out)
+
+
+def palette_bytes(palette, entries):
+    colours = list(palette) + [(0, 0, 0)] * (entries - len(palette))
+    return b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in colours)
+
+
+def icon_image(width, height, rows):
+    """One icon or cursor image: header, 16 colours, colour bits, mask bits."""
+    xor = b"".join(pack_row([0 if v == TRANSPARENT else v for v in row], 4, width)
+                   for row in reversed(rows))
+    mask = b"".join(pack_row([1 if v == TRANSPARENT else 0 for v in row], 1, width)
+                    for row in reversed(rows))
+    header = struct.pack("<IiiHHIIiiII", 40, width, height * 2, 1, 4, 0,
+                         len(xor) + len(mask), 0, 0, 0, 0)
+    return header + palette_bytes(VGA16, 16) + xor + mask
+
+
+def build_icon_file(drawing):
+    """An .ico or .cur file: directory, entries, then the images."""
+    is_cursor = drawing["kind"] == "cursor"
+    images = drawing["images"]
+    blobs = [icon_image(w, h, rows) for w, h, rows in images]
+    out = struct.pack("<HHH", 0, 2 if is_cursor else 1, len(images))
+    offset = 6 + 16 * len(images)
+    for (w, h, _), blob in zip(images, blobs):
+        if is_cursor:
+            field1, field2 = drawing["hotspot"]
+        else:
+            field1, field2 = 1, 4          # planes, bits per pixel
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, 16, 0, field1, field2,
+                           len(blob), offset)
+        offset += len(blob)
+    return out + b"".join(blobs)
+
+
+def build_bitmap_file(drawing):
+    """A bottom-up 8-bit .bmp with a 256-entry palette."""
+    width, height, rows = drawing["images"][0]
+    bits = b"".join(pack_row(row, 8, width) for row in reversed(rows))
+    offset = 14 + 40 + 256 * 4
+    file_header = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
+    info_header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(bits),
+                              2835, 2835, 256, 0)
+    return file_header + info_header + palette_bytes(drawing["palette"], 256) + bits
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.stderr.write("usage: make_images.py <images_dir> <out_dir>\n")
+        return 2
+    images_dir, out_dir = argv[1], argv[2]
+    names = sorted(n for n in os.listdir(images_dir) if n.endswith(".txt"))
+    if not names:
+        sys.stderr.write("make_images.py: no drawings in %s\n" % images_dir)
+        return 1
+    os.makedirs(out_dir, exist_ok=True)
+    for name in names:
+        try:
+            drawing = parse_drawing(os.path.join(images_dir, name))
+        except (DrawingError, UnicodeDecodeError) as e:
+            sys.stderr.write("make_images.py: %s\n" % e)
+            return 1
+        if drawing["kind"] == "bitmap":
+            data = build_bitmap_file(drawing)
+        else:
+            data = build_icon_file(drawing)
+        target = os.path.join(out_dir, name[:-4] + EXTENSIONS[drawing["kind"]])
+        with open(target, "wb") as f:
+            f.write(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Creates (once) and checks a project Wine prefix that is safe to run the
+# program in: no drive letter leads to a mount point of the host, so nothing a
+# test does (a flush, a dismount, an eject) can reach a real disk.
+# Usage: tools/wine-prefix.sh ARCH PREFIX
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh" "$1" "$2"
+
+# Every dosdevices entry that is a drive letter must point into the prefix's
+# own folder tree (c: and test drives made as folders); anything else goes.
+make_safe() {
+    local dev=$WINEPREFIX/dosdevices entry target base
+    base=$(readlink -f "$(dirname "$WINEPREFIX")")
+    [ -d "$dev" ] || return 0
+    for entry in "$dev"/?:: "$dev"/?:; do
+        [ -e "$entry" ] || [ -L "$entry" ] || continue
+        target=$(readlink -f "$entry" 2>/dev/null || true)
+        case "$target" in
+            "$base"/*) ;;
+            *) rm -f "$entry"; echo "wine-prefix: removed $(basename "$entry") -> $target" >&2 ;;
+        esac
+    done
+}
+
+ready=$WINEPREFIX/.dorva-ready
+if [ -f "$ready" ]; then
+    make_safe
+    exit 0
+fi
+
+mkdir -p "$WINEPREFIX"
+echo "wine-prefix: creating $WINEPREFIX ($1)" >&2
+DISPLAY= "$DORVA_WINE" wineboot -i >/dev/null 2>&1 || true
+"$DORVA_WINESERVER" -w || true
+make_safe
+rm -f "$WINEPREFIX/dosdevices/z:"
+
+reg_file=$WINEPREFIX/dorva-setup.reg
+cat > "$reg_file" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CLASSES_ROOT\.txt]
+@="txtfile"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\open\command]
+@="notepad.exe \"%1\""
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer]
+REG
+DISPLAY= "$DORVA_WINE" regedit /S "$reg_file" >/dev/null 2>&1 || true
+"$DORVA_WINESERVER" -w || true
+
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+mkdir -p "$fonts"
+cp -n /usr/share/wine/fonts/* "$fonts"/ 2>/dev/null || true
+make_safe
+touch "$ready"
