@@ -1,7 +1,7 @@
 # Sourced by the Wine tools: the environment of a project Wine prefix.
 # Usage: . tools/wine-env.sh ARCH PREFIX   (ARCH is win64 or win32)
 dorva_arch=$1
-export WINEPREFIX=$2
+export WINEPREFIX=$(readlink -m "$2")
 export WINEARCH=$dorva_arch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
