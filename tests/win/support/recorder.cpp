@@ -214,8 +214,12 @@ BOOL SysTerminateProcess(HANDLE process, UINT exitCode)
 
 BOOL SysCloseHandle(HANDLE handle)
 {
-    Record("CloseHandle", reinterpret_cast<uintptr_t>(handle));
-    if (DriveOfVolume(handle)) --Data.openVolumes;
+    // A volume handle carries its drive letter in the record, as the volume
+    // calls do.
+    ScriptedDrive* drive = DriveOfVolume(handle);
+    char letter[2] = {drive ? drive->letter : '\0', 0};
+    Record("CloseHandle", reinterpret_cast<uintptr_t>(handle), 0, 0, 0, letter);
+    if (drive) --Data.openVolumes;
     return TRUE;
 }
 
