@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "support/harness.h"
 #include "support/recorder.h"
+#include "support/settings_key.h"
 
 #include <functional>
 #include <string>
@@ -80,6 +81,7 @@ class CommandLineTest : public DorvaTest {};
 // is not loaded; the "before" step stands in for saved settings.
 TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
 {
+    SettingsKey::Guard key;  // no saved settings for the one text without "/z"
     const AcceptedCase cases[] = {
         {"/z", Nothing, [](Settings&) {}},
         {"", [] { State.ClickFlag = 0; State.ExitType = ExitTypeReboot; },
@@ -229,6 +231,107 @@ TEST_F(CommandLineTest, TwoExitTypesAreRefusedBeforeAnythingChanges)
     Harness::AnswerBoxes({IDOK});
     EXPECT_EQ(ParseCommandLine("/e:s /x:r /f:f /f:b /n /t:5 /z"), 0);
     ExpectSettings(Settings());
+}
+
+// ---- over the saved settings ------------------------------------------------------
+
+std::string Stored(const char* text)
+{
+    std::string data = text;
+    data.resize(7, '\0');
+    return data;
+}
+
+class SavedSettingsTest : public DorvaTest {
+protected:
+    void Save(const char* name, const char* text) { ASSERT_TRUE(SettingsKey::WriteRaw(name, Stored(text))); }
+    void ExpectOneErrorBox(const char* message)
+    {
+        ASSERT_EQ(Harness::Boxes().size(), 1u);
+        EXPECT_EQ(Harness::Boxes()[0].text, message);
+        EXPECT_EQ(Harness::Boxes()[0].flags, 0x10030u);
+        EXPECT_EQ(Harness::Boxes()[0].beepBefore, 0x30u);
+    }
+
+private:
+    SettingsKey::Guard key_;
+};
+
+TEST_F(SavedSettingsTest, OptionsApplyOverTheSavedSettings)
+{
+    Save("ForceFlag", "1");
+    Save("ConfirmFlag", "1");
+    Save("ClickFlag", "1");
+    Save("ExitType", "20");
+    Save("TimerValue", "45");
+    Save("HotKey", "k");
+    Save("HotkeyFlag", "1");
+    EXPECT_EQ(ParseCommandLine("/e:l /t /f:d"), 1);
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
+    EXPECT_EQ(State.ForceFlag, 1) << "no option switches a saved flag off";
+    EXPECT_EQ(State.ConfirmFlag, 1);
+    EXPECT_EQ(State.ClickFlag, 0) << "except /f:d";
+    EXPECT_EQ(State.TimerFlag, 1);
+    EXPECT_STREQ(State.TimerValue, "45");
+    EXPECT_EQ(State.TimeoutSeconds, 45);
+    EXPECT_EQ(State.HotkeyFlag, 1);
+    EXPECT_STREQ(State.HotKey, "K") << "a saved letter is upper-cased too";
+}
+
+TEST_F(SavedSettingsTest, SlashZStartsFromTheDefaults)
+{
+    Save("ForceFlag", "1");
+    Save("ExitType", "20");
+    EXPECT_EQ(ParseCommandLine("/z /f:b"), 1);
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_EQ(State.ExitType, ExitTypeShutdown);
+    EXPECT_EQ(State.BlockFlag, 1);
+}
+
+TEST_F(SavedSettingsTest, TwoExitTypesAreRefusedBeforeTheSettingsAreLoaded)
+{
+    Save("ForceFlag", "1");
+    Save("ExitType", "20");
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine("/e:s /x:r"), 0);
+    ExpectOneErrorBox("Too many options specified");
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_EQ(State.ExitType, ExitTypeShutdown);
+}
+
+TEST_F(SavedSettingsTest, TimeOfDayWithASavedTimeoutIsTooMany)
+{
+    Save("TimerFlag", "1");
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine("/a"), 0);
+    ExpectOneErrorBox("Too many options specified");
+}
+
+TEST_F(SavedSettingsTest, ASavedWarningWithoutATimedExitIsRefusedAtEveryStart)
+{
+    Save("WarnFlag", "1");
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine(""), 0);
+    ExpectOneErrorBox("The '/w' option can only be\nused with '/a' or '/t'");
+}
+
+TEST_F(SavedSettingsTest, ASavedForcedScreensaverIsNotForced)
+{
+    Save("ExitType", "40");
+    Save("ForceFlag", "1");
+    EXPECT_EQ(ParseCommandLine(""), 1);
+    EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_TRUE(Harness::Boxes().empty());
+}
+
+TEST_F(SavedSettingsTest, IconlessModeAloneIsAccepted)
+{
+    Save("ExitType", "30");
+    EXPECT_EQ(ParseCommandLine("/n"), 1);
+    EXPECT_EQ(State.NoIconMode, 1);
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
+    EXPECT_EQ(State.TimerRunning, 0u);
 }
 
 }  // namespace
