@@ -25,13 +25,12 @@ make_safe() {
 
 # The test settings. regedit is given the file by its C: name: with z: gone
 # a host path means nothing inside the prefix, and the import would be lost.
+# X11 "Managed"="N" is not set: with it Wine draws a caption on its tray
+# window, and the e2e tests find the icons where Wine's default mode puts them.
 apply_registry() {
     local reg_file=$WINEPREFIX/drive_c/dorva-setup.reg
     cat > "$reg_file" <<'REG'
 REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
 
 [HKEY_CLASSES_ROOT\.txt]
 @="txtfile"
