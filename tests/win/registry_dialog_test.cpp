@@ -3,6 +3,7 @@
 #include "app/program_state.h"
 #include "settings/registry_dialog.h"
 #include "support/harness.h"
+#include "support/settings_key.h"
 
 #include <cstring>
 #include <string>
@@ -478,6 +479,53 @@ TEST_F(RegistryDialogTest, SetAutorunSkipsTheWriteWhenTheValueAlreadyMatches)
     EXPECT_TRUE(SetAutorun(0));
     EXPECT_TRUE(SetAutorun(0)) << "deleting a missing value is no failure: nothing to do";
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, RunKey, "Dorva NT").exists);
+}
+
+// ---- The program's own settings --------------------------------------------
+
+TEST_F(RegistryDialogTest, SaveWithNoSwitchChangedWritesTheSettingsKey)
+{
+    SettingsKey::Guard settings;
+    State.ExitType = ExitTypeReboot;
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_TRUE(OkAfter([](HWND dialog) { Harness::Click(dialog, IDC_RG_SAVE); }));
+    ExpectChangedBox();
+    EXPECT_TRUE(SettingsKey::Exists(SettingsKey::Path));
+    EXPECT_EQ(Text(ReadValue(HKEY_LOCAL_MACHINE, SettingsKey::Path, "ExitType")), "20");
+}
+
+TEST_F(RegistryDialogTest, DeleteRemovesTheSettingsKey)
+{
+    SettingsKey::Guard settings;
+    ASSERT_TRUE(SettingsKey::WriteRaw("ExitType", std::string("30\0", 3)));
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_TRUE(OkAfter([](HWND dialog) { Harness::Click(dialog, IDC_RG_DELETE); }));
+    ExpectChangedBox();
+    EXPECT_FALSE(SettingsKey::Exists(SettingsKey::Path));
+}
+
+// Deleting settings that were never saved fails: the failure box and an open
+// dialog, while the switch asked for in the same OK is written.
+TEST_F(RegistryDialogTest, FailedDeleteReportsButTheSwitchStaysWritten)
+{
+    SettingsKey::Guard settings;
+    Harness::AnswerBoxes({IDOK});
+    const bool closed = OkAfter([](HWND dialog) {
+        Harness::Click(dialog, IDC_RG_NOCLOSE);
+        Harness::Click(dialog, IDC_RG_DELETE);
+    });
+    EXPECT_FALSE(closed);
+    ExpectFailedBox();
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, PoliciesKey, "NoClose").data, (std::vector<BYTE>{1, 0, 0, 0}));
+}
+
+TEST_F(RegistryDialogTest, SwitchWithNoChangeSelectedLeavesTheSettingsKeyAlone)
+{
+    SettingsKey::Guard settings;
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_TRUE(OkAfter([](HWND dialog) { Harness::Click(dialog, IDC_RG_NOLOGOFF); }));
+    ExpectChangedBox();
+    EXPECT_FALSE(SettingsKey::Exists(SettingsKey::Path));
 }
 
 }  // namespace
