@@ -14,7 +14,7 @@ constexpr char NoticeText[] = "Freeware. No warranty of any kind.";
 constexpr char EmailLabelText[] = "E-mail:";
 constexpr char WebLabelText[] = "Website:";
 constexpr char EmailAddress[] = "support@tarnwick.example";
-constexpr char WebAddress[] = "https://www.tarnwick.example/";
+constexpr char WebAddress[] = "https://tarnwick.example";
 constexpr char MailtoScheme[] = "mailto:";
 constexpr char OpenVerb[] = "open";
 

@@ -6,6 +6,7 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,38 @@ TEST_F(AboutTest, TextsAreDrawnInTheirColours)
     RunDialog();
 }
 
+// Each text, in the font its static draws with, fits the static: nothing of
+// a line or an address is cut off at the right.
+TEST_F(AboutTest, EveryTextFitsItsStatic)
+{
+    const struct {
+        int id;
+        const char* text;
+    } texts[] = {{IDC_AB_VERSION, "Dorva NT version 2.6.0.0"},
+                 {IDC_AB_MAKER, "Tarnwick Software"},
+                 {IDC_AB_NOTICE, "Freeware. No warranty of any kind."},
+                 {IDC_AB_EMAILLABEL, "E-mail:"},
+                 {IDC_AB_WEBLABEL, "Website:"},
+                 {IDC_AB_EMAIL, "support@tarnwick.example"},
+                 {IDC_AB_WEB, "https://tarnwick.example"}};
+    Harness::OnNextDialog([&](HWND dialog) {
+        HDC dc = GetDC(dialog);
+        for (const auto& t : texts) {
+            HWND control = GetDlgItem(dialog, t.id);
+            HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            SIZE extent = {};
+            GetTextExtentPoint32A(dc, t.text, static_cast<int>(std::strlen(t.text)), &extent);
+            SelectObject(dc, previous);
+            RECT client = {};
+            GetClientRect(control, &client);
+            EXPECT_LE(extent.cx, client.right) << "\"" << t.text << "\" does not fit static " << t.id;
+        }
+        ReleaseDC(dialog, dc);
+        Harness::Click(dialog, IDOK);
+    });
+    RunDialog();
+}
+
 TEST_F(AboutTest, LogoIsDrawnAtItsSizeAt12By8)
 {
     Harness::OnNextDialog([](HWND dialog) {
@@ -276,7 +309,7 @@ TEST_F(AboutTest, ClickingALinkOpensItAndPlainTextDoesNothing)
     });
     RunDialog();
     ASSERT_EQ(Calls.launches.size(), 2u);
-    const char* expected[] = {"mailto:support@tarnwick.example", "https://www.tarnwick.example/"};
+    const char* expected[] = {"mailto:support@tarnwick.example", "https://tarnwick.example"};
     for (size_t i = 0; i < 2; ++i) {
         SCOPED_TRACE(testing::Message() << "launch " << i);
         const Seen::Launch& launch = Calls.launches[i];
