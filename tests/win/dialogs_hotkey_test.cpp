@@ -101,10 +101,13 @@ TEST_F(HotkeyTest, PressedCombinationReachesTheMainWindowAsItsHotkey)
                 EXPECT_EQ(LOWORD(message.lParam), CtrlAlt);
                 EXPECT_EQ(HIWORD(message.lParam), 'J');
             }
+            DispatchMessageA(&message);
         }
         if (!seen) MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     EXPECT_TRUE(seen) << "no WM_HOTKEY for the main window";
+    // No timed exit is set up: the hotkey performs the exit at once.
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
     SetHotkey(0);
 }
 
