@@ -93,9 +93,16 @@ foreach(test_source ${DORVA_WIN_TESTS})
     add_dependencies(win_${name} dorva_images)
     target_link_libraries(win_${name} PRIVATE dorva_test_support)
     target_link_options(win_${name} PRIVATE -static)
+    # Tests that move the real mouse or press real keys share one display:
+    # they take turns.
+    set(lock_properties)
+    file(STRINGS ${test_source} real_input REGEX "mouse_event|keybd_event|SetCursorPos|SendInput")
+    if(real_input)
+        set(lock_properties RESOURCE_LOCK display_input)
+    endif()
     gtest_discover_tests(win_${name}
         DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-        TEST_PREFIX "win." PROPERTIES TIMEOUT 60 LABELS win)
+        TEST_PREFIX "win." PROPERTIES TIMEOUT 60 LABELS win ${lock_properties})
     list(APPEND DORVA_WIN_TEST_FILES $<TARGET_FILE:win_${name}>)
 endforeach()
 
@@ -105,6 +112,17 @@ foreach(program_source ${DORVA_TEST_PROGRAMS})
     get_filename_component(name ${program_source} NAME_WE)
     add_executable(${name} WIN32 ${program_source})
     target_compile_definitions(${name} PRIVATE ${DORVA_DEFINES})
+    target_link_options(${name} PRIVATE -static)
+    list(APPEND DORVA_WIN_TEST_FILES $<TARGET_FILE:${name}>)
+endforeach()
+
+# Benchmark executables: the program with the recorder, run by tools/bench.sh.
+file(GLOB DORVA_BENCH_PROGRAMS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/*.cpp)
+foreach(bench_source ${DORVA_BENCH_PROGRAMS})
+    get_filename_component(name ${bench_source} NAME_WE)
+    add_executable(${name} ${bench_source} ${DORVA_RC})
+    add_dependencies(${name} dorva_images)
+    target_link_libraries(${name} PRIVATE dorva_test_support)
     target_link_options(${name} PRIVATE -static)
     list(APPEND DORVA_WIN_TEST_FILES $<TARGET_FILE:${name}>)
 endforeach()
