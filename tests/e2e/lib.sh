@@ -102,3 +102,39 @@ trap cleanup EXIT
 # Every test starts from a fresh wineserver: a session end of an earlier test
 # leaves nothing behind.
 "$DORVA_WINESERVER" -k 2>/dev/null; "$DORVA_WINESERVER" -w 2>/dev/null; true
+
+# ---- popup menus by geometry -------------------------------------------------
+# Every visible popup menu window of the display, one id a line.
+popup_menu_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+        if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes'; then echo "$w"; fi
+    done
+}
+# popup_item_centre WINDOW POSITION COUNT: the centre of item POSITION (0-based)
+# of a popup menu with COUNT positions, from the menu window's geometry, taking
+# every position as equally high.
+popup_item_centre() {
+    local WINDOW X Y WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "$((X + WIDTH / 2)) $((Y + HEIGHT * (2 * $2 + 1) / (2 * $3)))"
+}
+# popup_item_click WINDOW POSITION COUNT: picks that item with the left button.
+popup_item_click() {
+    local pos; pos=$(popup_item_centre "$@") || return 1
+    xdotool mousemove $pos sleep 0.2 click 1
+}
+# tray_slot_shot NAME SLOT: a picture of one tray icon slot, for comparisons.
+tray_slot_shot() {
+    local win; win=$(tray_window)
+    [ -n "$win" ] || return 1
+    import -window "$win" -crop "20x20+$((20 * $2))+0" +repage "$E2E_ARTIFACTS/$1.png" 2>/dev/null
+}
+# image_difference A B: how many pixels of two artefact pictures differ.
+image_difference() {
+    local pixels
+    pixels=$(compare -metric AE "$E2E_ARTIFACTS/$1.png" "$E2E_ARTIFACTS/$2.png" null: 2>&1)
+    echo "${pixels%% *}"
+}
+# images_differ A B: true when the two artefact pictures differ in any pixel.
+images_differ() { [ "$(image_difference "$1" "$2")" != 0 ]; }
