@@ -3,21 +3,16 @@
 # tray icon goes away and the process ends with result 0.
 . "$(dirname "$0")/lib.sh"
 
-FULL_MENU_POSITIONS=15
 EXIT_PROGRAM_POSITION=14
-
-has_popup_menu() { [ -n "$(popup_menu_windows)" ]; }
-tray_has_icon() { [ -n "$(tray_window)" ]; }
 
 start_program /z
 pid=$E2E_LAST_PID
-check "the tray icon appears" wait_until 20 tray_has_icon
-sleep 0.5
+check "the tray icon appears" wait_until 20 tray_slot_filled 0
 tray_click 0 3
-check "the full menu opens" wait_until 5 has_popup_menu
-menu=$(popup_menu_windows | tail -n 1)
+check "the full menu opens" wait_until 5 has_popup
+menu=$(popup_window)
 screenshot exit_menu "$menu"
-popup_item_click "$menu" $EXIT_PROGRAM_POSITION $FULL_MENU_POSITIONS
+menu_item_click "$menu" $EXIT_PROGRAM_POSITION "${FULL_MENU_ROWS[@]}"
 check "the program ends" wait_until 10 process_gone "$pid"
 wait "$pid"
 result=$?

@@ -4,14 +4,23 @@
 # by default, the first, second and fifth items are checked, the others not.
 . "$(dirname "$0")/lib.sh"
 
-FULL_MENU_POSITIONS=15
 TOGGLES_POSITION=10
 TOGGLE_COUNT=5
 EXPECTED_CHECKED="0 1 4"   # Block Shutd&own, &Confirm Exit, &Exit on Single Click
 
-has_popup_menu() { [ -n "$(popup_menu_windows)" ]; }
-has_two_popup_menus() { [ "$(popup_menu_windows | wc -l)" -ge 2 ]; }
-tray_has_icon() { [ -n "$(tray_window)" ]; }
+# The popup that opened beside MENU's right edge (a tip would sit elsewhere).
+submenu_of() {
+    local WINDOW X Y WIDTH HEIGHT SCREEN w right
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    right=$((X + WIDTH))
+    for w in $(popup_windows); do
+        [ "$w" = "$1" ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ "$X" -ge $((right - 10)) ] && [ "$X" -le $((right + 10)) ]; then echo "$w"; return 0; fi
+    done
+    return 1
+}
+has_submenu() { submenu_of "$menu" >/dev/null; }
 
 # check_marks WINDOW COUNT: the positions whose item has a check mark. Each
 # item's leftmost dark pixel is found; unchecked items start with their text,
@@ -39,17 +48,19 @@ check_marks() {
 
 start_program /z /f:b /f:c
 pid=$E2E_LAST_PID
-check "the tray icon appears" wait_until 20 tray_has_icon
+check "the tray icon appears" wait_until 20 tray_slot_filled 0
 tray_click 0 3
-check "the full menu opens" wait_until 5 has_popup_menu
-menu=$(popup_menu_windows | tail -n 1)
-popup_item_click "$menu" $TOGGLES_POSITION $FULL_MENU_POSITIONS
-check "the Toggles submenu opens" wait_until 5 has_two_popup_menus
-submenu=""
-for w in $(popup_menu_windows); do [ "$w" != "$menu" ] && submenu=$w; done
+check "the full menu opens" wait_until 5 has_popup
+menu=$(popup_window)
+menu_item_click "$menu" $TOGGLES_POSITION "${FULL_MENU_ROWS[@]}"
+check "the Toggles submenu opens" wait_until 5 has_submenu
+submenu=$(submenu_of "$menu")
+check "the submenu opens to the right of the menu" [ -n "$submenu" ]
 sleep 0.3
 screenshot toggles_submenu "$submenu"
 screenshot toggles_screen
+text=$(ocr_window "$submenu")
+check "it is the Toggles submenu (read: $text)" grep -q "Block Shutd" <<<"$text"
 marks=$(check_marks "$submenu" $TOGGLE_COUNT)
 log "checked positions: $marks"
 check "the checked toggles are $EXPECTED_CHECKED" [ "$marks" = "$EXPECTED_CHECKED" ]
