@@ -36,7 +36,8 @@ DISPLAY= "$DORVA_WINE" wineboot -i >/dev/null 2>&1 || true
 make_safe
 rm -f "$WINEPREFIX/dosdevices/z:"
 
-reg_file=$WINEPREFIX/dorva-setup.reg
+# The prefix has no z: any more, so regedit can only read a file on C:.
+reg_file=$WINEPREFIX/drive_c/dorva-setup.reg
 cat > "$reg_file" <<'REG'
 REGEDIT4
 
@@ -51,7 +52,7 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer]
 REG
-DISPLAY= "$DORVA_WINE" regedit /S "$reg_file" >/dev/null 2>&1 || true
+DISPLAY= "$DORVA_WINE" regedit /S 'C:\dorva-setup.reg' >/dev/null 2>&1 || true
 "$DORVA_WINESERVER" -w || true
 
 fonts=$WINEPREFIX/drive_c/windows/Fonts
