@@ -7,9 +7,9 @@ JOBS ?= 2
 ARGS ?=
 
 APT_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest \
-	wine64 fonts-wine xvfb xdotool imagemagick x11-utils clang libclang-rt-14-dev python3 zip
+	wine64 fonts-wine xvfb xdotool imagemagick x11-utils tesseract-ocr tesseract-ocr-eng clang libclang-rt-14-dev python3 zip
 NEEDED_TOOLS := cmake ninja x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
-	Xvfb xdotool convert xwininfo clang++ python3 zip
+	Xvfb xdotool convert xwininfo tesseract clang++ python3 zip
 
 .PHONY: all deps build build-win64 build-win32 build-host test test-host test-win run bench release clean
 

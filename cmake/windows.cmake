@@ -125,3 +125,9 @@ foreach(e2e ${DORVA_E2E_TESTS})
     set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 180 LABELS e2e
         ENVIRONMENT "DORVA_BUILD=${CMAKE_BINARY_DIR};DORVA_SOURCE=${CMAKE_SOURCE_DIR};DORVA_WINE_ARCH=${DORVA_WINE_ARCH}")
 endforeach()
+
+# The release exe keeps its hardening flags; the sources keep bounded copies.
+add_test(NAME win.release_exe_hardening
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/check-hardening.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:DorvaNT>)
+add_test(NAME win.bounded_copies_only COMMAND ${CMAKE_SOURCE_DIR}/tools/check-bounded-copies.sh ${CMAKE_SOURCE_DIR})
+set_tests_properties(win.release_exe_hardening win.bounded_copies_only PROPERTIES LABELS win)

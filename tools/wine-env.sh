@@ -1,7 +1,7 @@
 # Sourced by the Wine tools: the environment of a project Wine prefix.
 # Usage: . tools/wine-env.sh ARCH PREFIX   (ARCH is win64 or win32)
 dorva_arch=$1
-export WINEPREFIX=$2
+export WINEPREFIX=$(readlink -m "$2")
 export WINEARCH=$dorva_arch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -12,7 +12,8 @@ export HOME=$dorva_home
 export XDG_CONFIG_HOME=$dorva_home/.config XDG_DATA_HOME=$dorva_home/.local/share
 export XDG_CACHE_HOME=$dorva_home/.cache XDG_DESKTOP_DIR=$dorva_home/Desktop
 if [ "$dorva_arch" = win32 ]; then
-    DORVA_WINE=$(command -v wine || echo /usr/bin/wine)
+    DORVA_WINE=/usr/lib/wine/wine
+    [ -x "$DORVA_WINE" ] || DORVA_WINE=$(command -v wine || echo /usr/bin/wine)
 else
     DORVA_WINE=/usr/lib/wine/wine64
     [ -x "$DORVA_WINE" ] || DORVA_WINE=$(command -v wine64 || command -v wine)

@@ -34,6 +34,10 @@ echo "wine-prefix: creating $WINEPREFIX ($1)" >&2
 DISPLAY= "$DORVA_WINE" wineboot -i >/dev/null 2>&1 || true
 "$DORVA_WINESERVER" -w || true
 make_safe
+if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+    echo "wine-prefix: wineboot could not create $WINEPREFIX with $DORVA_WINE" >&2
+    exit 1
+fi
 rm -f "$WINEPREFIX/dosdevices/z:"
 
 # The prefix has no z: any more, so regedit can only read a file on C:.

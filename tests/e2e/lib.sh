@@ -51,18 +51,59 @@ has_window_named() { [ -n "$(window_named "$1")" ]; }
 # The Wine system tray window and the centre of icon slot N (0-based) in
 # screen coordinates.
 tray_window() { window_named "Wine System Tray"; }
+# Slots are 20 x 20 pixels, left to right, the icon drawn 2 pixels in.
 tray_slot_centre() {
-    local win geometry x y
-    win=$(tray_window) || return 1
+    local win
+    win=$(tray_window)
     [ -n "$win" ] || return 1
     eval "$(xdotool getwindowgeometry --shell "$win")"
-    echo "$((X + 12 + 20 * $1)) $((Y + 12))"
+    echo "$((X + 10 + 20 * $1)) $((Y + 10))"
 }
-tray_icon_count() {
-    local win; win=$(tray_window)
-    [ -n "$win" ] || { echo 0; return; }
-    eval "$(xdotool getwindowgeometry --shell "$win")"
-    echo $(( WIDTH / 20 ))
+# Writes the 16 x 16 picture of tray slot N to FILE; fails without a tray.
+tray_slot_picture() {
+    local win shot
+    win=$(tray_window)
+    [ -n "$win" ] || return 1
+    shot=$(mktemp --suffix=.png)
+    import -window "$win" "$shot" 2>/dev/null || { rm -f "$shot"; return 1; }
+    convert "$shot" -crop "16x16+$((2 + 20 * $1))+2" +repage "$2"
+    rm -f "$shot"
+}
+# True when tray slot N shows an icon (more than the background colour).
+tray_slot_filled() {
+    local pic colours
+    pic=$(mktemp --suffix=.png)
+    tray_slot_picture "$1" "$pic" || { rm -f "$pic"; return 1; }
+    colours=$(convert "$pic" -format %k info:)
+    rm -f "$pic"
+    [ "$colours" -gt 1 ]
+}
+# Prints which of the program's icons (icon_1 ... icon_8) tray slot N shows:
+# the closest of the drawings, scaled as the tray scales them.
+tray_slot_icon() {
+    local pic ref best=999999 name=none icon score
+    pic=$(mktemp --suffix=.png) ref=$(mktemp --suffix=.png)
+    tray_slot_picture "$1" "$pic" || { rm -f "$pic" "$ref"; echo none; return 1; }
+    for icon in "$DORVA_BUILD"/images/icon_*.ico; do
+        convert "$icon[0]" -background white -flatten -sample 16x16 "$ref"
+        score=$(compare -metric AE -fuzz 10% "$pic" "$ref" null: 2>&1)
+        score=${score%%.*}
+        if [ "$score" -lt "$best" ]; then best=$score; name=$(basename "$icon" .ico); fi
+    done
+    rm -f "$pic" "$ref"
+    echo "$name"
+}
+# Text in a screen rectangle, read by OCR (upscaled first): ocr X Y W H
+ocr() {
+    local pic; pic=$(mktemp --suffix=.png)
+    import -window root -crop "$3x$4+$1+$2" +repage "$pic" 2>/dev/null
+    convert "$pic" -scale 400% "$pic"
+    tesseract "$pic" - 2>/dev/null | tr '\n' ' '
+    rm -f "$pic"
+}
+ocr_window() { # ocr_window WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    ocr "$X" "$Y" "$WIDTH" "$HEIGHT"
 }
 tray_click() { # tray_click SLOT BUTTON [repeat]
     local pos; pos=$(tray_slot_centre "$1") || return 1
@@ -77,11 +118,29 @@ screenshot() { # screenshot NAME [window]
 
 # Popup menus are unnamed override-redirect windows of the exe: the newest
 # visible one.
-popup_menu_window() {
+# (tooltips are such windows too).
+popup_window() {
     local w
     for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
         if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes'; then echo "$w"; fi
     done | tail -n 1
+}
+popup_menu_window() { popup_window; }
+has_popup() { [ -n "$(popup_window)" ]; }
+# Centre of item POSITION (0-based) of a popup menu of COUNT equal-height rows
+# (separators are shorter: pass the row heights as "n n s n ..." instead).
+menu_item_centre() { # menu_item_centre MENU_WINDOW POSITION ROW_KINDS...
+    local win=$1 pos=$2; shift 2
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    local kinds=("$@") items=0 seps=0 i y
+    for k in "${kinds[@]}"; do [ "$k" = s ] && seps=$((seps + 1)) || items=$((items + 1)); done
+    # Wine: separators are 9 pixels high; the frame takes 3 pixels at each edge.
+    local item_h=$(( (HEIGHT - 6 - 9 * seps) / items ))
+    y=$((Y + 3))
+    for ((i = 0; i < pos; i++)); do
+        if [ "${kinds[$i]}" = s ]; then y=$((y + 9)); else y=$((y + item_h)); fi
+    done
+    echo "$((X + WIDTH / 2)) $((y + item_h / 2))"
 }
 
 # Asks the program's main window to close, as taskkill without /f does.
@@ -102,3 +161,7 @@ trap cleanup EXIT
 # Every test starts from a fresh wineserver: a session end of an earlier test
 # leaves nothing behind.
 "$DORVA_WINESERVER" -k 2>/dev/null; "$DORVA_WINESERVER" -w 2>/dev/null; true
+
+# The row kinds of the two popup menus: n = item, s = separator.
+FULL_MENU_ROWS=(n n n n s n n s n s n s n n n)
+SHORT_MENU_ROWS=(n n n n s n n)

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The real exe starts with one tray icon showing the Shutdown picture and the
+# tip "Shutdown", opens its 15-position menu on a right click, and ends
+# cleanly, removing its icon, when its window is asked to close.
+. "$(dirname "$0")/lib.sh"
+
+start_program /z
+program=$E2E_LAST_PID
+check "the tray shows an icon" wait_until 20 tray_slot_filled 0
+check "the icon is the Shutdown picture" [ "$(tray_slot_icon 0)" = icon_1 ]
+check "there is exactly one icon" eval '! tray_slot_filled 1'
+
+read -r x y < <(tray_slot_centre 0)
+xdotool mousemove "$x" "$y"
+check "hovering shows a tip" wait_until 5 has_popup
+tip=$(ocr_window "$(popup_window)")
+check "the tip reads Shutdown (read: $tip)" grep -q "Shutdown" <<<"$tip"
+screenshot tray-tip
+
+xdotool mousemove "$((x + 200))" "$((y + 200))" sleep 0.3 mousemove "$x" "$y" click 3
+check "a right click opens the menu" wait_until 5 has_popup
+menu=$(popup_window)
+sleep 0.3
+screenshot tray-menu
+eval "$(xdotool getwindowgeometry --shell "$menu")"
+rows_height=$((HEIGHT - 6 - 9 * 4))
+check "the menu has 11 items and 4 separators (height $HEIGHT)" [ $((rows_height % 11)) -le 1 ]
+text=$(ocr_window "$menu")
+# OCR reads "ff" loosely: match the start of those words.
+for label in Shutdown Reboot Logo Power-o Screensaver "Restart Shell" Options Toggles \
+             "Registry Settings" About "Exit Program"; do
+    check "menu item $label" grep -q "$label" <<<"$text"
+done
+xdotool key Escape
+wait_until 3 eval '! has_popup'
+
+close_program
+check "the program ends when its window is asked to close" wait_until 15 process_gone "$program"
+check "its icon is gone" wait_until 5 eval '! tray_slot_filled 0'
+finish
