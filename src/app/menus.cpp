@@ -1,7 +1,181 @@
-// PLACEHOLDER: not built yet; its issue replaces this whole file.
+// The two popup menus of the tray icon, set from the settings before each
+// display, and the one dispatcher of every command that reaches MainWindow.
 #include "app/menus.h"
 
-void UpdateFullMenu() {}
-void UpdateShortMenu() {}
-void DispatchCommand(WPARAM) {}
-void ScreensaverNotForced() {}
+#include "app/program_state.h"
+#include "app/tray_icon.h"
+#include "dialogs/about.h"
+#include "dialogs/hotkey.h"
+#include "dialogs/run_before_exit_dialog.h"
+#include "dialogs/shortcut.h"
+#include "exit/perform_exit.h"
+#include "settings/registry_dialog.h"
+#include "timer/timed_exit_dialog.h"
+
+#include <array>
+
+namespace {
+// Positions of the full menu that the updates cover: everything but
+// "E&xit Program" (14), which stays usable while a timed exit runs.
+constexpr UINT FullMenuUpdated = 14;
+constexpr UINT ShortMenuUpdated = 7;
+
+constexpr char ScreensaverMessage[] = "Screensaver cannot be forced";
+constexpr char HideIconQuestion[] = "Are you sure you want to hide the tray icon ?";
+constexpr char HideIconCaption[] = "Confirm";
+constexpr UINT HideIconFlags = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;  // 0x1024
+
+// The notification code that TranslateAccelerator puts in the upper half of
+// a command's parameter.
+constexpr WPARAM AcceleratorNotification = 1;
+
+// The toggles of the "To&ggles" submenu and the flags they show and flip.
+struct Toggle {
+    UINT command;
+    int ProgramState::*flag;
+};
+constexpr std::array<Toggle, 5> Toggles = {{
+    {IDM_SINGLECLICK, &ProgramState::ClickFlag},
+    {IDM_FORCE, &ProgramState::ForceFlag},
+    {IDM_EJECT, &ProgramState::EjectFlag},
+    {IDM_BLOCK, &ProgramState::BlockFlag},
+    {IDM_CONFIRM, &ProgramState::ConfirmFlag},
+}};
+
+// Enables and unchecks the first `count` positions, checks the exit type and
+// grays them all while a timed exit is armed.
+void ResetMenuPositions(HMENU menu, UINT count)
+{
+    for (UINT position = 0; position < count; ++position) {
+        EnableMenuItem(menu, position, MF_BYPOSITION | MF_ENABLED);
+        CheckMenuItem(menu, position, MF_BYPOSITION | MF_UNCHECKED);
+    }
+    // A stored number that is no exit type checks nothing (it would
+    // otherwise check whatever command carries that number).
+    if (FindExitType(State.ExitType)) {
+        CheckMenuItem(menu, static_cast<UINT>(State.ExitType), MF_BYCOMMAND | MF_CHECKED);
+    }
+}
+
+void GrayWhileTimerRuns(HMENU menu, UINT count)
+{
+    if (!State.TimerRunning) return;
+    for (UINT position = 0; position < count; ++position) {
+        EnableMenuItem(menu, position, MF_BYPOSITION | MF_GRAYED);
+    }
+}
+
+void Flip(int& flag) { flag = flag == 0 ? 1 : 0; }
+
+void RunDialog(int templateId, DLGPROC procedure)
+{
+    DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(templateId), State.MainWindow, procedure, 0);
+}
+
+void OpenAboutBox() { RunDialog(IDD_ABOUT, AboutDialogProc); }
+void OpenHotkeyDialog() { RunDialog(IDD_HOTKEY, HotkeyDialogProc); }
+void OpenTimedExitDialog() { RunDialog(IDD_TIMEDEXIT, TimedExitProc); }
+void OpenRunBeforeExitDialog() { RunDialog(IDD_RUNBEFOREEXIT, RunBeforeExitDialogProc); }
+void OpenShortcutDialog() { RunDialog(IDD_SHORTCUT, ShortcutDialogProc); }
+void OpenRegistryDialog() { RunDialog(IDD_REGISTRY, RegistryDialogProc); }
+
+void OnSelectExitType(int code)
+{
+    const ExitTypeInfo* type = FindExitType(code);
+    State.ExitType = code;
+    ModifyTrayIcon(LoadProgramIcon(type->icon), type->tip);
+    if (code == ExitTypeScreensaver && State.ForceFlag) ScreensaverNotForced();
+}
+
+void OnForceExit()
+{
+    Flip(State.ForceFlag);
+    if (State.ForceFlag && State.ExitType == ExitTypeScreensaver) ScreensaverNotForced();
+}
+
+void OnHideTrayIcon()
+{
+    if (MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags) == IDYES) {
+        DeleteTrayIcon(State.MainWindow);
+    }
+}
+
+void OnExitProgram() { PostMessageA(State.MainWindow, WM_CLOSE, 0, 0); }
+
+void RunCommand(UINT command)
+{
+    switch (command) {
+    case IDM_SHUTDOWN:
+    case IDM_REBOOT:
+    case IDM_LOGOFF:
+    case IDM_SCREENSAVER:
+    case IDM_POWEROFF:
+    case IDM_RESTARTSHELL: OnSelectExitType(static_cast<int>(command)); break;
+    case IDM_SINGLECLICK: Flip(State.ClickFlag); break;
+    case IDM_ABOUT: OpenAboutBox(); break;
+    case IDM_EXITPROGRAM: OnExitProgram(); break;
+    case IDM_FORCE: OnForceExit(); break;
+    case IDM_EJECT: Flip(State.EjectFlag); break;
+    case IDM_HOTKEY: OpenHotkeyDialog(); break;
+    case IDM_TIMEDEXIT: OpenTimedExitDialog(); break;
+    case IDM_RUNBEFOREEXIT: OpenRunBeforeExitDialog(); break;
+    case IDM_BLOCK: Flip(State.BlockFlag); break;
+    case IDM_SHORTCUT: OpenShortcutDialog(); break;
+    case IDM_CONFIRM: Flip(State.ConfirmFlag); break;
+    case IDM_HIDEICON: OnHideTrayIcon(); break;
+    case IDM_REGISTRY: OpenRegistryDialog(); break;
+    default: break;
+    }
+}
+
+// The command an accelerator key asks for, unless its menu item is grayed
+// now: while a timed exit is armed only "E&xit Program" is available, from
+// the keyboard as from the menu.
+bool AcceleratorAllowed(UINT command)
+{
+    return !State.TimerRunning || command == IDM_EXITPROGRAM;
+}
+}  // namespace
+
+void UpdateFullMenu()
+{
+    ResetMenuPositions(State.FullMenu, FullMenuUpdated);
+    for (const Toggle& toggle : Toggles) {
+        UINT mark = State.*toggle.flag ? MF_CHECKED : MF_UNCHECKED;
+        CheckMenuItem(State.FullMenu, toggle.command, MF_BYCOMMAND | mark);
+    }
+    GrayWhileTimerRuns(State.FullMenu, FullMenuUpdated);
+}
+
+void UpdateShortMenu()
+{
+    ResetMenuPositions(State.ShortMenu, ShortMenuUpdated);
+    GrayWhileTimerRuns(State.ShortMenu, ShortMenuUpdated);
+}
+
+void DispatchCommand(WPARAM command)
+{
+    // Menu picks and the posted re-selection of the exit type carry the bare
+    // id; accelerator keys carry the id with the accelerator notification.
+    const WPARAM notification = command >> 16;
+    const UINT id = LOWORD(command);
+
+    // A pick from the short menu performs the exit it selected, once. The
+    // mark is taken now, so that a command dispatched inside a box or dialog
+    // that this command opens does not perform it a second time.
+    const bool pickToExit = State.PickToExit != 0;
+    State.PickToExit = 0;
+
+    if (notification == 0) {
+        RunCommand(id);
+    } else if (notification == AcceleratorNotification && AcceleratorAllowed(id)) {
+        RunCommand(id);
+    }
+    if (pickToExit) PerformExit();
+}
+
+void ScreensaverNotForced()
+{
+    ErrorBox(ScreensaverMessage);
+    State.ForceFlag = 0;
+}

@@ -1,0 +1,337 @@
+// The command-line options laid over the settings: what each text switches
+// on, the values taken from its tokens, and every refusal with its message.
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "cmdline/command_line.h"
+#include "core/text.h"
+#include "support/harness.h"
+#include "support/recorder.h"
+#include "support/settings_key.h"
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// What ParseCommandLine leaves in the settings it touches.
+struct Settings {
+    int exitType = ExitTypeShutdown;
+    int force = 0, click = 1, eject = 0, block = 0, confirm = 0, hideIcon = 0;
+    int hotkey = 0, timer = 0, at = 0, warn = 0, noIcon = 0;
+    std::string hotKey = "X", timerValue = "30", warnValue = "10";
+    int timeoutSeconds = 0, warnSeconds = 0;
+};
+
+Settings ReadSettings()
+{
+    Settings s;
+    s.exitType = State.ExitType;
+    s.force = State.ForceFlag;
+    s.click = State.ClickFlag;
+    s.eject = State.EjectFlag;
+    s.block = State.BlockFlag;
+    s.confirm = State.ConfirmFlag;
+    s.hideIcon = State.HideIconFlag;
+    s.hotkey = State.HotkeyFlag;
+    s.timer = State.TimerFlag;
+    s.at = State.AtFlag;
+    s.warn = State.WarnFlag;
+    s.noIcon = State.NoIconMode;
+    s.hotKey = State.HotKey;
+    s.timerValue = State.TimerValue;
+    s.warnValue = State.WarnValue;
+    s.timeoutSeconds = State.TimeoutSeconds;
+    s.warnSeconds = State.WarnSeconds;
+    return s;
+}
+
+void ExpectSettings(const Settings& want)
+{
+    const Settings got = ReadSettings();
+    EXPECT_EQ(got.exitType, want.exitType);
+    EXPECT_EQ(got.force, want.force);
+    EXPECT_EQ(got.click, want.click);
+    EXPECT_EQ(got.eject, want.eject);
+    EXPECT_EQ(got.block, want.block);
+    EXPECT_EQ(got.confirm, want.confirm);
+    EXPECT_EQ(got.hideIcon, want.hideIcon);
+    EXPECT_EQ(got.hotkey, want.hotkey);
+    EXPECT_EQ(got.timer, want.timer);
+    EXPECT_EQ(got.at, want.at);
+    EXPECT_EQ(got.warn, want.warn);
+    EXPECT_EQ(got.noIcon, want.noIcon);
+    EXPECT_EQ(got.hotKey, want.hotKey);
+    EXPECT_EQ(got.timerValue, want.timerValue);
+    EXPECT_EQ(got.warnValue, want.warnValue);
+    EXPECT_EQ(got.timeoutSeconds, want.timeoutSeconds);
+    EXPECT_EQ(got.warnSeconds, want.warnSeconds);
+}
+
+struct AcceptedCase {
+    const char* text;
+    std::function<void()> before;          // settings already in place (as if saved)
+    std::function<void(Settings&)> want;   // changes from the start-up defaults
+};
+
+void Nothing() {}
+
+class CommandLineTest : public DorvaTest {};
+
+// Every text carries "/z", so that whatever the test prefix's registry holds
+// is not loaded; the "before" step stands in for saved settings.
+TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
+{
+    SettingsKey::Guard key;  // no saved settings for the one text without "/z"
+    const AcceptedCase cases[] = {
+        {"/z", Nothing, [](Settings&) {}},
+        {"", [] { State.ClickFlag = 0; State.ExitType = ExitTypeReboot; },
+         [](Settings& s) { s.click = 0; s.exitType = ExitTypeReboot; }},
+        {"/z /e:s", [] { State.ExitType = ExitTypeLogoff; }, [](Settings& s) { s.exitType = ExitTypeShutdown; }},
+        {"/z /e:b", Nothing, [](Settings& s) { s.exitType = ExitTypeReboot; }},
+        {"/z /e:l", Nothing, [](Settings& s) { s.exitType = ExitTypeLogoff; }},
+        {"/z /e:p", Nothing, [](Settings& s) { s.exitType = ExitTypePowerOff; }},
+        {"/z /x:s", Nothing, [](Settings& s) { s.exitType = ExitTypeScreensaver; }},
+        {"/z /x:r", Nothing, [](Settings& s) { s.exitType = ExitTypeRestartShell; }},
+        // Options written together, or given twice, count.
+        {"/z /e:s/f:f", Nothing, [](Settings& s) { s.force = 1; }},
+        {"/e:l/z", Nothing, [](Settings& s) { s.exitType = ExitTypeLogoff; }},
+        {"/z /e:b /e:b", Nothing, [](Settings& s) { s.exitType = ExitTypeReboot; }},
+        {"/z /f:d /f:e /f:b /f:c /f:h", Nothing,
+         [](Settings& s) { s.click = 0; s.eject = 1; s.block = 1; s.confirm = 1; s.hideIcon = 1; }},
+        {"/z /f:b", Nothing, [](Settings& s) { s.block = 1; }},
+        {"/z /n", Nothing, [](Settings& s) { s.noIcon = 1; }},
+        // No option switches a saved flag off, except "/f:d".
+        {"/z /e:l", [] { State.ConfirmFlag = 1; State.EjectFlag = 1; },
+         [](Settings& s) { s.exitType = ExitTypeLogoff; s.confirm = 1; s.eject = 1; }},
+        // The screen saver is never forced, silently; the force stays for other types.
+        {"/z /x:s /f:f", Nothing, [](Settings& s) { s.exitType = ExitTypeScreensaver; }},
+        {"/z /x:s", [] { State.ForceFlag = 1; }, [](Settings& s) { s.exitType = ExitTypeScreensaver; s.force = 0; }},
+        {"/z /f:f", [] { State.ExitType = ExitTypeScreensaver; }, [](Settings& s) { s.force = 0; }},
+        {"/z /e:p /f:f", Nothing, [](Settings& s) { s.exitType = ExitTypePowerOff; s.force = 1; }},
+        // Timeout values and their range default.
+        {"/z /t", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+        {"/z /t", [] { CopyText(State.TimerValue, sizeof State.TimerValue, "45"); },
+         [](Settings& s) { s.timer = 1; s.timerValue = "45"; s.timeoutSeconds = 45; }},
+        {"/z /t:", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+        {"/z /t:600", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "600"; s.timeoutSeconds = 600; }},
+        {"/z /t:0", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "0"; s.timeoutSeconds = 30; }},
+        {"/z /t:abc", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "abc"; s.timeoutSeconds = 30; }},
+        {"/z /t:-5", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "-5"; s.timeoutSeconds = 30; }},
+        {"/z /t:999999", Nothing,
+         [](Settings& s) { s.timer = 1; s.timerValue = "999999"; s.timeoutSeconds = 999999; }},
+        {"/z /t:12x", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "12x"; s.timeoutSeconds = 12; }},
+        // A value stops at the next '/', ':' or option letter.
+        {"/z /t:12t5", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "12"; s.timeoutSeconds = 12; }},
+        // The last token that carries "/t" gives the value.
+        {"/z /t:12 /t:34", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "34"; s.timeoutSeconds = 34; }},
+        // Seven digits do not fit the six-character field: the value is cut.
+        {"/z /t1234567", Nothing,
+         [](Settings& s) { s.timer = 1; s.timerValue = "123456"; s.timeoutSeconds = 123456; }},
+        // A tab does not separate tokens: "/z\t/t:45" is one token whose
+        // "/t" value runs from its first character after the skipped '/'.
+        {"/z\t/t:45", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "z\t"; s.timeoutSeconds = 30; }},
+        // Warning values.
+        {"/z /t /w", Nothing, [](Settings& s) { s.timer = 1; s.warn = 1; s.timeoutSeconds = 30; s.warnSeconds = 10; }},
+        {"/z /t:20 /w:5", Nothing, [](Settings& s) {
+             s.timer = 1; s.warn = 1; s.timerValue = "20"; s.timeoutSeconds = 20; s.warnValue = "5"; s.warnSeconds = 5;
+         }},
+        {"/z /t:30 /w:30", Nothing, [](Settings& s) {
+             s.timer = 1; s.warn = 1; s.timerValue = "30"; s.timeoutSeconds = 30; s.warnValue = "30"; s.warnSeconds = 30;
+         }},
+        {"/z /t /w:0", Nothing, [](Settings& s) {
+             s.timer = 1; s.warn = 1; s.timeoutSeconds = 30; s.warnValue = "0"; s.warnSeconds = 10;
+         }},
+        // The hotkey letter: upper-cased, "X" for a non-letter, kept when no value.
+        {"/z /h:q", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "Q"; }},
+        {"/z /h:1", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "X"; }},
+        {"/z /h:h", [] { CopyText(State.HotKey, sizeof State.HotKey, "k"); }, [](Settings& s) { s.hotkey = 1; s.hotKey = "K"; }},
+        {"/z /h", [] { CopyText(State.HotKey, sizeof State.HotKey, "m"); }, [](Settings& s) { s.hotkey = 1; s.hotKey = "M"; }},
+        {"/z /h:qz", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "Q"; }},
+        {"/z /h:", [] { CopyText(State.HotKey, sizeof State.HotKey, "7"); }, [](Settings& s) { s.hotkey = 1; s.hotKey = "X"; }},
+        // Without "/h" the letter is left alone.
+        {"/z", [] { CopyText(State.HotKey, sizeof State.HotKey, "7"); }, [](Settings& s) { s.hotKey = "7"; }},
+        // The eleventh token switches its option on but gives no value.
+        {"/z 1 2 3 4 5 6 7 8 9 /t:45", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+        {"/z 1 2 3 4 5 6 7 8 /t:45", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "45"; s.timeoutSeconds = 45; }},
+        // Only 39 characters are cut into tokens; the option is still found.
+        {"/z                                     /t:45", Nothing,
+         [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+        // The worked example.
+        {"/z /x:r /f:e /t:600 /w:60 /n", Nothing, [](Settings& s) {
+             s.exitType = ExitTypeRestartShell; s.eject = 1; s.timer = 1; s.warn = 1; s.noIcon = 1;
+             s.timerValue = "600"; s.timeoutSeconds = 600; s.warnValue = "60"; s.warnSeconds = 60;
+         }},
+        // Text that matches no option is ignored.
+        {"/z hello /q /e:x", Nothing, [](Settings&) {}},
+    };
+    for (const AcceptedCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
+        ResetProgramState();
+        SetDefaults();
+        c.before();
+        Settings want = ReadSettings();
+        c.want(want);
+        EXPECT_EQ(ParseCommandLine(c.text), 1);
+        ExpectSettings(want);
+        EXPECT_EQ(State.TimerRunning, 0u) << "only a time of day is armed here";
+        EXPECT_TRUE(Harness::Boxes().empty()) << Harness::Boxes().front().text;
+    }
+}
+
+struct RefusedCase {
+    const char* text;
+    const char* message;
+};
+
+const RefusedCase RefusedCases[] = {
+    {"/e:s /x:r", "Too many options specified"},
+    {"/z /e:l/e:p", "Too many options specified"},
+    {"/z /x:s /e:s /x:s", "Too many options specified"},
+    {"/z /t /a", "Too many options specified"},
+    {"/z /a:120000 /t:5", "Too many options specified"},
+    {"/z /w:5", "The '/w' option can only be\nused with '/a' or '/t'"},
+    {"/z /w", "The '/w' option can only be\nused with '/a' or '/t'"},
+    {"/z /t:20 /w:30", "Warning time is bigger than\ntimeout value"},
+    {"/z /t /w:31", "Warning time is bigger than\ntimeout value"},
+    {"/z /t:0 /w:31", "Warning time is bigger than\ntimeout value"},
+    {"/z /a:250000", "Timer not started (Invalid time ?)"},
+    {"/z /a:126000", "Timer not started (Invalid time ?)"},
+    {"/z /a:120060", "Timer not started (Invalid time ?)"},
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+
+// Each refusal in its own process: a message box costs a few seconds under Wine.
+class RefusedCommandLineTest : public DorvaTest, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedCommandLineTest, ShowsItsMessageAsAnErrorBox)
+{
+    const RefusedCase& c = GetParam();
+    SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine(c.text), 0);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    const Harness::Box& box = Harness::Boxes()[0];
+    EXPECT_EQ(box.text, c.message);
+    EXPECT_EQ(box.shownText, c.message);
+    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.flags, 0x10030u);
+    EXPECT_EQ(box.beepBefore, 0x30u);
+    EXPECT_FALSE(box.hadOwner);
+    EXPECT_EQ(State.TimerRunning, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, RefusedCommandLineTest, testing::ValuesIn(RefusedCases),
+                         [](const testing::TestParamInfo<RefusedCase>& info) {
+                             return "Case" + std::to_string(info.index);
+                         });
+
+TEST_F(CommandLineTest, TwoExitTypesAreRefusedBeforeAnythingChanges)
+{
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine("/e:s /x:r /f:f /f:b /n /t:5 /z"), 0);
+    ExpectSettings(Settings());
+}
+
+// ---- over the saved settings ------------------------------------------------------
+
+std::string Stored(const char* text)
+{
+    std::string data = text;
+    data.resize(7, '\0');
+    return data;
+}
+
+class SavedSettingsTest : public DorvaTest {
+protected:
+    void Save(const char* name, const char* text) { ASSERT_TRUE(SettingsKey::WriteRaw(name, Stored(text))); }
+    void ExpectOneErrorBox(const char* message)
+    {
+        ASSERT_EQ(Harness::Boxes().size(), 1u);
+        EXPECT_EQ(Harness::Boxes()[0].text, message);
+        EXPECT_EQ(Harness::Boxes()[0].flags, 0x10030u);
+        EXPECT_EQ(Harness::Boxes()[0].beepBefore, 0x30u);
+    }
+
+private:
+    SettingsKey::Guard key_;
+};
+
+TEST_F(SavedSettingsTest, OptionsApplyOverTheSavedSettings)
+{
+    Save("ForceFlag", "1");
+    Save("ConfirmFlag", "1");
+    Save("ClickFlag", "1");
+    Save("ExitType", "20");
+    Save("TimerValue", "45");
+    Save("HotKey", "k");
+    Save("HotkeyFlag", "1");
+    EXPECT_EQ(ParseCommandLine("/e:l /t /f:d"), 1);
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
+    EXPECT_EQ(State.ForceFlag, 1) << "no option switches a saved flag off";
+    EXPECT_EQ(State.ConfirmFlag, 1);
+    EXPECT_EQ(State.ClickFlag, 0) << "except /f:d";
+    EXPECT_EQ(State.TimerFlag, 1);
+    EXPECT_STREQ(State.TimerValue, "45");
+    EXPECT_EQ(State.TimeoutSeconds, 45);
+    EXPECT_EQ(State.HotkeyFlag, 1);
+    EXPECT_STREQ(State.HotKey, "K") << "a saved letter is upper-cased too";
+}
+
+TEST_F(SavedSettingsTest, SlashZStartsFromTheDefaults)
+{
+    Save("ForceFlag", "1");
+    Save("ExitType", "20");
+    EXPECT_EQ(ParseCommandLine("/z /f:b"), 1);
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_EQ(State.ExitType, ExitTypeShutdown);
+    EXPECT_EQ(State.BlockFlag, 1);
+}
+
+TEST_F(SavedSettingsTest, TwoExitTypesAreRefusedBeforeTheSettingsAreLoaded)
+{
+    Save("ForceFlag", "1");
+    Save("ExitType", "20");
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine("/e:s /x:r"), 0);
+    ExpectOneErrorBox("Too many options specified");
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_EQ(State.ExitType, ExitTypeShutdown);
+}
+
+TEST_F(SavedSettingsTest, TimeOfDayWithASavedTimeoutIsTooMany)
+{
+    Save("TimerFlag", "1");
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine("/a"), 0);
+    ExpectOneErrorBox("Too many options specified");
+}
+
+TEST_F(SavedSettingsTest, ASavedWarningWithoutATimedExitIsRefusedAtEveryStart)
+{
+    Save("WarnFlag", "1");
+    Harness::AnswerBoxes({IDOK});
+    EXPECT_EQ(ParseCommandLine(""), 0);
+    ExpectOneErrorBox("The '/w' option can only be\nused with '/a' or '/t'");
+}
+
+TEST_F(SavedSettingsTest, ASavedForcedScreensaverIsNotForced)
+{
+    Save("ExitType", "40");
+    Save("ForceFlag", "1");
+    EXPECT_EQ(ParseCommandLine(""), 1);
+    EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_TRUE(Harness::Boxes().empty());
+}
+
+TEST_F(SavedSettingsTest, IconlessModeAloneIsAccepted)
+{
+    Save("ExitType", "30");
+    EXPECT_EQ(ParseCommandLine("/n"), 1);
+    EXPECT_EQ(State.NoIconMode, 1);
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
+    EXPECT_EQ(State.TimerRunning, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,490 @@
+// The popup menus' states as the updates leave them, read back from the real
+// menus, and every command of the dispatcher: exit types with their icons,
+// toggles, dialogs, boxes, accelerator keys and the pick that exits.
+#include "app/menus.h"
+#include "app/program_state.h"
+#include "app/tray_icon.h"
+#include "core/text.h"
+#include "dialogs/about.h"
+#include "dialogs/hotkey.h"
+#include "dialogs/run_before_exit_dialog.h"
+#include "dialogs/shortcut.h"
+#include "settings/registry_dialog.h"
+#include "support/harness.h"
+#include "support/recorder.h"
+#include "timer/timed_exit_dialog.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr UINT_PTR ArmedTimer = 0x7FFF0000;  // stands for an armed timed exit
+constexpr UINT FullMenuPositions = 15;
+constexpr UINT ShortMenuPositions = 7;
+constexpr UINT OptionsPosition = 8;
+constexpr UINT TogglesPosition = 10;
+constexpr UINT ExitProgramPosition = 14;
+
+UINT StateAt(HMENU menu, UINT position) { return GetMenuState(menu, position, MF_BYPOSITION) & 0xFF; }
+bool CheckedAt(HMENU menu, UINT position) { return (StateAt(menu, position) & MF_CHECKED) != 0; }
+bool GrayedAt(HMENU menu, UINT position) { return (StateAt(menu, position) & MF_GRAYED) != 0; }
+bool CommandChecked(HMENU menu, UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+
+// Leaves every position of a menu checked and grayed, so that an update has
+// something to undo.
+void Dirty(HMENU menu, UINT count)
+{
+    for (UINT position = 0; position < count; ++position) {
+        CheckMenuItem(menu, position, MF_BYPOSITION | MF_CHECKED);
+        EnableMenuItem(menu, position, MF_BYPOSITION | MF_GRAYED);
+    }
+}
+
+class MenusTest : public DorvaTest {
+protected:
+    void SetUp() override
+    {
+        DorvaTest::SetUp();
+        CreateMainWindowAndMenus();
+    }
+};
+
+struct FullMenuCase {
+    int exitType;
+    int click, force, eject, block, confirm;
+    UINT_PTR timerRunning;
+    int checkedPosition;   // position of the exit type, -1 for none
+};
+
+TEST_F(MenusTest, FullMenuShowsTheSettings)
+{
+    const FullMenuCase cases[] = {
+        {ExitTypeShutdown, 1, 0, 0, 0, 0, 0, 0},
+        {ExitTypeReboot, 0, 1, 0, 0, 0, 0, 1},
+        {ExitTypeLogoff, 0, 0, 1, 0, 0, 0, 2},
+        {ExitTypePowerOff, 0, 0, 0, 1, 0, 0, 3},
+        {ExitTypeScreensaver, 0, 0, 0, 0, 1, 0, 5},
+        {ExitTypeRestartShell, 5, -1, 0, 0, 0, 0, 6},
+        {ExitTypeShutdown, 1, 1, 1, 1, 1, ArmedTimer, 0},
+        {ExitTypeRestartShell, 0, 0, 0, 0, 0, ArmedTimer, 6},
+        // A stored number that is no exit type checks no item, not even the
+        // command that happens to carry that number.
+        {99, 1, 0, 0, 0, 0, 0, -1},
+        {IDM_ABOUT, 0, 0, 0, 0, 0, 0, -1},
+        {IDM_SINGLECLICK, 0, 0, 0, 0, 0, 0, -1},
+    };
+    HMENU toggles = GetSubMenu(State.FullMenu, TogglesPosition);
+    HMENU options = GetSubMenu(State.FullMenu, OptionsPosition);
+    ASSERT_NE(toggles, nullptr);
+    ASSERT_NE(options, nullptr);
+    for (const FullMenuCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ExitType " << c.exitType << " timer " << c.timerRunning);
+        Dirty(State.FullMenu, FullMenuPositions);
+        EnableMenuItem(State.FullMenu, ExitProgramPosition, MF_BYPOSITION | MF_ENABLED);
+        CheckMenuItem(State.FullMenu, ExitProgramPosition, MF_BYPOSITION | MF_UNCHECKED);
+        State.ExitType = c.exitType;
+        State.ClickFlag = c.click;
+        State.ForceFlag = c.force;
+        State.EjectFlag = c.eject;
+        State.BlockFlag = c.block;
+        State.ConfirmFlag = c.confirm;
+        State.TimerRunning = c.timerRunning;
+        UpdateFullMenu();
+        for (UINT position = 0; position < ExitProgramPosition; ++position) {
+            SCOPED_TRACE(testing::Message() << "position " << position);
+            EXPECT_EQ(CheckedAt(State.FullMenu, position), static_cast<int>(position) == c.checkedPosition);
+            EXPECT_EQ(GrayedAt(State.FullMenu, position), c.timerRunning != 0);
+        }
+        EXPECT_FALSE(GrayedAt(State.FullMenu, ExitProgramPosition)) << "E&xit Program stays usable";
+        EXPECT_FALSE(CheckedAt(State.FullMenu, ExitProgramPosition));
+        EXPECT_EQ(CommandChecked(toggles, IDM_SINGLECLICK), c.click != 0);
+        EXPECT_EQ(CommandChecked(toggles, IDM_FORCE), c.force != 0);
+        EXPECT_EQ(CommandChecked(toggles, IDM_EJECT), c.eject != 0);
+        EXPECT_EQ(CommandChecked(toggles, IDM_BLOCK), c.block != 0);
+        EXPECT_EQ(CommandChecked(toggles, IDM_CONFIRM), c.confirm != 0);
+        for (UINT position = 0; position < static_cast<UINT>(GetMenuItemCount(options)); ++position) {
+            EXPECT_FALSE(CheckedAt(options, position)) << "Options item " << position;
+        }
+    }
+    State.TimerRunning = 0;
+}
+
+TEST_F(MenusTest, ExitProgramIsNeverEnabledByTheUpdate)
+{
+    // Only positions 0 to 13 are touched: the update neither grays nor
+    // enables position 14.
+    EnableMenuItem(State.FullMenu, ExitProgramPosition, MF_BYPOSITION | MF_GRAYED);
+    UpdateFullMenu();
+    EXPECT_TRUE(GrayedAt(State.FullMenu, ExitProgramPosition));
+}
+
+struct ShortMenuCase {
+    int exitType;
+    UINT_PTR timerRunning;
+    int checkedPosition;
+};
+
+TEST_F(MenusTest, ShortMenuShowsTheExitType)
+{
+    const ShortMenuCase cases[] = {
+        {ExitTypeShutdown, 0, 0},          {ExitTypeReboot, 0, 1},     {ExitTypeLogoff, 0, 2},
+        {ExitTypePowerOff, 0, 3},          {ExitTypeScreensaver, 0, 5}, {ExitTypeRestartShell, 0, 6},
+        {ExitTypeReboot, ArmedTimer, 1},   {0, 0, -1},                  {99, ArmedTimer, -1},
+    };
+    for (const ShortMenuCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ExitType " << c.exitType << " timer " << c.timerRunning);
+        Dirty(State.ShortMenu, ShortMenuPositions);
+        State.ExitType = c.exitType;
+        State.TimerRunning = c.timerRunning;
+        UpdateShortMenu();
+        for (UINT position = 0; position < ShortMenuPositions; ++position) {
+            SCOPED_TRACE(testing::Message() << "position " << position);
+            EXPECT_EQ(CheckedAt(State.ShortMenu, position), static_cast<int>(position) == c.checkedPosition);
+            EXPECT_EQ(GrayedAt(State.ShortMenu, position), c.timerRunning != 0);
+        }
+    }
+    State.TimerRunning = 0;
+}
+
+// ---- commands without a box or dialog -----------------------------------------
+
+struct ExitTypeCommand {
+    UINT command;
+    const char* icon;
+    const char* tip;
+};
+
+TEST_F(MenusTest, ExitTypeCommandsSelectTheTypeWithItsIconAndTip)
+{
+    const ExitTypeCommand cases[] = {
+        {IDM_SHUTDOWN, "Icon_1", "Shutdown"},      {IDM_REBOOT, "Icon_2", "Reboot"},
+        {IDM_LOGOFF, "Icon_3", "Logoff"},          {IDM_SCREENSAVER, "Icon_4", "Screensaver"},
+        {IDM_POWEROFF, "Icon_5", "Power-off"},     {IDM_RESTARTSHELL, "Icon_8", "Restart Shell"},
+    };
+    for (const ExitTypeCommand& c : cases) {
+        SCOPED_TRACE(testing::Message() << "command " << c.command);
+        State.ExitType = 0;
+        CopyText(State.TrayData.szTip, sizeof State.TrayData.szTip, "Timed Exit");
+        State.TrayData.hIcon = LoadIconA(State.Instance, "Icon_7");
+        State.TrayData.uFlags = 0;
+        DispatchCommand(c.command);
+        EXPECT_EQ(State.ExitType, static_cast<int>(c.command));
+        EXPECT_EQ(State.TrayData.hIcon, LoadIconA(State.Instance, c.icon));
+        EXPECT_NE(State.TrayData.hIcon, nullptr);
+        EXPECT_STREQ(State.TrayData.szTip, c.tip);
+        EXPECT_EQ(State.TrayData.uFlags, 6u) << "the icon is modified";
+    }
+}
+
+struct ToggleCommand {
+    UINT command;
+    int ProgramState::*flag;
+};
+
+TEST_F(MenusTest, TogglesFlipTheirFlagOnly)
+{
+    const ToggleCommand cases[] = {
+        {IDM_SINGLECLICK, &ProgramState::ClickFlag}, {IDM_EJECT, &ProgramState::EjectFlag},
+        {IDM_BLOCK, &ProgramState::BlockFlag},       {IDM_CONFIRM, &ProgramState::ConfirmFlag},
+        {IDM_FORCE, &ProgramState::ForceFlag},
+    };
+    for (const ToggleCommand& c : cases) {
+        for (int before : {0, 1, 5, -1}) {
+            SCOPED_TRACE(testing::Message() << "command " << c.command << " flag " << before);
+            State.*c.flag = before;
+            ProgramState expected = State;
+            expected.*c.flag = before == 0 ? 1 : 0;
+            DispatchCommand(c.command);
+            EXPECT_EQ(State.*c.flag, expected.*c.flag);
+            EXPECT_EQ(std::memcmp(&State, &expected, sizeof State), 0) << "nothing else changes";
+        }
+    }
+    EXPECT_TRUE(Harness::Boxes().empty());
+}
+
+TEST_F(MenusTest, ForceExitTurnsOnSilentlyForOtherExitTypes)
+{
+    for (int type : {ExitTypeShutdown, ExitTypeReboot, ExitTypeLogoff, ExitTypePowerOff, ExitTypeRestartShell}) {
+        State.ExitType = type;
+        State.ForceFlag = 0;
+        DispatchCommand(IDM_FORCE);
+        EXPECT_EQ(State.ForceFlag, 1) << "ExitType " << type;
+    }
+    EXPECT_TRUE(Harness::Boxes().empty());
+}
+
+TEST_F(MenusTest, ForceExitTurnsOffWithScreensaverWithoutABox)
+{
+    State.ExitType = ExitTypeScreensaver;
+    State.ForceFlag = 1;
+    DispatchCommand(IDM_FORCE);
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_TRUE(Harness::Boxes().empty());
+}
+
+TEST_F(MenusTest, UnknownCommandsChangeNothing)
+{
+    for (WPARAM command : {WPARAM(0), WPARAM(1), WPARAM(11), WPARAM(99), WPARAM(110), WPARAM(240),
+                           WPARAM(0xFFFF), WPARAM(0x20014), WPARAM(0xFFFF0000u)}) {
+        ProgramState before = State;
+        DispatchCommand(command);
+        EXPECT_EQ(std::memcmp(&State, &before, sizeof State), 0) << "command 0x" << std::hex << command;
+    }
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, State.MainWindow, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(Recorder::CallCount(), 0);
+}
+
+TEST_F(MenusTest, ExitProgramPostsCloseToTheMainWindow)
+{
+    DispatchCommand(IDM_EXITPROGRAM);
+    MSG message = {};
+    ASSERT_TRUE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 0u);
+    EXPECT_EQ(message.lParam, 0);
+    EXPECT_TRUE(IsWindow(State.MainWindow)) << "posted, not sent";
+    PostMessageA(State.MainWindow, message.message, message.wParam, message.lParam);
+    Harness::PumpUntil([] { return !IsWindow(State.MainWindow); }, 2000);
+    EXPECT_FALSE(IsWindow(State.MainWindow));
+}
+
+TEST_F(MenusTest, ExitProgramWorksWhileATimedExitIsArmed)
+{
+    State.TimerRunning = ArmedTimer;
+    DispatchCommand(IDM_EXITPROGRAM);
+    MSG message = {};
+    EXPECT_TRUE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    State.TimerRunning = 0;
+}
+
+// ---- boxes ----------------------------------------------------------------------
+
+void ExpectScreensaverBox(const Harness::Box& box)
+{
+    EXPECT_EQ(box.text, "Screensaver cannot be forced");
+    EXPECT_EQ(box.shownText, "Screensaver cannot be forced");
+    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.flags, 0x10030u);
+    EXPECT_EQ(box.beepBefore, 0x30u);
+    EXPECT_FALSE(box.hadOwner);
+}
+
+TEST_F(MenusTest, ScreensaverWithForceShowsTheBoxAndClearsForce)
+{
+    State.ForceFlag = 1;
+    Harness::AnswerBoxes({IDOK});
+    DispatchCommand(IDM_SCREENSAVER);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    ExpectScreensaverBox(Harness::Boxes()[0]);
+    EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_EQ(State.TrayData.hIcon, LoadIconA(State.Instance, "Icon_4"));
+    EXPECT_STREQ(State.TrayData.szTip, "Screensaver");
+    UpdateFullMenu();
+    EXPECT_FALSE(CommandChecked(State.FullMenu, IDM_FORCE)) << "unchecked when the menu opens next";
+}
+
+TEST_F(MenusTest, ForceWithScreensaverShowsTheBoxAndStaysOff)
+{
+    State.ExitType = ExitTypeScreensaver;
+    State.ForceFlag = 0;
+    Harness::AnswerBoxes({IDOK});
+    DispatchCommand(IDM_FORCE);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    ExpectScreensaverBox(Harness::Boxes()[0]);
+    EXPECT_EQ(State.ForceFlag, 0);
+    EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
+}
+
+TEST_F(MenusTest, ScreensaverNotForcedClearsForce)
+{
+    State.ForceFlag = 1;
+    Harness::AnswerBoxes({IDOK});
+    ScreensaverNotForced();
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    ExpectScreensaverBox(Harness::Boxes()[0]);
+    EXPECT_EQ(State.ForceFlag, 0);
+}
+
+void ExpectHideIconBox(const Harness::Box& box)
+{
+    EXPECT_EQ(box.text, "Are you sure you want to hide the tray icon ?");
+    EXPECT_EQ(box.caption, "Confirm");
+    EXPECT_EQ(box.shownCaption, "Confirm");
+    EXPECT_EQ(box.flags, 0x1024u);
+    EXPECT_EQ(box.beepBefore, ~0u) << "no beep";
+}
+
+TEST_F(MenusTest, HideTrayIconAnsweredYesDeletesTheIcon)
+{
+    ASSERT_TRUE(AddTrayIcon(State.MainWindow, LoadIconA(State.Instance, "Icon_1"), "Shutdown"));
+    Harness::AnswerBoxes({IDYES});
+    DispatchCommand(IDM_HIDEICON);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    ExpectHideIconBox(Harness::Boxes()[0]);
+    EXPECT_EQ(State.TrayData.hWnd, State.MainWindow);
+    EXPECT_FALSE(ModifyTrayIcon(LoadIconA(State.Instance, "Icon_2"), "Reboot")) << "the icon is gone";
+    EXPECT_EQ(State.HideIconFlag, 0);
+}
+
+TEST_F(MenusTest, HideTrayIconAnsweredNoKeepsTheIcon)
+{
+    ASSERT_TRUE(AddTrayIcon(State.MainWindow, LoadIconA(State.Instance, "Icon_1"), "Shutdown"));
+    Harness::AnswerBoxes({IDNO});
+    DispatchCommand(IDM_HIDEICON);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    ExpectHideIconBox(Harness::Boxes()[0]);
+    EXPECT_TRUE(ModifyTrayIcon(LoadIconA(State.Instance, "Icon_2"), "Reboot")) << "the icon is still there";
+    EXPECT_EQ(State.HideIconFlag, 0);
+    DeleteTrayIcon(State.MainWindow);
+}
+
+// ---- dialogs --------------------------------------------------------------------
+
+struct DialogCommand {
+    UINT command;
+    int templateId;
+    int controlId;        // a control only that template has
+    DLGPROC procedure;
+};
+
+const DialogCommand DialogCommands[] = {
+    {IDM_ABOUT, IDD_ABOUT, IDC_AB_VERSION, AboutDialogProc},
+    {IDM_HOTKEY, IDD_HOTKEY, IDC_HK_EDIT, HotkeyDialogProc},
+    {IDM_TIMEDEXIT, IDD_TIMEDEXIT, IDC_TE_TIMEOUTEDIT, TimedExitProc},
+    {IDM_RUNBEFOREEXIT, IDD_RUNBEFOREEXIT, IDC_RB_EDIT1, RunBeforeExitDialogProc},
+    {IDM_SHORTCUT, IDD_SHORTCUT, IDC_SC_DESKTOP, ShortcutDialogProc},
+    {IDM_REGISTRY, IDD_REGISTRY, IDC_RG_SAVE, RegistryDialogProc},
+};
+
+void PrintTo(const DialogCommand& c, std::ostream* out) { *out << "command " << c.command; }
+
+class DialogCommandTest : public MenusTest, public testing::WithParamInterface<DialogCommand> {};
+
+TEST_P(DialogCommandTest, OpensItsModalDialogOwnedByTheMainWindow)
+{
+    const DialogCommand& c = GetParam();
+    bool opened = false;
+    Harness::OnNextDialog([&](HWND dialog) {
+        opened = true;
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), State.MainWindow);
+        EXPECT_NE(GetDlgItem(dialog, c.controlId), nullptr) << "template " << c.templateId;
+        EXPECT_FALSE(IsWindowEnabled(State.MainWindow)) << "modal";
+        EXPECT_EQ(reinterpret_cast<DLGPROC>(GetWindowLongPtrA(dialog, DWLP_DLGPROC)), c.procedure);
+        EndDialog(dialog, IDCANCEL);
+    });
+    DispatchCommand(c.command);
+    EXPECT_TRUE(opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, DialogCommandTest, testing::ValuesIn(DialogCommands),
+                         [](const testing::TestParamInfo<DialogCommand>& info) {
+                             return "Command" + std::to_string(info.param.command);
+                         });
+
+// ---- accelerator keys --------------------------------------------------------------
+
+// Runs a typed character through the program's accelerator table, as the
+// message loop does, and dispatches what it produces.
+bool TypeCharacter(char character)
+{
+    MSG message = {};
+    message.hwnd = State.MainWindow;
+    message.message = WM_CHAR;
+    message.wParam = static_cast<unsigned char>(character);
+    message.lParam = 1;
+    return TranslateAcceleratorA(State.MainWindow, State.Accelerators, &message) != 0;
+}
+
+struct AcceleratorCase {
+    char key;
+    std::function<void()> check;
+};
+
+TEST_F(MenusTest, AcceleratorKeysRunTheirCommands)
+{
+    const AcceleratorCase cases[] = {
+        {'S', [] { EXPECT_EQ(State.ExitType, ExitTypeShutdown); }},
+        {'R', [] { EXPECT_EQ(State.ExitType, ExitTypeReboot); }},
+        {'L', [] { EXPECT_EQ(State.ExitType, ExitTypeLogoff); }},
+        {'P', [] { EXPECT_EQ(State.ExitType, ExitTypePowerOff); }},
+        {'T', [] { EXPECT_EQ(State.ExitType, ExitTypeRestartShell); }},
+        {'F', [] { EXPECT_EQ(State.ForceFlag, 1); }},
+        {'M', [] { EXPECT_EQ(State.EjectFlag, 1); }},
+        {'O', [] { EXPECT_EQ(State.BlockFlag, 1); }},
+        {'E', [] { EXPECT_EQ(State.ClickFlag, 0); }},
+    };
+    for (const AcceleratorCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << c.key);
+        State.ExitType = 0;
+        State.ForceFlag = State.EjectFlag = State.BlockFlag = 0;
+        State.ClickFlag = 1;
+        EXPECT_TRUE(TypeCharacter(c.key));
+        c.check();
+    }
+}
+
+TEST_F(MenusTest, LowerCaseKeysAreNoAccelerators)
+{
+    for (char key : {'s', 'r', 'x', 'f'}) {
+        ProgramState before = State;
+        EXPECT_FALSE(TypeCharacter(key)) << key;
+        EXPECT_EQ(std::memcmp(&State, &before, sizeof State), 0) << key;
+    }
+}
+
+TEST_F(MenusTest, AcceleratorXClosesTheProgram)
+{
+    EXPECT_TRUE(TypeCharacter('X'));
+    MSG message = {};
+    EXPECT_TRUE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+}
+
+TEST_F(MenusTest, AcceleratorOpensTheAboutBox)
+{
+    bool opened = false;
+    Harness::OnNextDialog([&](HWND dialog) {
+        opened = GetDlgItem(dialog, IDC_AB_VERSION) != nullptr;
+        EndDialog(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(TypeCharacter('A'));
+    EXPECT_TRUE(opened);
+}
+
+// While a timed exit is armed the keys do what the grayed menus allow: only
+// "E&xit Program". The re-selection posted by the cancel still works.
+TEST_F(MenusTest, AcceleratorKeysFollowTheGrayedMenuWhileATimedExitIsArmed)
+{
+    State.TimerRunning = ArmedTimer;
+    State.ExitType = ExitTypeReboot;
+    for (char key : {'S', 'L', 'P', 'C', 'T', 'F', 'M', 'O', 'E', 'N', 'H', 'Y', 'A', 'I'}) {
+        ProgramState before = State;
+        TypeCharacter(key);
+        EXPECT_EQ(std::memcmp(&State, &before, sizeof State), 0) << key;
+    }
+    EXPECT_TRUE(Harness::Boxes().empty());
+    MSG message = {};
+    EXPECT_FALSE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_NOREMOVE));
+
+    TypeCharacter('X');
+    EXPECT_TRUE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+
+    DispatchCommand(ExitTypeLogoff);  // posted by the cancel of a timed exit
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
+    State.TimerRunning = 0;
+}
+
+TEST_F(MenusTest, AcceleratorAndMenuPickOfTheSameIdAgree)
+{
+    DispatchCommand(MAKEWPARAM(IDM_REBOOT, 1));
+    EXPECT_EQ(State.ExitType, ExitTypeReboot);
+    EXPECT_STREQ(State.TrayData.szTip, "Reboot");
+    DispatchCommand(MAKEWPARAM(IDM_CONFIRM, 1));
+    EXPECT_EQ(State.ConfirmFlag, 1);
+    DispatchCommand(IDM_CONFIRM);
+    EXPECT_EQ(State.ConfirmFlag, 0);
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// Tests that read or write the program's settings key share one registry:
+// this guard gives a test the key to itself (other test processes of the same
+// prefix wait), starts it without the key, and puts back afterwards whatever
+// the prefix held before.
+#ifndef DORVA_TEST_SETTINGS_KEY_H
+#define DORVA_TEST_SETTINGS_KEY_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace SettingsKey {
+
+constexpr char ParentPath[] = "SOFTWARE\\Tarnwick";
+constexpr char Path[] = "SOFTWARE\\Tarnwick\\DorvaNT";
+
+struct RawValue {
+    std::string name;
+    DWORD type = 0;
+    std::string data;  // the bytes as stored
+};
+
+inline bool Exists(const char* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// All values of the settings key, in the registry's enumeration order.
+inline std::vector<RawValue> ReadAll()
+{
+    std::vector<RawValue> values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Path, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        char data[4096];
+        DWORD dataLength = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                          &dataLength) != ERROR_SUCCESS) {
+            break;
+        }
+        values.push_back({std::string(name, nameLength), type, std::string(data, dataLength)});
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+// Writes one value of the settings key as raw bytes, creating the key.
+inline bool WriteRaw(const char* name, const std::string& data, DWORD type = REG_SZ)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, Path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    LONG result = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                 static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+// Deletes HKLM\parent\name (a key without sub-keys).
+inline void DeleteKey(const char* parent, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    RegDeleteKeyA(key, name);
+    RegCloseKey(key);
+}
+
+inline void CreateKey(const char* path)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+}
+
+class Guard {
+public:
+    Guard()
+    {
+        lock_ = CreateMutexA(nullptr, FALSE, "DorvaTestSettingsKey");
+        if (lock_) WaitForSingleObject(lock_, INFINITE);  // an abandoned lock is granted too
+        parentExisted_ = Exists(ParentPath);
+        keyExisted_ = Exists(Path);
+        if (keyExisted_) saved_ = ReadAll();
+        DeleteKey(ParentPath, "DorvaNT");
+    }
+    ~Guard()
+    {
+        DeleteKey(ParentPath, "DorvaNT");
+        if (keyExisted_) {
+            for (const RawValue& value : saved_) WriteRaw(value.name.c_str(), value.data, value.type);
+        } else if (parentExisted_) {
+            CreateKey(ParentPath);
+        } else {
+            DeleteKey("SOFTWARE", "Tarnwick");
+        }
+        if (lock_) {
+            ReleaseMutex(lock_);
+            CloseHandle(lock_);
+        }
+    }
+    Guard(const Guard&) = delete;
+    Guard& operator=(const Guard&) = delete;
+
+private:
+    HANDLE lock_ = nullptr;
+    bool parentExisted_ = false;
+    bool keyExisted_ = false;
+    std::vector<RawValue> saved_;
+};
+
+}  // namespace SettingsKey
+
+#endif
