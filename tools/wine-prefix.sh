@@ -40,8 +40,7 @@ if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
 fi
 rm -f "$WINEPREFIX/dosdevices/z:"
 
-# The prefix has no z: any more, so regedit can only read a file on C:.
-reg_file=$WINEPREFIX/drive_c/dorva-setup.reg
+reg_file=$WINEPREFIX/dorva-setup.reg
 cat > "$reg_file" <<'REG'
 REGEDIT4
 
@@ -56,7 +55,7 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer]
 REG
-DISPLAY= "$DORVA_WINE" regedit /S 'C:\dorva-setup.reg' >/dev/null 2>&1 || true
+DISPLAY= "$DORVA_WINE" regedit /S "$reg_file" >/dev/null 2>&1 || true
 "$DORVA_WINESERVER" -w || true
 
 fonts=$WINEPREFIX/drive_c/windows/Fonts
