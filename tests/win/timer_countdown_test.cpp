@@ -105,21 +105,6 @@ TEST_F(CountdownTest, ATickOfAKilledTimerDoesNotCount)
     DestroyWindow(window);
 }
 
-TEST_F(CountdownTest, TheWindowIsTheTemplatesCountdown)
-{
-    HWND window = Open(10);
-    char caption[32] = "";
-    GetWindowTextA(window, caption, sizeof caption);
-    EXPECT_STREQ(caption, "Countdown");
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU) << "it has a close box";
-    EXPECT_EQ(Harness::ItemText(window, IDC_CD_CLOSE), "Close");
-    EXPECT_EQ(Harness::ItemText(window, IDC_CD_ABORT), "Abort");
-    EXPECT_TRUE(GetWindowLongA(GetDlgItem(window, IDC_CD_TIMELEFT), GWL_STYLE) & ES_READONLY);
-    DestroyWindow(window);
-}
-
 struct DefaultTextCase {
     int exitType;
     const char* text;

@@ -164,8 +164,10 @@ TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
     EXPECT_EQ(State.TimerRunning, 0u);
     EXPECT_TRUE(TimerGone(exitTimer));
     EXPECT_FALSE(HotkeyFree()) << "a cancel registers the hotkey again";
-    EXPECT_EQ(PostedReselections(ExitTypeShutdown), 1);
     EXPECT_EQ(State.TimerFlag, 1) << "a cancel keeps the settings";
+    // The posted re-selection puts the exit type's icon back.
+    EXPECT_TRUE(Harness::PumpUntil([] { return std::strcmp(State.TrayData.szTip, "Shutdown") == 0; }, 1000));
+    EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_1"));
     DeleteTrayIcon(State.MainWindow);
 }
 
@@ -325,17 +327,6 @@ TEST_F(SchedulerTest, TheExitTimerCancelsBeforeItPerformsTheExit)
     EXPECT_FALSE(QuitPosted());
     Harness::PumpFor(1200);
     EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1) << "the exit timer must fire once";
-}
-
-TEST_F(SchedulerTest, TheConfirmationComesWithNothingArmed)
-{
-    State.ConfirmFlag = 1;
-    SetTimeout(1);
-    StartTimedExit();
-    Harness::AnswerBoxes({IDNO, IDOK});
-    ASSERT_TRUE(Harness::PumpUntil([] { return Harness::Boxes().size() == 2; }, 3000));
-    EXPECT_EQ(Harness::Boxes()[0].text, "Are you sure you want to exit ?");
-    EXPECT_EQ(State.TimerRunning, 0u);
 }
 
 TEST_F(SchedulerTest, InIconlessModeTheProgramQuitsAfterTheExit)
