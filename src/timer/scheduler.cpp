@@ -35,6 +35,9 @@ struct ArmedExit {
     WarningStage warning;
 };
 ArmedExit Armed = {};
+// Counts the timed exits armed so far: tells whether the one that a message
+// box was shown for is still the one armed once the box is dismissed.
+unsigned ArmingCount = 0;
 
 // SetTimer takes an unsigned delay; a negative one would wrap to weeks.
 UINT TimerDelay(long long millis)
@@ -155,6 +158,7 @@ void StartTimedExit()
     State.TimerRunning = State.ExitTimerId;
     if (!State.ExitTimerId) return;
 
+    ++ArmingCount;
     Armed = {};
     Armed.atTimeOfDay = State.AtFlag && !State.TimerFlag;
     Armed.hour = State.AtHour;
@@ -171,11 +175,13 @@ void ArmWarning()
 {
     long long lead = WarningLead(State.MillisToExit, State.WarnSeconds);
     if (lead < 0) {
-        UINT_PTR exitTimer = State.TimerRunning;
+        unsigned arming = ArmingCount;
         ErrorBox(WarningTooLongText);
-        // The exit timer may have fired, or the exit been cancelled, while the
-        // box was open; only the timed exit this warning belongs to is ended.
-        if (exitTimer && State.TimerRunning == exitTimer) CancelTimedExit();
+        // The exit timer may have fired, or the exit been cancelled and armed
+        // anew, while the box was open: only the timed exit this warning
+        // belongs to is ended, and an exit that already happened is not
+        // re-selected a second time.
+        if (State.TimerRunning && ArmingCount == arming) CancelTimedExit();
         if (State.NoIconMode) PostQuitMessage(0);
         return;
     }
