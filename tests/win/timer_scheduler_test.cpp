@@ -16,11 +16,19 @@ namespace {
 // A thread timer is gone when KillTimer no longer finds it.
 bool TimerGone(UINT_PTR id) { return id != 0 && !KillTimer(nullptr, id); }
 
-// The hotkey is free when another window can take Ctrl+Alt+X.
+// Each test that looks at the hotkey uses a letter of its own: hotkeys are
+// shared by every test process of the Wine session.
+void UseHotkeyLetter(char letter)
+{
+    State.HotKey[0] = letter;
+    State.HotKey[1] = '\0';
+}
+
+// The hotkey is free when another window can take Ctrl+Alt+letter.
 bool HotkeyFree()
 {
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    bool free = RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, 'X') != FALSE;
+    bool free = RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, State.HotKey[0]) != FALSE;
     if (free) UnregisterHotKey(other, 1);
     DestroyWindow(other);
     return free;
@@ -144,7 +152,8 @@ TEST_F(SchedulerTest, ParseAtValueLeavesALiveExitTimerRunning)
 TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
 {
     State.HotkeyFlag = 1;
-    ASSERT_TRUE(RegisterHotKey(State.MainWindow, HotkeyId, MOD_CONTROL | MOD_ALT, 'X'));
+    UseHotkeyLetter('Q');
+    ASSERT_TRUE(RegisterHotKey(State.MainWindow, HotkeyId, MOD_CONTROL | MOD_ALT, 'Q'));
     ASSERT_FALSE(HotkeyFree());
     AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");
     SetTimeout(30);
@@ -174,6 +183,7 @@ TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
 TEST_F(SchedulerTest, CancelLeavesTheHotkeyOffWhenItIsNotWanted)
 {
     State.HotkeyFlag = 0;
+    UseHotkeyLetter('V');
     SetTimeout(30);
     StartTimedExit();
     CancelTimedExit();
@@ -227,6 +237,7 @@ TEST_F(SchedulerTest, ATimeOfDayIsArmedFromTheClock)
 TEST_F(SchedulerTest, WarningLongerThanTheTimeoutIsRefusedAndCancels)
 {
     State.HotkeyFlag = 1;
+    UseHotkeyLetter('J');
     SetTimeout(5);
     SetWarning(10);
     Harness::AnswerBoxes({IDOK});
@@ -395,6 +406,7 @@ TEST_F(SchedulerTest, TheCloseBoxActsAsClose)
 TEST_F(SchedulerTest, AbortCancelsTheTimedExit)
 {
     State.HotkeyFlag = 1;
+    UseHotkeyLetter('K');
     SetTimeout(30);
     SetWarning(30);
     StartTimedExit();
