@@ -23,9 +23,34 @@ make_safe() {
     done
 }
 
+# The test settings. regedit is given the file by its C: name: with z: gone
+# a host path means nothing inside the prefix, and the import would be lost.
+apply_registry() {
+    local reg_file=$WINEPREFIX/drive_c/dorva-setup.reg
+    cat > "$reg_file" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CLASSES_ROOT\.txt]
+@="txtfile"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\open\command]
+@="notepad.exe \"%1\""
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer]
+REG
+    DISPLAY= "$DORVA_WINE" regedit /S 'C:\dorva-setup.reg' >/dev/null 2>&1 || true
+    "$DORVA_WINESERVER" -w || true
+    touch "$WINEPREFIX/.dorva-registry"
+}
+
 ready=$WINEPREFIX/.dorva-ready
 if [ -f "$ready" ]; then
     make_safe
+    # Prefixes made before the settings were imported correctly get them now.
+    [ -f "$WINEPREFIX/.dorva-registry" ] || apply_registry
     exit 0
 fi
 
@@ -40,23 +65,7 @@ if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
 fi
 rm -f "$WINEPREFIX/dosdevices/z:"
 
-reg_file=$WINEPREFIX/dorva-setup.reg
-cat > "$reg_file" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-
-[HKEY_CLASSES_ROOT\.txt]
-@="txtfile"
-
-[HKEY_CLASSES_ROOT\txtfile\shell\open\command]
-@="notepad.exe \"%1\""
-
-[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer]
-REG
-DISPLAY= "$DORVA_WINE" regedit /S "$reg_file" >/dev/null 2>&1 || true
-"$DORVA_WINESERVER" -w || true
+apply_registry
 
 fonts=$WINEPREFIX/drive_c/windows/Fonts
 mkdir -p "$fonts"

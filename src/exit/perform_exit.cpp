@@ -1,5 +1,131 @@
-// PLACEHOLDER: not built yet; its issue replaces this whole file.
+// Performing the selected exit in its fixed order: nothing while a timed exit
+// is armed, the confirmation, the programs first, closing other applications,
+// the drives, and at last the request of the exit type.
 #include "exit/perform_exit.h"
 
-void PerformExit() {}
-BOOL CALLBACK ForceCloseWindow(HWND, LPARAM) { return TRUE; }
+#include "app/program_state.h"
+#include "exit/drives.h"
+#include "exit/run_programs.h"
+#include "exit/system_actions.h"
+
+namespace {
+constexpr char ConfirmText[] = "Are you sure you want to exit ?";
+constexpr char ConfirmCaption[] = "Confirm";
+constexpr UINT ConfirmBoxFlags = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;
+constexpr char DeclinedText[] = "You have chosen not to exit";
+constexpr char DeclinedCaption[] = "Abort";
+constexpr UINT DeclinedBoxFlags = MB_OK | MB_ICONINFORMATION;
+
+// The session requests: never EWX_FORCE, the force-close step does that job.
+constexpr UINT LogoffRequest = EWX_LOGOFF;
+constexpr UINT ShutdownRequest = EWX_SHUTDOWN;
+constexpr UINT RebootRequest = EWX_REBOOT;
+constexpr UINT PowerOffRequest = EWX_SHUTDOWN | EWX_POWEROFF;
+
+// Closing other applications.
+constexpr DWORD ForceCloseAccess = SYNCHRONIZE | PROCESS_TERMINATE;
+constexpr UINT EndSessionTimeoutMs = 500;
+constexpr DWORD ProcessEndWaitMs = 500;
+constexpr UINT ForcedExitCode = 0;
+
+// Restarting the shell.
+constexpr char ShellClassName[] = "Progman";
+constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr char ShellValueName[] = "Shell";
+constexpr DWORD ShellValueSize = 260;
+
+// Whether the exit type ends the session, so that other applications are
+// closed first when Force is on.
+bool EndsSession(int exitType)
+{
+    return exitType == ExitTypeShutdown || exitType == ExitTypeReboot ||
+           exitType == ExitTypePowerOff || exitType == ExitTypeLogoff;
+}
+
+// True when the user agrees to the exit, or was not asked. A box that cannot
+// be shown counts as consent: only an explicit No stops the exit.
+bool ConfirmExit()
+{
+    if (!State.ConfirmFlag) return true;
+    if (MessageBoxA(nullptr, ConfirmText, ConfirmCaption, ConfirmBoxFlags) != IDNO) return true;
+    MessageBoxA(nullptr, DeclinedText, DeclinedCaption, DeclinedBoxFlags);
+    return false;
+}
+
+// Reads the configured shell command line into `shell` (at least
+// ShellValueSize + 1 bytes); false when it cannot be read.
+bool ReadConfiguredShell(char* shell)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, WinlogonKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD size = ShellValueSize;
+    LONG result = RegQueryValueExA(key, ShellValueName, nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(shell), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return false;
+    // A value stored without its terminator fills the whole buffer: the
+    // spare byte after it keeps the text terminated.
+    shell[size <= ShellValueSize ? size : ShellValueSize] = '\0';
+    return true;
+}
+
+// Ends the running shell and starts the configured one. The quit goes only to
+// a shell window that exists: posted to no window it would land in this
+// program's own queue and end the program.
+void RestartShell()
+{
+    HWND shellWindow = SysFindWindow(ShellClassName, nullptr);
+    if (shellWindow) SysPostMessage(shellWindow, WM_QUIT, 0, 0);
+    char shell[ShellValueSize + 1] = "";
+    if (ReadConfiguredShell(shell) && shell[0] != '\0') SysWinExec(shell, SW_SHOW);
+}
+
+void RequestExit(int exitType)
+{
+    switch (exitType) {
+    case ExitTypeShutdown: SysExitWindowsEx(ShutdownRequest, 0); break;
+    case ExitTypeReboot: SysExitWindowsEx(RebootRequest, 0); break;
+    case ExitTypeLogoff: SysExitWindowsEx(LogoffRequest, 0); break;
+    case ExitTypePowerOff: SysExitWindowsEx(PowerOffRequest, 0); break;
+    case ExitTypeScreensaver:
+        SysPostMessage(SysGetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+        break;
+    case ExitTypeRestartShell: RestartShell(); break;
+    default: break;  // an unknown stored type makes no request
+    }
+}
+}  // namespace
+
+void PerformExit()
+{
+    if (State.TimerRunning) return;
+    if (!ConfirmExit()) return;
+    if (State.RunBeforeExit) RunProgramsBeforeExit();
+    if (State.ForceFlag && EndsSession(State.ExitType)) SysEnumWindows(ForceCloseWindow, 0);
+    if (State.ExitType != ExitTypeScreensaver) FlushAndEjectDrives();
+    // The program must not refuse the session end that it asks for itself.
+    if (State.BlockFlag) State.BlockFlag = 0;
+    RequestExit(State.ExitType);
+}
+
+BOOL CALLBACK ForceCloseWindow(HWND window, LPARAM)
+{
+    DWORD processId = 0;
+    SysGetWindowThreadProcessId(window, &processId);
+    if (processId == GetCurrentProcessId()) return TRUE;
+
+    HANDLE process = SysOpenProcess(ForceCloseAccess, FALSE, processId);
+    DWORD_PTR answer = 0;
+    LRESULT sent = SysSendMessageTimeout(window, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG,
+                                         EndSessionTimeoutMs, &answer);
+    // A process that cannot be opened still gets the message, but nothing
+    // is waited for or terminated.
+    if (!process) return TRUE;
+    if (!sent && SysWaitForSingleObject(process, ProcessEndWaitMs) != WAIT_OBJECT_0) {
+        SysTerminateProcess(process, ForcedExitCode);
+    }
+    SysCloseHandle(process);
+    return TRUE;
+}

@@ -19,6 +19,7 @@ struct RecorderData {
     bool fixedClock;
     SYSTEMTIME clock;
     int openVolumes;
+    Recorder::CallObserver observer;
 };
 RecorderData Data = {};
 
@@ -37,6 +38,7 @@ void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0,
     call.arg[2] = c;
     call.arg[3] = d;
     CopyText(call.text, sizeof call.text, text ? text : "");
+    if (Data.observer) Data.observer(call);
 }
 
 ScriptedWindow* WindowOf(HWND window)
@@ -104,6 +106,7 @@ const RecordedCall* Find(const char* name, int occurrence)
     return nullptr;
 }
 void Mark(const char* name, uintptr_t value) { Record(name, value); }
+void OnCall(CallObserver observer) { Data.observer = observer; }
 void AddWindow(const ScriptedWindow& window)
 {
     if (Data.windowCount < MaxWindows) Data.windows[Data.windowCount++] = window;
@@ -211,8 +214,12 @@ BOOL SysTerminateProcess(HANDLE process, UINT exitCode)
 
 BOOL SysCloseHandle(HANDLE handle)
 {
-    Record("CloseHandle", reinterpret_cast<uintptr_t>(handle));
-    if (DriveOfVolume(handle)) --Data.openVolumes;
+    // A volume handle carries its drive letter in the record, as the volume
+    // calls do.
+    ScriptedDrive* drive = DriveOfVolume(handle);
+    char letter[2] = {drive ? drive->letter : '\0', 0};
+    Record("CloseHandle", reinterpret_cast<uintptr_t>(handle), 0, 0, 0, letter);
+    if (drive) --Data.openVolumes;
     return TRUE;
 }
 

@@ -47,6 +47,11 @@ const RecordedCall* Find(const char* name, int occurrence = 0);
 // The program's own marks in the same log (e.g. a helper program started).
 void Mark(const char* name, uintptr_t value = 0);
 
+// Called with every call right after it was recorded (marks included), so a
+// test can look at the world at that moment; nullptr for none. Reset clears it.
+using CallObserver = void (*)(const RecordedCall& call);
+void OnCall(CallObserver observer);
+
 void AddWindow(const ScriptedWindow& window);
 void AddDrive(const ScriptedDrive& drive);
 void SetShellWindow(HWND window);   // what FindWindow("Progman") returns

@@ -1,0 +1,398 @@
+// Performing the exit against the recorder: the request of each exit type,
+// the steps each type takes and their order, the confirmation, and the
+// Restart Shell road with the configured shell read from the registry.
+#include "app/program_state.h"
+#include "core/text.h"
+#include "exit/perform_exit.h"
+#include "exit_test_programs.h"
+#include "support/harness.h"
+#include "support/recorder.h"
+
+#include <cstring>
+#include <string>
+
+using namespace ExitTestPrograms;
+
+namespace {
+
+const HWND OtherWindow = reinterpret_cast<HWND>(0x5100);
+const HWND ShellWindow = reinterpret_cast<HWND>(0x6200);
+constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
+std::string Hex(uintptr_t value)
+{
+    char text[24];
+    snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// The requests made, in a short form; the desktop and shell windows by name.
+std::string Requests()
+{
+    std::string requests;
+    auto add = [&requests](const std::string& step) {
+        requests += (requests.empty() ? "" : ", ") + step;
+    };
+    auto window = [](uintptr_t handle) -> std::string {
+        if (handle == reinterpret_cast<uintptr_t>(GetDesktopWindow())) return "desktop";
+        if (handle == reinterpret_cast<uintptr_t>(ShellWindow)) return "shell";
+        return Hex(handle);
+    };
+    for (int i = 0; i < Recorder::CallCount(); ++i) {
+        const RecordedCall& call = Recorder::Call(i);
+        std::string name = call.name;
+        if (name == "ExitWindowsEx") {
+            add("ExitWindowsEx " + Hex(call.arg[0]) + " " + Hex(call.arg[1]));
+        } else if (name == "PostMessage") {
+            add("PostMessage " + window(call.arg[0]) + " " + Hex(call.arg[1]) + " " + Hex(call.arg[2]) +
+                " " + Hex(call.arg[3]));
+        } else if (name == "FindWindow") {
+            add("FindWindow " + std::string(call.text) + (call.arg[0] ? " named" : ""));
+        } else if (name == "WinExec") {
+            add("WinExec " + std::string(call.text) + " " + Hex(call.arg[0]));
+        }
+    }
+    return requests;
+}
+
+// Sets the Winlogon "Shell" value for one test and puts the old one back.
+class ShellValue {
+public:
+    ShellValue()
+    {
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, WinlogonKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+        DWORD size = sizeof saved_;
+        hadValue_ = RegQueryValueExA(key_, "Shell", nullptr, &savedType_,
+                                     reinterpret_cast<BYTE*>(saved_), &size) == ERROR_SUCCESS;
+        savedSize_ = size;
+    }
+    ~ShellValue()
+    {
+        if (hadValue_) {
+            RegSetValueExA(key_, "Shell", 0, savedType_, reinterpret_cast<BYTE*>(saved_), savedSize_);
+        } else {
+            RegDeleteValueA(key_, "Shell");
+        }
+        RegCloseKey(key_);
+    }
+    void Set(const std::string& text)
+    {
+        ASSERT_EQ(RegSetValueExA(key_, "Shell", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1)),
+                  ERROR_SUCCESS);
+    }
+    void Remove() { RegDeleteValueA(key_, "Shell"); }
+
+private:
+    HKEY key_ = nullptr;
+    bool hadValue_ = false;
+    DWORD savedType_ = 0;
+    DWORD savedSize_ = 0;
+    char saved_[1024] = "";
+};
+
+class PerformExitTest : public DorvaTest {
+protected:
+    // Every step has something to do unless the exit type says otherwise.
+    void ScriptEverything()
+    {
+        Recorder::AddWindow({OtherWindow, 0x4444, true, 1, WAIT_TIMEOUT});
+        Recorder::AddDrive({'C', DRIVE_FIXED, true, true, 0});
+        Recorder::SetShellWindow(ShellWindow);
+        State.ForceFlag = 1;
+        State.BlockFlag = 1;
+    }
+};
+
+struct TypeCase {
+    int exitType;
+    const char* requests;
+    bool forceCloses;
+    bool drives;
+};
+
+const TypeCase TypeCases[] = {
+    {ExitTypeShutdown, "ExitWindowsEx 1 0", true, true},
+    {ExitTypeReboot, "ExitWindowsEx 2 0", true, true},
+    {ExitTypeLogoff, "ExitWindowsEx 0 0", true, true},
+    {ExitTypePowerOff, "ExitWindowsEx 9 0", true, true},
+    {ExitTypeScreensaver, "PostMessage desktop 112 f140 0", false, false},
+    {ExitTypeRestartShell,
+     "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe /desktop 5", false, true},
+    {0, "", false, true},
+    {99, "", false, true},
+};
+
+TEST_F(PerformExitTest, EachExitTypeMakesItsRequestAfterItsOwnSteps)
+{
+    ShellValue shell;
+    shell.Set("explorer.exe /desktop");
+    for (const TypeCase& c : TypeCases) {
+        Recorder::Reset();
+        ScriptEverything();
+        State.ExitType = c.exitType;
+        PerformExit();
+        EXPECT_EQ(Requests(), c.requests) << c.exitType;
+        EXPECT_EQ(Recorder::CountOf("EnumWindows"), c.forceCloses ? 1 : 0) << c.exitType;
+        EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), c.drives ? 1 : 0) << c.exitType;
+        EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), c.drives ? 1 : 0) << c.exitType;
+        EXPECT_EQ(State.BlockFlag, 0) << c.exitType;
+    }
+}
+
+TEST_F(PerformExitTest, WithoutForceNoApplicationIsClosed)
+{
+    ScriptEverything();
+    State.ForceFlag = 0;
+    State.ExitType = ExitTypeShutdown;
+    PerformExit();
+    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
+    EXPECT_EQ(Requests(), "ExitWindowsEx 1 0");
+}
+
+TEST_F(PerformExitTest, NothingAtAllWhileATimedExitIsArmed)
+{
+    ScriptEverything();
+    std::string log = ScratchDir() + "\\armed.log";
+    std::string marker = CopyProgram("marker.exe", "marker.exe");
+    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0], (marker + " " + log + " P 0").c_str());
+    State.RunBeforeExit = 1;
+    State.ConfirmFlag = 1;  // a box would fail the test: none is answered
+    State.TimerRunning = 0x77;
+    PerformExit();
+    EXPECT_EQ(Recorder::CallCount(), 0);
+    EXPECT_TRUE(Harness::Boxes().empty());
+    EXPECT_EQ(State.BlockFlag, 1);
+    EXPECT_EQ(ReadLog(log), "");
+
+    // Once the timed exit is cancelled the same call performs the exit.
+    State.TimerRunning = 0;
+    Harness::AnswerBoxes({IDYES});
+    PerformExit();
+    EXPECT_EQ(ReadLog(log), "P+ P-");
+    EXPECT_EQ(Requests(), "ExitWindowsEx 1 0");
+    RemoveScratchDir();
+}
+
+TEST_F(PerformExitTest, ConfirmationAskedWithoutOwnerOrBeepAndYesGoesOn)
+{
+    ScriptEverything();
+    State.ConfirmFlag = 1;
+    State.ExitType = ExitTypeReboot;
+    Harness::AnswerBoxes({IDYES});
+    PerformExit();
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    const Harness::Box& box = Harness::Boxes()[0];
+    EXPECT_EQ(box.text, "Are you sure you want to exit ?");
+    EXPECT_EQ(box.caption, "Confirm");
+    EXPECT_EQ(box.flags, 0x1024u);
+    EXPECT_FALSE(box.hadOwner);
+    EXPECT_EQ(box.beepBefore, ~0u);
+    EXPECT_EQ(box.shownCaption, "Confirm");
+    EXPECT_TRUE(Harness::Beeps().empty());
+    EXPECT_EQ(Requests(), "ExitWindowsEx 2 0");
+    EXPECT_EQ(State.BlockFlag, 0);
+}
+
+TEST_F(PerformExitTest, DeclinedConfirmationTouchesNothingAndKeepsBlock)
+{
+    ScriptEverything();
+    std::string log = ScratchDir() + "\\declined.log";
+    std::string marker = CopyProgram("marker.exe", "marker.exe");
+    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0], (marker + " " + log + " P 0").c_str());
+    State.RunBeforeExit = 1;
+    State.ConfirmFlag = 1;
+    State.EjectFlag = 1;
+    Harness::AnswerBoxes({IDNO, IDOK});
+    PerformExit();
+    ASSERT_EQ(Harness::Boxes().size(), 2u);
+    const Harness::Box& box = Harness::Boxes()[1];
+    EXPECT_EQ(box.text, "You have chosen not to exit");
+    EXPECT_EQ(box.caption, "Abort");
+    EXPECT_EQ(box.flags, 0x40u);
+    EXPECT_FALSE(box.hadOwner);
+    EXPECT_EQ(Recorder::CallCount(), 0);
+    EXPECT_EQ(State.BlockFlag, 1);
+    EXPECT_EQ(ReadLog(log), "");
+    RemoveScratchDir();
+}
+
+int FailingBoxCalls = 0;
+int WINAPI FailingMessageBox(HWND, LPCSTR, LPCSTR, UINT)
+{
+    ++FailingBoxCalls;
+    return 0;
+}
+
+TEST_F(PerformExitTest, AConfirmationBoxThatFailsCountsAsYes)
+{
+    ScriptEverything();
+    State.ConfirmFlag = 1;
+    State.ExitType = ExitTypeLogoff;
+    void* previous = Harness::PatchImport("user32.dll", "MessageBoxA",
+                                          reinterpret_cast<void*>(FailingMessageBox));
+    ASSERT_NE(previous, nullptr);
+    PerformExit();
+    Harness::PatchImport("user32.dll", "MessageBoxA", previous);
+    EXPECT_EQ(FailingBoxCalls, 1);
+    EXPECT_EQ(Requests(), "ExitWindowsEx 0 0");
+}
+
+TEST_F(PerformExitTest, ScreensaverRunsProgramsButNeitherClosesApplicationsNorTouchesDrives)
+{
+    ScriptEverything();
+    std::string log = ScratchDir() + "\\screensaver.log";
+    std::string marker = CopyProgram("marker.exe", "marker.exe");
+    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0], (marker + " " + log + " S 0").c_str());
+    State.RunBeforeExit = 1;
+    State.EjectFlag = 1;
+    State.ExitType = ExitTypeScreensaver;
+    PerformExit();
+    EXPECT_EQ(ReadLog(log), "S+ S-");
+    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
+    EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), 0);
+    EXPECT_EQ(Recorder::CountOf("CreateFile"), 0);
+    EXPECT_EQ(State.BlockFlag, 0);
+    EXPECT_EQ(Requests(), "PostMessage desktop 112 f140 0");
+    RemoveScratchDir();
+}
+
+TEST_F(PerformExitTest, UnknownExitTypeRunsProgramsAndFlushesButRequestsNothing)
+{
+    ScriptEverything();
+    std::string log = ScratchDir() + "\\unknown.log";
+    std::string marker = CopyProgram("marker.exe", "marker.exe");
+    CopyText(State.ProgramPath[1], sizeof State.ProgramPath[1], (marker + " " + log + " U 0").c_str());
+    State.RunBeforeExit = 1;
+    State.ExitType = 45;
+    PerformExit();
+    EXPECT_EQ(ReadLog(log), "U+ U-");
+    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
+    EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), 1);
+    EXPECT_EQ(State.BlockFlag, 0);
+    EXPECT_EQ(Requests(), "");
+    RemoveScratchDir();
+}
+
+// What the world looked like when the steps reached the recorder.
+struct Sightings {
+    std::string logPath;
+    std::string logAtBox = "unset";
+    std::string logAtForceClose = "unset";
+    int blockAtDrives = -1;
+    int blockAtRequest = -1;
+};
+Sightings Seen;
+
+int WINAPI ObservingMessageBox(HWND, LPCSTR, LPCSTR, UINT)
+{
+    Seen.logAtBox = ReadLog(Seen.logPath);
+    return IDYES;
+}
+
+void ObserveCall(const RecordedCall& call)
+{
+    std::string name = call.name;
+    if (name == "EnumWindows") Seen.logAtForceClose = ReadLog(Seen.logPath);
+    if (name == "GetLogicalDrives") Seen.blockAtDrives = State.BlockFlag;
+    if (name == "ExitWindowsEx") Seen.blockAtRequest = State.BlockFlag;
+}
+
+TEST_F(PerformExitTest, StepsRunInTheirOrder)
+{
+    ScriptEverything();
+    Seen.logPath = ScratchDir() + "\\order.log";
+    std::string marker = CopyProgram("marker.exe", "marker.exe");
+    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0],
+             (marker + " " + Seen.logPath + " P 300").c_str());
+    State.RunBeforeExit = 1;
+    State.ConfirmFlag = 1;
+    State.ExitType = ExitTypePowerOff;
+    Recorder::OnCall(ObserveCall);
+    void* previous = Harness::PatchImport("user32.dll", "MessageBoxA",
+                                          reinterpret_cast<void*>(ObservingMessageBox));
+    ASSERT_NE(previous, nullptr);
+    PerformExit();
+    Harness::PatchImport("user32.dll", "MessageBoxA", previous);
+    Recorder::OnCall(nullptr);
+
+    EXPECT_EQ(Seen.logAtBox, "");              // confirmation before the programs
+    EXPECT_EQ(Seen.logAtForceClose, "P+ P-");  // the program had ended before the force-close
+    int force = Recorder::IndexOf("EnumWindows");
+    int drives = Recorder::IndexOf("GetLogicalDrives");
+    int request = Recorder::IndexOf("ExitWindowsEx");
+    ASSERT_GE(force, 0);
+    EXPECT_LT(force, drives);
+    EXPECT_LT(drives, request);
+    int send = Recorder::IndexOf("SendMessageTimeout");  // the closing happens inside the walk
+    EXPECT_GT(send, force);
+    EXPECT_LT(send, drives);
+    EXPECT_EQ(Seen.blockAtDrives, 1);   // Block is cleared after the drives...
+    EXPECT_EQ(Seen.blockAtRequest, 0);  // ...and before the request
+    EXPECT_EQ(Requests(), "ExitWindowsEx 9 0");
+    RemoveScratchDir();
+}
+
+TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheShell)
+{
+    ShellValue shell;
+    shell.Set("C:\\shells\\myshell.exe -restart");
+    ScriptEverything();
+    Recorder::SetShellWindow(nullptr);
+    State.ExitType = ExitTypeRestartShell;
+    PerformExit();
+    // Posted to no window the quit would end this program.
+    EXPECT_EQ(Requests(), "FindWindow Progman, WinExec C:\\shells\\myshell.exe -restart 5");
+}
+
+TEST_F(PerformExitTest, RestartShellFlushesAndEjectsButClosesNoApplication)
+{
+    ShellValue shell;
+    shell.Set("explorer.exe");
+    ScriptEverything();
+    Recorder::AddDrive({'D', DRIVE_CDROM, true, true, 0});
+    State.EjectFlag = 1;
+    State.ExitType = ExitTypeRestartShell;
+    PerformExit();
+    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
+    EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), 1);
+    EXPECT_EQ(Recorder::CountOf("DeviceIoControl"), 4);
+    EXPECT_EQ(Requests(), "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5");
+    EXPECT_EQ(State.BlockFlag, 0);
+}
+
+TEST_F(PerformExitTest, RestartShellStartsNothingWhenTheShellCannotBeRead)
+{
+    ShellValue shell;
+    const std::string tooLong(300, 'x');  // longer than the 260 bytes read
+    const char* values[] = {nullptr, "", tooLong.c_str()};
+    for (const char* value : values) {
+        if (value) {
+            shell.Set(value);
+        } else {
+            shell.Remove();
+        }
+        Recorder::Reset();
+        Recorder::SetShellWindow(ShellWindow);
+        State.ExitType = ExitTypeRestartShell;
+        PerformExit();
+        EXPECT_EQ(Requests(), "FindWindow Progman, PostMessage shell 12 0 0")
+            << (value ? std::to_string(std::strlen(value)) + " characters" : "no value");
+    }
+}
+
+TEST_F(PerformExitTest, RestartShellTakesAShellOfTheFullLength)
+{
+    ShellValue shell;
+    const std::string longest(259, 'y');  // 259 characters and the terminator: 260 bytes
+    shell.Set(longest);
+    Recorder::SetShellWindow(ShellWindow);
+    State.ExitType = ExitTypeRestartShell;
+    PerformExit();
+    const RecordedCall* start = Recorder::Find("WinExec");
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(std::string(start->text), longest);
+}
+
+}  // namespace
