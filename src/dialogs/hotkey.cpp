@@ -1,10 +1,88 @@
-// PLACEHOLDER: not built yet; its issue replaces this whole file.
+// The global Ctrl+Alt+letter hotkey of the main window and the Set Hotkey
+// dialog that switches it and chooses its letter.
 #include "dialogs/hotkey.h"
 
-void SetHotkey(int) {}
-INT_PTR CALLBACK HotkeyDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+#include "app/program_state.h"
+
+namespace {
+constexpr UINT HotkeyModifiers = MOD_CONTROL | MOD_ALT;
+constexpr char LetterMessage[] = "Please enter a letter (A-Z)";
+
+// The letter's character code is its virtual-key code (A to Z are stored
+// upper-case); the byte is taken as a signed character, as it always was.
+UINT HotkeyKeyCode()
 {
-    if (message == WM_CLOSE) EndDialog(dialog, 0);
+    return static_cast<UINT>(static_cast<int>(static_cast<signed char>(State.HotKey[0])));
+}
+
+void EnableLetterEdit(HWND dialog)
+{
+    EnableWindow(GetDlgItem(dialog, IDC_HK_EDIT), State.HotkeyFlag ? TRUE : FALSE);
+}
+
+void OnInitDialog(HWND dialog)
+{
+    State.HotkeyDialog = dialog;
+    SetDlgItemTextA(dialog, IDC_HK_EDIT, State.HotKey);
+    CheckDlgButton(dialog, IDC_HK_CHECK, State.HotkeyFlag ? BST_CHECKED : BST_UNCHECKED);
+    EnableLetterEdit(dialog);
+}
+
+// The switch takes effect in ProgramState at once; only OK registers.
+void OnToggleHotkey(HWND dialog)
+{
+    State.HotkeyFlag = State.HotkeyFlag ? 0 : 1;
+    EnableLetterEdit(dialog);
+    if (State.HotkeyFlag) SetDlgItemTextA(dialog, IDC_HK_EDIT, State.HotKey);
+}
+
+void OnOk(HWND dialog)
+{
+    if (!CheckHotkeyLetter()) return;
+    SetHotkey(State.HotkeyFlag);
+    if (CheckHotkeyLetter()) EndDialog(dialog, 0);
+}
+
+void OnCancel(HWND dialog)
+{
+    if (CheckHotkeyLetter()) EndDialog(dialog, 0);
+}
+
+void OnCommand(HWND dialog, int id)
+{
+    switch (id) {
+    case IDC_HK_CHECK: OnToggleHotkey(dialog); break;
+    case IDOK: OnOk(dialog); break;
+    case IDCANCEL: OnCancel(dialog); break;
+    default: break;  // the edit's notifications
+    }
+}
+}  // namespace
+
+// Always drops the current registration first: registering again under the
+// same id would otherwise leave an earlier letter active beside the new one.
+void SetHotkey(int on)
+{
+    UnregisterHotKey(State.MainWindow, HotkeyId);
+    if (on) RegisterHotKey(State.MainWindow, HotkeyId, HotkeyModifiers, HotkeyKeyCode());
+}
+
+bool CheckHotkeyLetter()
+{
+    if (!State.HotkeyFlag) return true;
+    GetDlgItemTextA(State.HotkeyDialog, IDC_HK_EDIT, State.HotKey, sizeof State.HotKey);
+    if (State.HotKey[0] != '\0' && IsCharAlphaA(State.HotKey[0])) return true;
+    ErrorBox(LetterMessage);
+    return false;
+}
+
+INT_PTR CALLBACK HotkeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: OnInitDialog(dialog); break;
+    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); break;
+    case WM_CLOSE: EndDialog(dialog, 0); break;  // the close box leaves without a check
+    default: break;
+    }
     return FALSE;
 }
-bool CheckHotkeyLetter() { return true; }

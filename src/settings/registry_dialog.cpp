@@ -1,18 +1,279 @@
-// PLACEHOLDER: not built yet; its issue replaces this whole file.
+// The Registry dialog: saves or deletes the program's own settings and turns
+// four system-wide switches on or off (start with Windows, hide Log Off and
+// Shut Down from the Start menu, automatic logon).
 #include "settings/registry_dialog.h"
 
-INT_PTR CALLBACK RegistryDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+#include "app/program_state.h"
+#include "core/decimal.h"
+#include "settings/settings_store.h"
+
+namespace {
+constexpr char RunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char RunValue[] = "Dorva NT";
+constexpr char PoliciesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr char NoLogOffValue[] = "NoLogOff";
+constexpr char NoCloseValue[] = "NoClose";
+constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr char AutoAdminLogonValue[] = "AutoAdminLogon";
+constexpr char UserNameValue[] = "DefaultUserName";
+constexpr char PasswordValue[] = "DefaultPassword";
+
+// Allowed read lengths and fixed write lengths, in bytes.
+constexpr DWORD PolicyReadSize = 10;
+constexpr DWORD PolicyWriteSize = 4;
+constexpr DWORD AutoAdminLogonReadSize = 50;
+constexpr DWORD AutoAdminLogonWriteSize = 2;
+constexpr DWORD LogonTextSize = 40;   // name and password: read, edit bound and write
+constexpr DWORD RunValueSize = MAX_PATH;
+// The policies are written as type 5 holding a little-endian number; readers
+// look only at the four bytes.
+constexpr DWORD PolicyType = REG_DWORD_BIG_ENDIAN;
+
+constexpr char ChangedMessage[] = "Registry settings changed";
+constexpr char ChangedCaption[] = "Ok";
+constexpr char FailedMessage[] = "Could not change registry settings";
+// The two outcome beeps are the other way round from the boxes' icons.
+constexpr UINT ChangedBeep = 48;
+constexpr UINT FailedBeep = 64;
+
+HKEY OpenKey(HKEY root, const char* path, REGSAM access)
 {
-    if (message == WM_CLOSE) EndDialog(dialog, 0);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
+bool WriteValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size)
+{
+    return RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+// A policy is on when it can be read within 10 bytes and its first four
+// bytes, little-endian, are not zero; shorter data counts zero upper bytes.
+int GetPolicy(const char* name)
+{
+    HKEY key = OpenKey(HKEY_CURRENT_USER, PoliciesKey, KEY_QUERY_VALUE);
+    if (!key) return 0;
+    BYTE data[PolicyReadSize] = {};
+    DWORD size = sizeof data;
+    const LONG read = RegQueryValueExA(key, name, nullptr, nullptr, data, &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS) return 0;
+    const DWORD number = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
+    return number != 0 ? 1 : 0;
+}
+
+bool SetPolicy(const char* name, int on)
+{
+    HKEY key = OpenKey(HKEY_CURRENT_USER, PoliciesKey, KEY_ALL_ACCESS);
+    if (!key) return false;  // the policy key is never created
+    const BYTE number[PolicyWriteSize] = {static_cast<BYTE>(on ? 1 : 0), 0, 0, 0};
+    const bool written = WriteValue(key, name, PolicyType, number, sizeof number);
+    RegCloseKey(key);
+    return written;
+}
+
+// Reads a logon text of at most 40 bytes; anything else gives "".
+void ReadLogonText(HKEY key, const char* name, char (&text)[LogonTextSize + 1])
+{
+    ZeroMemory(text, sizeof text);
+    DWORD size = LogonTextSize;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS) {
+        ZeroMemory(text, sizeof text);
+    }
+}
+
+void FillLogonEdits()
+{
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    if (!key) return;
+    char text[LogonTextSize + 1];
+    ReadLogonText(key, UserNameValue, text);
+    SetDlgItemTextA(State.RegistryDialog, IDC_RG_NAME, text);
+    ReadLogonText(key, PasswordValue, text);
+    SetDlgItemTextA(State.RegistryDialog, IDC_RG_PASSWORD, text);
+    SecureZeroMemory(text, sizeof text);
+    RegCloseKey(key);
+}
+
+// Writes an edit's text (at most 39 characters) with the fixed 40 bytes.
+bool WriteLogonEdit(HKEY key, int editId, const char* name)
+{
+    char text[LogonTextSize] = {};
+    GetDlgItemTextA(State.RegistryDialog, editId, text, sizeof text);
+    const bool written = WriteValue(key, name, REG_SZ, text, sizeof text);
+    SecureZeroMemory(text, sizeof text);
+    return written;
+}
+
+// The Run value holds the program's path in double quotes, so that a path
+// with spaces cannot start another program placed at its first space. It is
+// written with the fixed 260 bytes; a path of 258 or 259 characters needs
+// one or two bytes more once quoted and is written with its own length
+// instead, never cut.
+bool WriteRunValue(HKEY key)
+{
+    char path[MAX_PATH] = "";
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return false;  // no path, or only part of it
+    char quoted[MAX_PATH + 2] = {};
+    quoted[0] = '"';
+    CopyMemory(quoted + 1, path, length);
+    quoted[length + 1] = '"';
+    const DWORD quotedSize = length + 3;  // both quotes and the terminator
+    return WriteValue(key, RunValue, REG_SZ, quoted, quotedSize > RunValueSize ? quotedSize : RunValueSize);
+}
+
+bool IsChecked(int id) { return IsDlgButtonChecked(State.RegistryDialog, id) == BST_CHECKED; }
+
+void CheckBox(int id, int on) { CheckDlgButton(State.RegistryDialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+
+void ShowOutcome(bool success)
+{
+    if (success) {
+        MessageBeep(ChangedBeep);
+        MessageBoxA(nullptr, ChangedMessage, ChangedCaption, MB_SETFOREGROUND | MB_ICONINFORMATION);
+    } else {
+        MessageBeep(FailedBeep);
+        MessageBoxA(nullptr, FailedMessage, nullptr, MB_SETFOREGROUND | MB_ICONEXCLAMATION);
+    }
+}
+
+void OnOk(HWND dialog)
+{
+    if (ApplyRegistryDialog()) EndDialog(dialog, 0);
+}
+}  // namespace
+
+int GetAutorun()
+{
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, RunKey, KEY_QUERY_VALUE);
+    if (!key) return 0;
+    const LONG found = RegQueryValueExA(key, RunValue, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return found == ERROR_SUCCESS ? 1 : 0;
+}
+
+int GetNoLogOff() { return GetPolicy(NoLogOffValue); }
+
+int GetNoClose() { return GetPolicy(NoCloseValue); }
+
+int GetAutoAdminLogon()
+{
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    if (!key) return 0;
+    char text[AutoAdminLogonReadSize] = {};
+    DWORD size = sizeof text;
+    const LONG read = RegQueryValueExA(key, AutoAdminLogonValue, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS) return 0;
+    return DecimalToIntN(text, size) != 0 ? 1 : 0;
+}
+
+bool SetAutorun(int on)
+{
+    if (GetAutorun() == (on ? 1 : 0)) return true;
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, RunKey, KEY_ALL_ACCESS);
+    if (!key) return false;
+    const bool done = on ? WriteRunValue(key) : RegDeleteValueA(key, RunValue) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return done;
+}
+
+bool SetNoLogOff(int on) { return SetPolicy(NoLogOffValue, on); }
+
+bool SetNoClose(int on) { return SetPolicy(NoCloseValue, on); }
+
+bool SetAutoAdminLogon(int on)
+{
+    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_WRITE);
+    if (!key) return false;
+    const char* flag = on ? "1" : "0";
+    bool done = WriteValue(key, AutoAdminLogonValue, REG_SZ, flag, AutoAdminLogonWriteSize);
+    if (on) {
+        // The name and the password are written whatever the flag's write
+        // gave; the result reports all three.
+        const bool name = WriteLogonEdit(key, IDC_RG_NAME, UserNameValue);
+        const bool password = WriteLogonEdit(key, IDC_RG_PASSWORD, PasswordValue);
+        done = done && name && password;
+    }
+    RegCloseKey(key);
+    return done;
+}
+
+void FillRegistryDialog()
+{
+    State.SwitchAutorun = GetAutorun();
+    State.SwitchNoLogOff = GetNoLogOff();
+    State.SwitchNoClose = GetNoClose();
+    State.SwitchAutoAdminLogon = GetAutoAdminLogon();
+    if (State.SwitchAutoAdminLogon) FillLogonEdits();
+    CheckBox(IDC_RG_AUTORUN, State.SwitchAutorun);
+    CheckBox(IDC_RG_NOLOGOFF, State.SwitchNoLogOff);
+    CheckBox(IDC_RG_NOCLOSE, State.SwitchNoClose);
+    CheckBox(IDC_RG_AUTOLOGON, State.SwitchAutoAdminLogon);
+    // The radio ids are not contiguous (the auto-run box lies between them):
+    // each is set by itself.
+    CheckBox(IDC_RG_SAVE, 0);
+    CheckBox(IDC_RG_DELETE, 0);
+    CheckBox(IDC_RG_NOCHANGE, 1);
+}
+
+bool ApplyRegistryDialog()
+{
+    struct Switch {
+        int checkBox;
+        int readAtOpening;
+        bool (*set)(int on);
+    };
+    const Switch switches[] = {
+        {IDC_RG_AUTORUN, State.SwitchAutorun, SetAutorun},
+        {IDC_RG_NOLOGOFF, State.SwitchNoLogOff, SetNoLogOff},
+        {IDC_RG_NOCLOSE, State.SwitchNoClose, SetNoClose},
+        {IDC_RG_AUTOLOGON, State.SwitchAutoAdminLogon, SetAutoAdminLogon},
+    };
+    const bool save = IsChecked(IDC_RG_SAVE);
+    const bool remove = IsChecked(IDC_RG_DELETE);
+    const bool noChange = IsChecked(IDC_RG_NOCHANGE);
+
+    bool anyChanged = false;
+    for (const Switch& s : switches) {
+        if (IsChecked(s.checkBox) != (s.readAtOpening != 0)) anyChanged = true;
+    }
+    if (!anyChanged && noChange) return true;
+
+    bool switchesDone = true;
+    for (const Switch& s : switches) {
+        const bool wanted = IsChecked(s.checkBox);
+        if (wanted != (s.readAtOpening != 0) && !s.set(wanted ? 1 : 0)) switchesDone = false;
+    }
+    bool settingsDone = true;
+    if (remove) {
+        settingsDone = DeleteSettings();
+    } else if (save) {
+        settingsDone = SaveSettings();
+    }
+    const bool success = switchesDone && settingsDone;
+    ShowOutcome(success);
+    return success;
+}
+
+INT_PTR CALLBACK RegistryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        State.RegistryDialog = dialog;
+        FillRegistryDialog();
+        break;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK: OnOk(dialog); break;
+        case IDCANCEL: EndDialog(dialog, 0); break;
+        default: break;
+        }
+        break;
+    case WM_CLOSE: EndDialog(dialog, 0); break;
+    default: break;
+    }
     return FALSE;
 }
-void FillRegistryDialog() {}
-bool ApplyRegistryDialog() { return false; }
-int GetAutorun() { return 0; }
-int GetNoLogOff() { return 0; }
-int GetNoClose() { return 0; }
-int GetAutoAdminLogon() { return 0; }
-bool SetAutorun(int) { return false; }
-bool SetNoLogOff(int) { return false; }
-bool SetNoClose(int) { return false; }
-bool SetAutoAdminLogon(int) { return false; }
