@@ -298,16 +298,6 @@ TEST_F(MenusTest, ForceWithScreensaverShowsTheBoxAndStaysOff)
     EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
 }
 
-TEST_F(MenusTest, ScreensaverNotForcedClearsForce)
-{
-    State.ForceFlag = 1;
-    Harness::AnswerBoxes({IDOK});
-    ScreensaverNotForced();
-    ASSERT_EQ(Harness::Boxes().size(), 1u);
-    ExpectScreensaverBox(Harness::Boxes()[0]);
-    EXPECT_EQ(State.ForceFlag, 0);
-}
-
 void ExpectHideIconBox(const Harness::Box& box)
 {
     EXPECT_EQ(box.text, "Are you sure you want to hide the tray icon ?");
