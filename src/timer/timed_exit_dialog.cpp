@@ -1,9 +1,203 @@
-// PLACEHOLDER: not built yet; its issue replaces this whole file.
+// The Timed Exit Options dialog: chooses a timeout, a time of day or no timed
+// exit, and the countdown warning; a time of day is armed on OK.
 #include "timer/timed_exit_dialog.h"
 
-INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM, LPARAM)
+#include "app/program_state.h"
+#include "core/decimal.h"
+#include "timer/scheduler.h"
+#include "timer/warning_text_dialog.h"
+
+#include <initializer_list>
+
+namespace {
+constexpr char InvalidTimeText[] = "Invalid time";
+constexpr unsigned MaxTimeoutSeconds = 999999;
+constexpr int MillisPerSecond = 1000;
+constexpr int AtHourMidnight = 24;
+
+HWND Dialog() { return State.TimedExitDialog; }
+
+bool Checked(int id) { return IsDlgButtonChecked(Dialog(), id) == BST_CHECKED; }
+void SetChecked(int id, bool on) { CheckDlgButton(Dialog(), id, on ? BST_CHECKED : BST_UNCHECKED); }
+void SetText(int id, const char* text) { SetDlgItemTextA(Dialog(), id, text); }
+
+void Enable(std::initializer_list<int> ids, bool on)
 {
-    if (message == WM_CLOSE) EndDialog(dialog, 0);
-    return FALSE;
+    for (int id : ids) EnableWindow(GetDlgItem(Dialog(), id), on ? TRUE : FALSE);
 }
-int ValidateTimedExit() { return 1; }
+
+// Reads at most the field's six characters: the rest of a longer entry is
+// ignored.
+void ReadField(int id, char* field, int fieldSize) { GetDlgItemTextA(Dialog(), id, field, fieldSize); }
+
+void ShowNumber(int id, int value)
+{
+    FormatFieldNumber(value, State.NumberText, sizeof State.NumberText);
+    SetText(id, State.NumberText);
+}
+
+void FillTimeout()
+{
+    State.TimeoutSeconds = DecimalToInt(State.TimerValue);
+    ShowNumber(IDC_TE_TIMEOUTEDIT, State.TimeoutSeconds);
+    SetText(IDC_TE_ATEDIT, "");
+}
+
+// Even an invalid stored time is shown split into its fields; midnight as 00.
+void FillTimeOfDay()
+{
+    ParseAtValue();
+    if (State.AtHour == AtHourMidnight) State.AtHour = 0;
+    SetText(IDC_TE_TIMEOUTEDIT, "");
+    FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText,
+                          sizeof State.NumberText);
+    SetText(IDC_TE_ATEDIT, State.NumberText);
+}
+
+void FillWarning()
+{
+    State.WarnSeconds = DecimalToInt(State.WarnValue);
+    ShowNumber(IDC_TE_WARNEDIT, State.WarnSeconds);
+}
+
+void ClearEdits()
+{
+    SetText(IDC_TE_TIMEOUTEDIT, "");
+    SetText(IDC_TE_ATEDIT, "");
+    SetText(IDC_TE_WARNEDIT, "");
+}
+
+void OnTimedExitInit(HWND dialog)
+{
+    State.TimedExitDialog = dialog;
+    SetChecked(IDC_TE_TIMEOUT, State.TimerFlag != 0);
+    SetChecked(IDC_TE_AT, State.AtFlag != 0);
+    SetChecked(IDC_TE_WARN, State.WarnFlag != 0);
+    State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
+    SetChecked(IDC_TE_NONE, State.NoTimedExit != 0);
+    if (State.NoTimedExit) {
+        State.WarnFlag = 0;  // at once: it stays off even after Cancel
+        SetChecked(IDC_TE_WARN, false);
+        Enable({IDC_TE_WARN, IDC_TE_TEXT}, false);
+    }
+    if (State.TimerFlag) FillTimeout();
+    if (State.AtFlag) FillTimeOfDay();
+    if (State.WarnFlag) FillWarning();
+    if (State.NoTimedExit) ClearEdits();
+}
+
+void OnTimeoutChosen()
+{
+    FillTimeout();
+    Enable({IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
+    Enable({IDC_TE_ATEDIT}, false);
+}
+
+void OnTimeOfDayChosen()
+{
+    FillTimeOfDay();
+    Enable({IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
+    Enable({IDC_TE_TIMEOUTEDIT}, false);
+}
+
+void OnWarningToggled()
+{
+    bool on = Checked(IDC_TE_WARN);
+    if (on) {
+        FillWarning();
+    } else {
+        SetText(IDC_TE_WARNEDIT, "");
+    }
+    Enable({IDC_TE_WARNEDIT, IDC_TE_TEXT}, on);
+}
+
+void OnNoTimedExitChosen()
+{
+    SetChecked(IDC_TE_WARN, false);
+    ClearEdits();
+    Enable({IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}, false);
+}
+
+void OnCountdownText(HWND dialog)
+{
+    DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(IDD_WARNINGTEXT), dialog, WarningTextProc, 0);
+}
+
+void OnTimedExitOk(HWND dialog)
+{
+    if (ValidateTimedExit()) EndDialog(dialog, 0);
+}
+
+void OnTimedExitCommand(HWND dialog, int id)
+{
+    switch (id) {
+    case IDC_TE_TIMEOUT: OnTimeoutChosen(); break;
+    case IDC_TE_AT: OnTimeOfDayChosen(); break;
+    case IDC_TE_WARN: OnWarningToggled(); break;
+    case IDC_TE_NONE: OnNoTimedExitChosen(); break;
+    case IDC_TE_TEXT: OnCountdownText(dialog); break;
+    case IDOK: OnTimedExitOk(dialog); break;
+    case IDCANCEL: EndDialog(dialog, 0); break;
+    default: break;  // the edits' notifications
+    }
+}
+
+int RejectTime()
+{
+    CancelTimedExit();
+    ErrorBox(InvalidTimeText);
+    return 0;
+}
+
+// The warning must be positive and fit inside the delay it warns of.
+bool WarningFits()
+{
+    unsigned warn = static_cast<unsigned>(State.WarnSeconds);
+    if (State.WarnSeconds == 0) return false;
+    if (State.TimerFlag && warn > static_cast<unsigned>(State.TimeoutSeconds)) return false;
+    if (State.AtFlag && static_cast<unsigned>(State.MillisToExit / MillisPerSecond) < warn) return false;
+    return true;
+}
+}  // namespace
+
+INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: OnTimedExitInit(dialog); return TRUE;
+    case WM_COMMAND: OnTimedExitCommand(dialog, LOWORD(wParam)); return TRUE;
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+    }
+}
+
+// What OK stores is kept even when it is then rejected, so the user's
+// entries stay as typed; with a timed exit armed, OK can only cancel it.
+int ValidateTimedExit()
+{
+    State.NoTimedExit = Checked(IDC_TE_NONE) ? 1 : 0;
+    if (!State.TimerRunning) {
+        State.TimerFlag = Checked(IDC_TE_TIMEOUT) ? 1 : 0;
+        State.AtFlag = Checked(IDC_TE_AT) ? 1 : 0;
+        State.WarnFlag = Checked(IDC_TE_WARN) ? 1 : 0;
+        if (State.WarnFlag) {
+            ReadField(IDC_TE_WARNEDIT, State.WarnValue, sizeof State.WarnValue);
+            State.WarnSeconds = DecimalToInt(State.WarnValue);
+        }
+        if (State.TimerFlag) {
+            ReadField(IDC_TE_TIMEOUTEDIT, State.TimerValue, sizeof State.TimerValue);
+            State.TimeoutSeconds = DecimalToInt(State.TimerValue);
+            if (static_cast<unsigned>(State.TimeoutSeconds) - 1u >= MaxTimeoutSeconds) return RejectTime();
+            if (State.AtFlag) CancelTimedExit();
+            State.AtFlag = 0;
+        }
+        if (State.AtFlag) {
+            ReadField(IDC_TE_ATEDIT, State.AtValue, sizeof State.AtValue);
+            if (!ParseAtValue()) return RejectTime();
+            State.TimerFlag = 0;
+            StartTimedExit();
+        }
+        if (State.WarnFlag && !WarningFits()) return RejectTime();
+    }
+    if (State.NoTimedExit) CancelTimedExit();
+    return 1;
+}

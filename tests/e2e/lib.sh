@@ -178,3 +178,17 @@ trap cleanup EXIT
 # The row kinds of the two popup menus: n = item, s = separator.
 FULL_MENU_ROWS=(n n n n s n n s n s n s n n n)
 SHORT_MENU_ROWS=(n n n n s n n)
+
+# Every visible popup window, one id a line: an open menu and its submenu.
+popup_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+        if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes'; then echo "$w"; fi
+    done
+}
+# menu_item_click MENU_WINDOW POSITION ROW_KINDS...: picks that item with the
+# left button, where menu_item_centre puts it.
+menu_item_click() {
+    local pos; pos=$(menu_item_centre "$@") || return 1
+    xdotool mousemove $pos sleep 0.2 click 1
+}

@@ -8,6 +8,7 @@
 #include "support/recorder.h"
 #include "support/settings_key.h"
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -233,6 +234,40 @@ TEST_F(CommandLineTest, TwoExitTypesAreRefusedBeforeAnythingChanges)
     ExpectSettings(Settings());
 }
 
+// ---- the time of day, armed here --------------------------------------------------
+
+TEST_F(CommandLineTest, ATimeOfDayIsArmedHere)
+{
+    Recorder::SetLocalTime(10, 0, 0);
+    EXPECT_EQ(ParseCommandLine("/z /a:120000"), 1);
+    EXPECT_STREQ(State.AtValue, "120000");
+    EXPECT_EQ(State.AtFlag, 1);
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_EQ(State.MillisToExit, 2 * 3600 * 1000);
+}
+
+TEST_F(CommandLineTest, ATimeOfDayWithoutValueUsesTheSetting)
+{
+    Recorder::SetLocalTime(10, 0, 0);
+    EXPECT_EQ(ParseCommandLine("/z /a /w:20"), 1);
+    EXPECT_STREQ(State.AtValue, "230000");
+    EXPECT_EQ(State.WarnSeconds, 20);
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_NE(State.WarnTimerId, 0u);
+    EXPECT_EQ(State.MillisToExit, 13 * 3600 * 1000);
+}
+
+TEST_F(CommandLineTest, ACountdownLongerThanTheTimeLeftIsRefusedTwice)
+{
+    Recorder::SetLocalTime(10, 0, 0);
+    Harness::AnswerBoxes({IDOK, IDOK});
+    EXPECT_EQ(ParseCommandLine("/z /a:100010 /w:20"), 0);
+    ASSERT_EQ(Harness::Boxes().size(), 2u);
+    EXPECT_EQ(Harness::Boxes()[1].text, "Timer not started (Invalid time ?)");
+    EXPECT_EQ(Harness::Boxes()[1].flags, 0x10030u);
+    EXPECT_EQ(State.TimerRunning, 0u);
+}
+
 // ---- over the saved settings ------------------------------------------------------
 
 std::string Stored(const char* text)
@@ -325,6 +360,16 @@ TEST_F(SavedSettingsTest, ASavedForcedScreensaverIsNotForced)
     EXPECT_TRUE(Harness::Boxes().empty());
 }
 
+TEST_F(SavedSettingsTest, ASavedTimeOfDayIsArmedAtEveryStart)
+{
+    Save("AtFlag", "1");
+    Save("AtValue", "103000");
+    Recorder::SetLocalTime(10, 0, 0);
+    EXPECT_EQ(ParseCommandLine(""), 1);
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_EQ(State.MillisToExit, 30 * 60 * 1000);
+}
+
 TEST_F(SavedSettingsTest, IconlessModeAloneIsAccepted)
 {
     Save("ExitType", "30");
@@ -332,6 +377,105 @@ TEST_F(SavedSettingsTest, IconlessModeAloneIsAccepted)
     EXPECT_EQ(State.NoIconMode, 1);
     EXPECT_EQ(State.ExitType, ExitTypeLogoff);
     EXPECT_EQ(State.TimerRunning, 0u);
+}
+
+// ---- random texts -------------------------------------------------------------------
+
+int BoxesShown = 0;
+int WINAPI CountingMessageBox(HWND, LPCSTR, LPCSTR, UINT)
+{
+    ++BoxesShown;
+    return IDOK;
+}
+
+bool TerminatedWithin(const char* text, size_t size) { return std::memchr(text, '\0', size) != nullptr; }
+
+// Texts built from option pieces, numbers, blanks and random bytes: whatever
+// the text, the fields stay inside their sizes, the settings that the command
+// line does not own are untouched, a refusal shows exactly one box, and an
+// accepted text leaves a consistent set of settings.
+TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
+{
+    SettingsKey::Guard key;
+    const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/x:s", "/x:r", "/f:f", "/f:d", "/f:e", "/f:b",
+                            "/f:c", "/f:h", "/h", "/h:", "/t", "/t:", "/a", "/a:", "/w", "/w:", "/n", "/z",
+                            " ", "   ", "\t", "/", ":", "h", "t", "a", "w", "q", "1", "0", "30", "-5", "600",
+                            "999999", "1234567890", "120000", "250000", "abc", "\xe9", "\xff"};
+    void* previous = Harness::PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(CountingMessageBox));
+    ASSERT_NE(previous, nullptr);
+    Recorder::SetLocalTime(12, 0, 0);
+    unsigned seed = 20260607;
+    auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 16) & 0x7FFF; };
+    char text[256];
+    for (int round = 0; round < 20000; ++round) {
+        size_t length = 0;
+        size_t wanted = next() % 120;
+        while (length < wanted) {
+            const char* piece = next() % 5 == 0 ? nullptr : pieces[next() % (sizeof pieces / sizeof pieces[0])];
+            if (piece) {
+                length += CopyText(text + length, sizeof text - length, piece);
+            } else {
+                text[length++] = static_cast<char>(1 + next() % 255);
+                text[length] = '\0';
+            }
+        }
+        text[length] = '\0';
+        SCOPED_TRACE(testing::Message() << "round " << round << " text \"" << text << "\"");
+
+        ResetProgramState();
+        SetDefaults();
+        CopyText(State.WarningText, sizeof State.WarningText, "untouched");
+        CopyText(State.ProgramsToRun, sizeof State.ProgramsToRun, "untouched;");
+        BoxesShown = 0;
+        int result = ParseCommandLine(text);
+
+        ASSERT_TRUE(result == 0 || result == 1);
+        if (result == 1) {
+            ASSERT_EQ(BoxesShown, 0);
+        } else {
+            // A countdown longer than the time left to a time of day is
+            // reported by the scheduler too, before the refusal.
+            ASSERT_GE(BoxesShown, 1);
+            ASSERT_LE(BoxesShown, State.AtFlag ? 2 : 1);
+        }
+        ASSERT_TRUE(TerminatedWithin(State.HotKey, sizeof State.HotKey));
+        ASSERT_TRUE(TerminatedWithin(State.TimerValue, sizeof State.TimerValue));
+        ASSERT_TRUE(TerminatedWithin(State.AtValue, sizeof State.AtValue));
+        ASSERT_TRUE(TerminatedWithin(State.WarnValue, sizeof State.WarnValue));
+        ASSERT_STREQ(State.WarningText, "untouched");
+        ASSERT_STREQ(State.ProgramsToRun, "untouched;");
+        ASSERT_STREQ(State.BrowseFileName, "*.*");
+        if (result == 1) {
+            ASSERT_FALSE(State.TimerFlag && State.AtFlag);
+            ASSERT_FALSE(State.ExitType == ExitTypeScreensaver && State.ForceFlag);
+            if (State.HotkeyFlag) {
+                ASSERT_EQ(std::strlen(State.HotKey), 1u);
+                ASSERT_TRUE(IsCharAlphaA(State.HotKey[0]));
+                char upper[2] = {State.HotKey[0], '\0'};
+                CharUpperBuffA(upper, 1);
+                ASSERT_EQ(upper[0], State.HotKey[0]) << "upper-cased (a letter without capital stays)";
+            }
+            if (State.TimerFlag) {
+                ASSERT_GE(State.TimeoutSeconds, 1);
+                ASSERT_LE(State.TimeoutSeconds, 999999);
+                ASSERT_LE(State.WarnSeconds, State.TimeoutSeconds);
+            }
+            if (State.WarnFlag) {
+                ASSERT_GE(State.WarnSeconds, 1);
+                ASSERT_LE(State.WarnSeconds, 999999);
+            }
+            ASSERT_EQ(State.AtFlag != 0, State.TimerRunning != 0);
+        }
+        for (UINT_PTR* id : {&State.ExitTimerId, &State.WarnTimerId}) {
+            if (*id) KillTimer(nullptr, *id);
+            *id = 0;
+        }
+        State.TimerRunning = 0;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    Harness::PatchImport("user32.dll", "MessageBoxA", previous);
 }
 
 }  // namespace

@@ -298,16 +298,6 @@ TEST_F(MenusTest, ForceWithScreensaverShowsTheBoxAndStaysOff)
     EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
 }
 
-TEST_F(MenusTest, ScreensaverNotForcedClearsForce)
-{
-    State.ForceFlag = 1;
-    Harness::AnswerBoxes({IDOK});
-    ScreensaverNotForced();
-    ASSERT_EQ(Harness::Boxes().size(), 1u);
-    ExpectScreensaverBox(Harness::Boxes()[0]);
-    EXPECT_EQ(State.ForceFlag, 0);
-}
-
 void ExpectHideIconBox(const Harness::Box& box)
 {
     EXPECT_EQ(box.text, "Are you sure you want to hide the tray icon ?");
@@ -485,6 +475,133 @@ TEST_F(MenusTest, AcceleratorAndMenuPickOfTheSameIdAgree)
     EXPECT_EQ(State.ConfirmFlag, 1);
     DispatchCommand(IDM_CONFIRM);
     EXPECT_EQ(State.ConfirmFlag, 0);
+}
+
+// ---- the pick that exits ----------------------------------------------------------
+
+// The requests PerformExit makes for each exit type, seen in the recorder.
+int ExitRequests()
+{
+    int requests = Recorder::CountOf("ExitWindowsEx") + Recorder::CountOf("FindWindow");
+    for (int i = 0; i < Recorder::CallCount(); ++i) {
+        const RecordedCall& call = Recorder::Call(i);
+        if (std::strcmp(call.name, "PostMessage") == 0 && call.arg[1] == WM_SYSCOMMAND && call.arg[2] == SC_SCREENSAVE) {
+            ++requests;
+        }
+    }
+    return requests;
+}
+
+struct PickCase {
+    UINT command;
+    const char* request;   // the recorded call that makes the exit
+    uintptr_t argument;    // its first argument (ExitWindowsEx flags), or ~0 for any
+};
+
+TEST_F(MenusTest, AShortMenuPickSelectsAndPerformsItsExitOnce)
+{
+    const PickCase cases[] = {
+        {IDM_SHUTDOWN, "ExitWindowsEx", EWX_SHUTDOWN},
+        {IDM_REBOOT, "ExitWindowsEx", EWX_REBOOT},
+        {IDM_LOGOFF, "ExitWindowsEx", EWX_LOGOFF},
+        {IDM_POWEROFF, "ExitWindowsEx", EWX_SHUTDOWN | EWX_POWEROFF},
+        {IDM_SCREENSAVER, "PostMessage", ~uintptr_t(0)},
+        {IDM_RESTARTSHELL, "FindWindow", ~uintptr_t(0)},
+    };
+    for (const PickCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "command " << c.command);
+        Recorder::Reset();
+        State.PickToExit = 1;
+        DispatchCommand(c.command);
+        EXPECT_EQ(State.ExitType, static_cast<int>(c.command)) << "selected first";
+        EXPECT_EQ(State.PickToExit, 0);
+        EXPECT_EQ(ExitRequests(), 1);
+        const RecordedCall* request = Recorder::Find(c.request);
+        ASSERT_NE(request, nullptr);
+        if (c.argument != ~uintptr_t(0)) EXPECT_EQ(request->arg[0], c.argument);
+
+        DispatchCommand(IDM_CONFIRM);  // a later, unrelated command
+        DispatchCommand(IDM_CONFIRM);
+        EXPECT_EQ(ExitRequests(), 1) << "no later command performs the exit again";
+    }
+}
+
+// Every command, matched or not, ends by performing the exit when the pick
+// mark is set, and never when it is not.
+TEST_F(MenusTest, EveryCommandEndsWithThePickTest)
+{
+    const WPARAM commands[] = {IDM_SINGLECLICK, IDM_FORCE,  IDM_EJECT, IDM_BLOCK,  IDM_CONFIRM,
+                               IDM_EXITPROGRAM, 0,          7,         99,         0xFFFF,
+                               MAKEWPARAM(IDM_REBOOT, 1),   MAKEWPARAM(IDM_EJECT, 1), 0x20014};
+    for (int pick : {1, 0}) {
+        for (WPARAM command : commands) {
+            SCOPED_TRACE(testing::Message() << "command 0x" << std::hex << command << " pick " << pick);
+            Recorder::Reset();
+            State.ExitType = ExitTypeReboot;
+            // "&Confirm Exit" is turned off by its command here, so that no
+            // confirmation box stands between the pick and the exit.
+            State.ConfirmFlag = LOWORD(command) == IDM_CONFIRM ? 1 : 0;
+            State.PickToExit = pick;
+            DispatchCommand(command);
+            EXPECT_EQ(State.PickToExit, 0);
+            EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), pick);
+            MSG message;
+            while (PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+            }
+        }
+    }
+}
+
+TEST_F(MenusTest, APickAfterADialogExitsWhenTheDialogHasClosed)
+{
+    State.ExitType = ExitTypeLogoff;
+    State.PickToExit = 1;
+    int requestsWhileOpen = -1;
+    Harness::OnNextDialog([&](HWND dialog) {
+        requestsWhileOpen = Recorder::CountOf("ExitWindowsEx");
+        EndDialog(dialog, IDCANCEL);
+    });
+    DispatchCommand(IDM_ABOUT);
+    EXPECT_EQ(requestsWhileOpen, 0);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+}
+
+TEST_F(MenusTest, APickAfterHideTrayIconAnsweredNoStillExits)
+{
+    State.ExitType = ExitTypeShutdown;
+    State.PickToExit = 1;
+    Harness::AnswerBoxes({IDNO});
+    DispatchCommand(IDM_HIDEICON);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+    EXPECT_EQ(State.PickToExit, 0);
+}
+
+// A command that arrives while another command's box is open (here the
+// re-selection of an exit type) does not perform the pick a second time.
+TEST_F(MenusTest, ACommandDispatchedInsideABoxDoesNotExitAgain)
+{
+    State.ForceFlag = 1;
+    State.PickToExit = 1;
+    PostMessageA(State.MainWindow, WM_COMMAND, IDM_LOGOFF, 0);
+    Harness::AnswerBoxes({IDOK});
+    DispatchCommand(IDM_SCREENSAVER);  // shows "Screensaver cannot be forced"
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff) << "the posted command ran inside the box";
+    EXPECT_EQ(ExitRequests(), 1);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+    EXPECT_EQ(State.PickToExit, 0);
+}
+
+TEST_F(MenusTest, APickWhileATimedExitIsArmedPerformsNothingAndIsForgotten)
+{
+    State.TimerRunning = ArmedTimer;
+    State.PickToExit = 1;
+    DispatchCommand(IDM_REBOOT);
+    EXPECT_EQ(ExitRequests(), 0);
+    EXPECT_EQ(State.PickToExit, 0);
+    State.TimerRunning = 0;
+    DispatchCommand(IDM_REBOOT);
+    EXPECT_EQ(ExitRequests(), 0) << "the pick does not wait for the timed exit to end";
 }
 
 }  // namespace

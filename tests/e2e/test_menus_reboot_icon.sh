@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# A right-click pick of "&Reboot" selects the exit type: the tray icon's
+# picture changes from the Shutdown computer to the Reboot arrow, and a pick
+# of "&Shutdown" brings the computer back.
+. "$(dirname "$0")/lib.sh"
+
+REBOOT_POSITION=1
+SHUTDOWN_POSITION=0
+
+no_popup() { ! has_popup; }
+slot_shows() { [ "$(tray_slot_icon 0)" = "$1" ]; }
+
+# pick_from_full_menu POSITION NAME: right-click the icon, pick the item.
+pick_from_full_menu() {
+    local menu
+    tray_click 0 3
+    check "the full menu opens for $2" wait_until 5 has_popup
+    menu=$(popup_window)
+    screenshot "reboot_menu_$2" "$menu"
+    menu_item_click "$menu" "$1" "${FULL_MENU_ROWS[@]}"
+    check "the menu closes after picking $2" wait_until 5 no_popup
+}
+
+start_program /z
+pid=$E2E_LAST_PID
+check "the tray icon appears" wait_until 20 tray_slot_filled 0
+check "it shows the Shutdown picture" wait_until 5 slot_shows icon_1
+screenshot reboot_before
+
+pick_from_full_menu $REBOOT_POSITION reboot
+check "the icon shows the Reboot picture" wait_until 5 slot_shows icon_2
+screenshot reboot_after
+check "the program still runs" process_alive "$pid"
+
+pick_from_full_menu $SHUTDOWN_POSITION shutdown
+check "the Shutdown picture is back" wait_until 5 slot_shows icon_1
+finish

@@ -1,0 +1,137 @@
+// The countdown window from its real template: what each tick shows, its
+// buttons, and the generated default warning text.
+#include "app/program_state.h"
+#include "support/harness.h"
+#include "timer/countdown.h"
+
+#include <cstdio>
+
+namespace {
+
+class CountdownTest : public DorvaTest {
+protected:
+    void SetUp() override
+    {
+        DorvaTest::SetUp();
+        CreateMainWindowAndMenus();
+    }
+    // Opens the window the way the warning timer does, with `seconds` to show.
+    HWND Open(int seconds)
+    {
+        State.CountdownLeft = seconds + 1;
+        return CreateDialogParamA(State.Instance, MAKEINTRESOURCEA(IDD_COUNTDOWN), State.MainWindow,
+                                  CountdownProc, 0);
+    }
+    static std::string TimeLeft() { return Harness::ItemText(State.CountdownWindow, IDC_CD_TIMELEFT); }
+};
+
+struct TickCase {
+    int seconds;
+    const char* shown;
+};
+
+TEST_F(CountdownTest, TheFirstTickShowsTheSecondsAsMinutesAndSeconds)
+{
+    const TickCase cases[] = {
+        {10, "00:10"},   {90, "01:30"},   {60, "01:00"},       {59, "00:59"}, {61, "01:01"},
+        {3600, "60:00"}, {0, "00:00"},    {999999, "16666:39"}, {1, "00:01"},
+    };
+    for (const TickCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.seconds << " seconds");
+        HWND window = Open(c.seconds);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(State.CountdownWindow, window);
+        EXPECT_EQ(State.CountdownLeft, c.seconds);
+        EXPECT_EQ(TimeLeft(), c.shown);
+        DestroyWindow(window);
+        EXPECT_EQ(State.CountdownWindow, nullptr);
+    }
+}
+
+TEST_F(CountdownTest, EachTickCountsDownAndALateExitStaysAtZero)
+{
+    HWND window = Open(2);
+    ASSERT_NE(window, nullptr);
+    const char* expected[] = {"00:01", "00:00", "00:00", "00:00"};
+    for (const char* shown : expected) {
+        CountdownTick(nullptr, 0, 0, 0);
+        EXPECT_EQ(TimeLeft(), shown);
+    }
+    EXPECT_EQ(State.CountdownLeft, -2);
+    DestroyWindow(window);
+}
+
+TEST_F(CountdownTest, TheWarningTextIsShownAtEveryTick)
+{
+    std::snprintf(State.WarningText, sizeof State.WarningText, "Save your work\r\nnow");
+    HWND window = Open(5);
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "Save your work\r\nnow");
+    std::snprintf(State.WarningText, sizeof State.WarningText, "Counting down to reboot");
+    CountdownTick(nullptr, 0, 0, 0);
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "Counting down to reboot");
+    DestroyWindow(window);
+}
+
+TEST_F(CountdownTest, AnEmptyWarningTextLeavesTheUpperAreaBlank)
+{
+    State.WarningText[0] = '\0';
+    HWND window = Open(5);
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "");
+    EXPECT_EQ(Harness::ItemText(window, IDC_STATIC), "Press Abort to stop countdown");
+    DestroyWindow(window);
+}
+
+TEST_F(CountdownTest, AfterCloseTheTicksOnlyCount)
+{
+    HWND window = Open(10);
+    Harness::Click(window, IDC_CD_CLOSE);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(State.CountdownWindow, nullptr);
+    CountdownTick(nullptr, 0, 0, 0);
+    CountdownTick(nullptr, 0, 0, 0);
+    EXPECT_EQ(State.CountdownLeft, 8);
+}
+
+TEST_F(CountdownTest, ATickOfAKilledTimerDoesNotCount)
+{
+    HWND window = Open(10);
+    State.WarnTimerId = 0x4321;
+    CountdownTick(nullptr, WM_TIMER, 0x1234, 0);
+    EXPECT_EQ(State.CountdownLeft, 10);
+    CountdownTick(nullptr, WM_TIMER, 0x4321, 0);
+    EXPECT_EQ(State.CountdownLeft, 9);
+    EXPECT_EQ(TimeLeft(), "00:09");
+    State.WarnTimerId = 0;
+    DestroyWindow(window);
+}
+
+struct DefaultTextCase {
+    int exitType;
+    const char* text;
+};
+
+TEST_F(CountdownTest, TheDefaultWarningTextNamesTheExitType)
+{
+    const DefaultTextCase cases[] = {
+        {ExitTypeShutdown, "Counting down to shutdown"},
+        {ExitTypeReboot, "Counting down to reboot"},
+        {ExitTypeLogoff, "Counting down to logoff"},
+        {ExitTypeScreensaver, "Counting down to screensaver"},
+        {ExitTypePowerOff, "Counting down to power-off"},
+        {ExitTypeRestartShell, "Counting down to restart shell"},
+        {70, "Counting down to "},
+        {0, "Counting down to "},
+        {-10, "Counting down to "},
+    };
+    for (const DefaultTextCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ExitType " << c.exitType);
+        std::snprintf(State.WarningText, sizeof State.WarningText, "an older text");
+        State.WarningTextAuto = 0;
+        State.ExitType = c.exitType;
+        MakeDefaultWarningText();
+        EXPECT_STREQ(State.WarningText, c.text);
+        EXPECT_EQ(State.WarningTextAuto, 1);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,603 @@
+// The timed-exit scheduler against real thread timers under Wine: the
+// time-of-day parse, arming, the warning, the exit, every way of cancelling,
+// and re-arming a time-of-day exit after a clock change or a resume.
+#include "app/program_state.h"
+#include "app/tray_icon.h"
+#include "support/harness.h"
+#include "support/recorder.h"
+#include "timer/scheduler.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A thread timer is gone when KillTimer no longer finds it.
+bool TimerGone(UINT_PTR id) { return id != 0 && !KillTimer(nullptr, id); }
+
+// Each test that looks at the hotkey uses a letter of its own: hotkeys are
+// shared by every test process of the Wine session.
+void UseHotkeyLetter(char letter)
+{
+    State.HotKey[0] = letter;
+    State.HotKey[1] = '\0';
+}
+
+// The hotkey is free when another window can take Ctrl+Alt+letter.
+bool HotkeyFree()
+{
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    bool free = RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, State.HotKey[0]) != FALSE;
+    if (free) UnregisterHotKey(other, 1);
+    DestroyWindow(other);
+    return free;
+}
+
+// The re-selection of the exit type that a cancel posts to MainWindow.
+int PostedReselections(int exitType)
+{
+    int count = 0;
+    MSG message;
+    while (PeekMessageA(&message, State.MainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
+        if (message.wParam == static_cast<WPARAM>(exitType) && message.lParam == 0) ++count;
+    }
+    return count;
+}
+
+bool QuitPosted()
+{
+    MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+double NowMs()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+class SchedulerTest : public DorvaTest {
+protected:
+    void SetUp() override
+    {
+        DorvaTest::SetUp();
+        CreateMainWindowAndMenus();
+    }
+    void SetTimeout(int seconds)
+    {
+        State.TimerFlag = 1;
+        State.AtFlag = 0;
+        State.TimeoutSeconds = seconds;
+    }
+    void SetWarning(int seconds)
+    {
+        State.WarnFlag = 1;
+        State.WarnSeconds = seconds;
+    }
+    void SetTimeOfDay(const char* hhmmss)
+    {
+        State.TimerFlag = 0;
+        State.AtFlag = 1;
+        std::snprintf(State.AtValue, sizeof State.AtValue, "%s", hhmmss);
+    }
+    static bool Idle() { return State.TimerRunning == 0; }
+};
+
+// ---- ParseAtValue ---------------------------------------------------------
+
+struct ParseCase {
+    const char* atValue;
+    int nowHour, nowMinute, nowSecond;
+    int valid;
+    int millis;  // -1: MillisToExit must stay as it was
+    int hour, minute, second;
+};
+
+TEST_F(SchedulerTest, ParseAtValueFollowsTheTimeOfDayRules)
+{
+    const ParseCase cases[] = {
+        {"230000", 22, 0, 0, 1, 3600000, 23, 0, 0},
+        {"230000", 23, 30, 0, 1, 84600000, 23, 0, 0},     // passed: the next day
+        {"120000", 12, 0, 0, 1, 0, 12, 0, 0},              // now: zero, not a day
+        {"000500", 0, 1, 0, 1, 86640000, 24, 5, 0},        // the next midnight's 00:05
+        {"500", 0, 1, 0, 1, 86640000, 24, 5, 0},
+        {"", 12, 0, 0, 1, 43200000, 24, 0, 0},             // the next midnight
+        {"abc", 12, 0, 0, 1, 43200000, 24, 0, 0},
+        {"30", 12, 0, 0, 1, 43230000, 24, 0, 30},
+        {"245959", 12, 0, 0, 1, 46799000, 24, 59, 59},
+        {"-99999", 12, 0, 0, 1, 7201000, 14, 0, 1},        // 140001
+        {" 0500", 0, 1, 0, 1, 86640000, 24, 5, 0},
+        {"250000", 12, 0, 0, 0, -1, 25, 0, 0},
+        {"126000", 12, 0, 0, 0, -1, 12, 60, 0},
+        {"235960", 12, 0, 0, 0, -1, 23, 59, 60},
+        {"-50000", 12, 0, 0, 1, 25200000, 19, 0, 0},       // 190000
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "AtValue \"" << c.atValue << "\" at " << c.nowHour << ":"
+                                        << c.nowMinute << ":" << c.nowSecond);
+        Recorder::SetLocalTime(c.nowHour, c.nowMinute, c.nowSecond);
+        std::snprintf(State.AtValue, sizeof State.AtValue, "%s", c.atValue);
+        State.MillisToExit = 12345;
+        int result = ParseAtValue();
+        EXPECT_EQ(result, c.valid);
+        EXPECT_EQ(State.MillisToExit, c.millis < 0 ? 12345 : c.millis);
+        EXPECT_EQ(State.AtHour, c.hour);
+        EXPECT_EQ(State.AtMinute, c.minute);
+        EXPECT_EQ(State.AtSecond, c.second);
+    }
+}
+
+TEST_F(SchedulerTest, ParseAtValueLeavesALiveExitTimerRunning)
+{
+    SetTimeout(30);
+    StartTimedExit();
+    UINT_PTR exitTimer = State.ExitTimerId;
+    ASSERT_NE(exitTimer, 0u);
+    // The dialog shows a time that wraps to the next day while a timeout runs.
+    Recorder::SetLocalTime(23, 30, 0);
+    std::snprintf(State.AtValue, sizeof State.AtValue, "230000");
+    EXPECT_EQ(ParseAtValue(), 1);
+    EXPECT_EQ(State.MillisToExit, 84600000);
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_TRUE(KillTimer(nullptr, exitTimer)) << "the parse must not stop the armed exit";
+    State.ExitTimerId = 0;
+    CancelTimedExit();
+}
+
+// ---- arming -----------------------------------------------------------------
+
+TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
+{
+    State.HotkeyFlag = 1;
+    UseHotkeyLetter('Q');
+    ASSERT_TRUE(RegisterHotKey(State.MainWindow, HotkeyId, MOD_CONTROL | MOD_ALT, 'Q'));
+    ASSERT_FALSE(HotkeyFree());
+    AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");
+    SetTimeout(30);
+
+    StartTimedExit();
+
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_EQ(State.TimerRunning, State.ExitTimerId);
+    EXPECT_EQ(State.MillisToExit, 30000);
+    EXPECT_EQ(State.WarnTimerId, 0u) << "no warning asked for";
+    EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_7"));
+    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit");
+    EXPECT_TRUE(HotkeyFree()) << "the hotkey must be off while armed";
+
+    UINT_PTR exitTimer = State.ExitTimerId;
+    CancelTimedExit();
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_TRUE(TimerGone(exitTimer));
+    EXPECT_FALSE(HotkeyFree()) << "a cancel registers the hotkey again";
+    EXPECT_EQ(State.TimerFlag, 1) << "a cancel keeps the settings";
+    // The posted re-selection puts the exit type's icon back.
+    EXPECT_TRUE(Harness::PumpUntil([] { return std::strcmp(State.TrayData.szTip, "Shutdown") == 0; }, 1000));
+    EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_1"));
+    DeleteTrayIcon(State.MainWindow);
+}
+
+TEST_F(SchedulerTest, CancelLeavesTheHotkeyOffWhenItIsNotWanted)
+{
+    State.HotkeyFlag = 0;
+    UseHotkeyLetter('V');
+    SetTimeout(30);
+    StartTimedExit();
+    CancelTimedExit();
+    EXPECT_TRUE(HotkeyFree());
+}
+
+TEST_F(SchedulerTest, ASecondStartWhileArmedIsIgnored)
+{
+    SetTimeout(30);
+    SetWarning(10);
+    StartTimedExit();
+    UINT_PTR exitTimer = State.ExitTimerId;
+    UINT_PTR warnTimer = State.WarnTimerId;
+    ASSERT_NE(exitTimer, 0u);
+    ASSERT_NE(warnTimer, 0u);
+    State.TimeoutSeconds = 1;
+    StartTimedExit();
+    EXPECT_EQ(State.ExitTimerId, exitTimer);
+    EXPECT_EQ(State.TimerRunning, exitTimer);
+    EXPECT_EQ(State.WarnTimerId, warnTimer);
+    EXPECT_EQ(State.MillisToExit, 30000);
+    CancelTimedExit();
+    EXPECT_TRUE(TimerGone(exitTimer));
+    EXPECT_TRUE(TimerGone(warnTimer));
+}
+
+TEST_F(SchedulerTest, AnInvalidTimeOfDayArmsNothingAndSaysNothing)
+{
+    AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_2"), "Reboot");
+    SetTimeOfDay("250000");
+    StartTimedExit();
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_EQ(State.ExitTimerId, 0u);
+    EXPECT_STREQ(State.TrayData.szTip, "Reboot");
+    EXPECT_TRUE(Harness::Boxes().empty());
+    DeleteTrayIcon(State.MainWindow);
+}
+
+TEST_F(SchedulerTest, ATimeOfDayIsArmedFromTheClock)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("235900");
+    StartTimedExit();
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_EQ(State.MillisToExit, 43140000);
+    CancelTimedExit();
+}
+
+// ---- the warning --------------------------------------------------------------
+
+TEST_F(SchedulerTest, WarningLongerThanTheTimeoutIsRefusedAndCancels)
+{
+    State.HotkeyFlag = 1;
+    UseHotkeyLetter('J');
+    SetTimeout(5);
+    SetWarning(10);
+    Harness::AnswerBoxes({IDOK});
+    StartTimedExit();
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    const Harness::Box& box = Harness::Boxes()[0];
+    EXPECT_EQ(box.text, "Warning time is bigger than timeout");
+    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.flags, 0x10030u);
+    EXPECT_EQ(box.beepBefore, 0x30u);
+    EXPECT_FALSE(box.hadOwner);
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_EQ(State.WarnTimerId, 0u);
+    EXPECT_FALSE(HotkeyFree()) << "the cancel restores the hotkey";
+    EXPECT_EQ(PostedReselections(ExitTypeShutdown), 1);
+    EXPECT_FALSE(QuitPosted()) << "with an icon the program goes on";
+}
+
+TEST_F(SchedulerTest, WarningLongerThanTheTimeOfDayQuitsInIconlessMode)
+{
+    State.NoIconMode = 1;
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("120005");
+    SetWarning(10);
+    Harness::AnswerBoxes({IDOK});
+    StartTimedExit();
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    EXPECT_EQ(Harness::Boxes()[0].text, "Warning time is bigger than timeout");
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(SchedulerTest, WarningEqualToTheTimeoutOpensTheCountdownAtOnce)
+{
+    SetTimeout(3);
+    SetWarning(3);
+    StartTimedExit();
+    ASSERT_NE(State.WarnTimerId, 0u);
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 500));
+    EXPECT_EQ(Harness::ItemText(State.CountdownWindow, IDC_CD_TIMELEFT), "00:03");
+    CancelTimedExit();
+}
+
+TEST_F(SchedulerTest, TheWarningTimerOpensTheCountdownShowingTheWarningSeconds)
+{
+    std::snprintf(State.WarningText, sizeof State.WarningText, "Counting down to shutdown");
+    SetTimeout(3);
+    SetWarning(2);
+    double start = NowMs();
+    StartTimedExit();
+    UINT_PTR warningTimer = State.WarnTimerId;
+    ASSERT_NE(warningTimer, 0u);
+    EXPECT_EQ(State.CountdownWindow, nullptr);
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 3000));
+    double opened = NowMs() - start;
+    EXPECT_GE(opened, 980.0);
+    EXPECT_LT(opened, 1500.0);
+
+    HWND window = State.CountdownWindow;
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(GetWindow(window, GW_OWNER), State.MainWindow);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    char caption[32] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Countdown");
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TIMELEFT), "00:02");
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "Counting down to shutdown");
+    EXPECT_EQ(State.CountdownLeft, 2);
+    EXPECT_NE(State.WarnTimerId, 0u);
+    if (State.WarnTimerId != warningTimer) EXPECT_TRUE(TimerGone(warningTimer));
+
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownLeft == 1; }, 1500));
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TIMELEFT), "00:01");
+
+    ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
+    EXPECT_FALSE(IsWindow(window)) << "the exit closes the countdown window";
+    EXPECT_EQ(State.WarnTimerId, 0u);
+}
+
+// ---- the exit ---------------------------------------------------------------
+
+TEST_F(SchedulerTest, TheExitTimerCancelsBeforeItPerformsTheExit)
+{
+    State.ExitType = ExitTypeReboot;
+    SetTimeout(1);
+    StartTimedExit();
+    UINT_PTR exitTimer = State.ExitTimerId;
+    ASSERT_STREQ(State.TrayData.szTip, "Timed Exit");
+    ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
+    EXPECT_TRUE(TimerGone(exitTimer));
+    EXPECT_EQ(State.ExitTimerId, 0u);
+    // PerformExit acts only when TimerRunning is 0: the request proves the order.
+    const RecordedCall* request = Recorder::Find("ExitWindowsEx");
+    ASSERT_NE(request, nullptr) << "the exit was not performed";
+    EXPECT_EQ(request->arg[0], static_cast<uintptr_t>(EWX_REBOOT));
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+    EXPECT_FALSE(QuitPosted());
+    Harness::PumpFor(1200);
+    EXPECT_STREQ(State.TrayData.szTip, "Reboot") << "the posted re-selection brings the icon back";
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1) << "the exit timer must fire once";
+}
+
+TEST_F(SchedulerTest, InIconlessModeTheProgramQuitsAfterTheExit)
+{
+    State.NoIconMode = 1;
+    SetTimeout(1);
+    StartTimedExit();
+    ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+}
+
+// How far from its due time the exit timer fires. Printed for the record;
+// the bounds only catch a timer that is plainly early or late.
+TEST_F(SchedulerTest, TheExitTimerFiresOnTime)
+{
+    for (int delay : {1, 2}) {
+        SetTimeout(delay);
+        double start = NowMs();
+        StartTimedExit();
+        ASSERT_TRUE(Harness::PumpUntil(Idle, 5000));
+        double late = NowMs() - start - State.TimeoutSeconds * 1000.0;
+        std::printf("[ measure  ] exit timer of %d s fired %+.1f ms from its due time\n", delay, late);
+        EXPECT_GT(late, -20.0);
+        EXPECT_LT(late, 250.0);
+        PostedReselections(State.ExitType);
+    }
+}
+
+// ---- cancelling ----------------------------------------------------------------
+
+TEST_F(SchedulerTest, CloseHidesTheCountdownAndTheExitStillComesOnTime)
+{
+    SetTimeout(2);
+    SetWarning(2);
+    double start = NowMs();
+    StartTimedExit();
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 500));
+    HWND window = State.CountdownWindow;
+    Harness::Click(window, IDC_CD_CLOSE);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(State.TimerRunning, 0u) << "Close must not cancel";
+    EXPECT_NE(State.WarnTimerId, 0u) << "the countdown keeps counting";
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownLeft == 1; }, 1500));
+    EXPECT_EQ(State.CountdownWindow, nullptr) << "a closed window is not shown again";
+    ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
+    double fired = NowMs() - start;
+    EXPECT_GT(fired, 1980.0);
+    EXPECT_LT(fired, 2250.0);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+}
+
+TEST_F(SchedulerTest, TheCloseBoxActsAsClose)
+{
+    SetTimeout(30);
+    SetWarning(30);
+    StartTimedExit();
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 500));
+    HWND window = State.CountdownWindow;
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(State.TimerRunning, 0u);
+    CancelTimedExit();
+}
+
+TEST_F(SchedulerTest, AbortCancelsTheTimedExit)
+{
+    State.HotkeyFlag = 1;
+    UseHotkeyLetter('K');
+    SetTimeout(30);
+    SetWarning(30);
+    StartTimedExit();
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 500));
+    HWND window = State.CountdownWindow;
+    UINT_PTR exitTimer = State.ExitTimerId;
+    UINT_PTR countdownTimer = State.WarnTimerId;
+    Harness::Click(window, IDC_CD_ABORT);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_TRUE(TimerGone(exitTimer));
+    EXPECT_TRUE(TimerGone(countdownTimer));
+    EXPECT_FALSE(HotkeyFree());
+    EXPECT_EQ(State.TimerCancelled, 0) << "only a tray click marks a cancel";
+    EXPECT_EQ(PostedReselections(ExitTypeShutdown), 1);
+    Harness::PumpFor(100);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 0);
+}
+
+TEST_F(SchedulerTest, ATrayClickCancelsAndIsRemembered)
+{
+    SetTimeout(1);
+    SetWarning(1);
+    StartTimedExit();
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 500));
+    HWND window = State.CountdownWindow;
+    TrayClickAction();
+    EXPECT_EQ(State.TimerCancelled, 1);
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(State.TimerFlag, 1);
+    EXPECT_EQ(State.WarnFlag, 1);
+    Harness::PumpFor(1300);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 0) << "a cancelled exit must never come";
+
+    // The next click arms the same timed exit again.
+    TrayClickAction();
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_EQ(State.TimerCancelled, 1);
+    CancelTimedExit();
+}
+
+TEST_F(SchedulerTest, CancelWhenIdleIsHarmless)
+{
+    CancelTimedExit();
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_EQ(PostedReselections(ExitTypeShutdown), 1);
+}
+
+// ---- clock changes and resume -------------------------------------------------
+
+TEST_F(SchedulerTest, AClockChangeReArmsATimeOfDayExit)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("120003");
+    StartTimedExit();
+    UINT_PTR first = State.ExitTimerId;
+    ASSERT_EQ(State.MillisToExit, 3000);
+
+    Recorder::SetLocalTime(12, 0, 2);  // the clock was put forward
+    double changed = NowMs();
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(State.MillisToExit, 1000);
+    EXPECT_NE(State.ExitTimerId, first);
+    EXPECT_EQ(State.TimerRunning, State.ExitTimerId);
+    EXPECT_TRUE(TimerGone(first)) << "one exit timer only";
+    ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
+    double fired = NowMs() - changed;
+    EXPECT_GT(fired, 980.0);
+    EXPECT_LT(fired, 1300.0);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+}
+
+TEST_F(SchedulerTest, AClockPutBackDelaysATimeOfDayExit)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("120001");
+    StartTimedExit();
+    Recorder::SetLocalTime(11, 59, 59);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(State.MillisToExit, 2000);
+    Harness::PumpFor(1300);
+    EXPECT_NE(State.TimerRunning, 0u) << "the old due time must not fire";
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 0);
+    ASSERT_TRUE(Harness::PumpUntil(Idle, 1500));
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+}
+
+TEST_F(SchedulerTest, ResumeAfterTheTimeHasPassedMovesTheExitToTheNextDay)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("120005");
+    StartTimedExit();
+    Recorder::SetLocalTime(12, 0, 10);
+    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_EQ(State.MillisToExit, 86395000);
+    EXPECT_NE(State.TimerRunning, 0u);
+    Recorder::SetLocalTime(12, 0, 3);
+    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    EXPECT_EQ(State.MillisToExit, 2000);
+    // Other power events leave the timer alone.
+    UINT_PTR timer = State.ExitTimerId;
+    Recorder::SetLocalTime(12, 0, 4);
+    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_EQ(State.ExitTimerId, timer);
+    EXPECT_EQ(State.MillisToExit, 2000);
+    CancelTimedExit();
+}
+
+TEST_F(SchedulerTest, ATimeoutKeepsItsDelayOverAClockChange)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeout(30);
+    StartTimedExit();
+    UINT_PTR timer = State.ExitTimerId;
+    Recorder::SetLocalTime(18, 0, 0);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_EQ(State.ExitTimerId, timer);
+    EXPECT_EQ(State.MillisToExit, 30000);
+    CancelTimedExit();
+}
+
+TEST_F(SchedulerTest, NothingArmedNothingReArmed)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("120005");
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(State.TimerRunning, 0u);
+    EXPECT_EQ(State.ExitTimerId, 0u);
+}
+
+TEST_F(SchedulerTest, AClockChangeMovesThePendingWarningWithTheExit)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("120030");
+    SetWarning(10);
+    StartTimedExit();
+    UINT_PTR warningTimer = State.WarnTimerId;
+    ASSERT_NE(warningTimer, 0u);
+
+    // Still before the warning time: the warning timer is armed again.
+    Recorder::SetLocalTime(12, 0, 5);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(State.MillisToExit, 25000);
+    EXPECT_NE(State.WarnTimerId, 0u);
+    EXPECT_EQ(State.CountdownWindow, nullptr);
+    if (State.WarnTimerId != warningTimer) EXPECT_TRUE(TimerGone(warningTimer));
+
+    // Past the warning time: the countdown opens now with the real time left.
+    Recorder::SetLocalTime(12, 0, 26);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    ASSERT_NE(State.CountdownWindow, nullptr);
+    EXPECT_EQ(Harness::ItemText(State.CountdownWindow, IDC_CD_TIMELEFT), "00:04");
+
+    // Put back within the warning time: the countdown goes on, re-counted.
+    Recorder::SetLocalTime(12, 0, 23);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    HWND window = State.CountdownWindow;
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TIMELEFT), "00:07");
+
+    // Put back beyond it: the countdown stops and the warning waits again.
+    Recorder::SetLocalTime(12, 0, 10);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(State.CountdownWindow, nullptr);
+    EXPECT_NE(State.WarnTimerId, 0u);
+    EXPECT_EQ(State.MillisToExit, 20000);
+    EXPECT_NE(State.TimerRunning, 0u);
+    CancelTimedExit();
+}
+
+TEST_F(SchedulerTest, AClosedCountdownStaysClosedOverAClockChange)
+{
+    Recorder::SetLocalTime(12, 0, 0);
+    SetTimeOfDay("120005");
+    SetWarning(5);
+    StartTimedExit();
+    ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 500));
+    Harness::Click(State.CountdownWindow, IDC_CD_CLOSE);
+    Recorder::SetLocalTime(12, 0, 2);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(State.CountdownWindow, nullptr);
+    EXPECT_EQ(State.CountdownLeft, 3) << "the count follows the exit";
+    Recorder::SetLocalTime(11, 59, 0);
+    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(State.CountdownWindow, nullptr);
+    EXPECT_EQ(State.WarnTimerId, 0u) << "the dismissed warning is not armed again";
+    EXPECT_NE(State.TimerRunning, 0u);
+    CancelTimedExit();
+}
+
+}  // namespace
