@@ -93,12 +93,12 @@ foreach(test_source ${DORVA_WIN_TESTS})
     add_dependencies(win_${name} dorva_images)
     target_link_libraries(win_${name} PRIVATE dorva_test_support)
     target_link_options(win_${name} PRIVATE -static)
-    # Tests that move the real mouse or press real keys share one display:
-    # they take turns.
+    # Tests that move the real mouse or press real keys run alone: a window
+    # of a test running beside them could take the click or the key.
     set(lock_properties)
     file(STRINGS ${test_source} real_input REGEX "mouse_event|keybd_event|SetCursorPos|SendInput")
     if(real_input)
-        set(lock_properties RESOURCE_LOCK display_input)
+        set(lock_properties RUN_SERIAL TRUE)
     endif()
     gtest_discover_tests(win_${name}
         DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
