@@ -33,6 +33,11 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 
+; The system tray (explorer) stays a managed, undecorated window, so that its
+; icon slots are where the end-to-end tests look for them.
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\explorer.exe\X11 Driver]
+"Managed"="Y"
+
 [HKEY_CLASSES_ROOT\.txt]
 @="txtfile"
 
@@ -43,14 +48,14 @@ REGEDIT4
 REG
     DISPLAY= "$DORVA_WINE" regedit /S 'C:\dorva-setup.reg' >/dev/null 2>&1 || true
     "$DORVA_WINESERVER" -w || true
-    touch "$WINEPREFIX/.dorva-registry"
+    touch "$WINEPREFIX/.dorva-registry-2"
 }
 
 ready=$WINEPREFIX/.dorva-ready
 if [ -f "$ready" ]; then
     make_safe
     # Prefixes made before the settings were imported correctly get them now.
-    [ -f "$WINEPREFIX/.dorva-registry" ] || apply_registry
+    [ -f "$WINEPREFIX/.dorva-registry-2" ] || apply_registry
     exit 0
 fi
 
