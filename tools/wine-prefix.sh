@@ -25,18 +25,12 @@ make_safe() {
 
 # The test settings. regedit is given the file by its C: name: with z: gone
 # a host path means nothing inside the prefix, and the import would be lost.
+# X11 "Managed"="N" is not set: with it Wine draws a caption on its tray
+# window, and the e2e tests find the icons where Wine's default mode puts them.
 apply_registry() {
     local reg_file=$WINEPREFIX/drive_c/dorva-setup.reg
     cat > "$reg_file" <<'REG'
 REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-
-; The system tray (explorer) stays a managed, undecorated window, so that its
-; icon slots are where the end-to-end tests look for them.
-[HKEY_CURRENT_USER\Software\Wine\AppDefaults\explorer.exe\X11 Driver]
-"Managed"="Y"
 
 [HKEY_CLASSES_ROOT\.txt]
 @="txtfile"
@@ -48,14 +42,14 @@ REGEDIT4
 REG
     DISPLAY= "$DORVA_WINE" regedit /S 'C:\dorva-setup.reg' >/dev/null 2>&1 || true
     "$DORVA_WINESERVER" -w || true
-    touch "$WINEPREFIX/.dorva-registry-2"
+    touch "$WINEPREFIX/.dorva-registry"
 }
 
 ready=$WINEPREFIX/.dorva-ready
 if [ -f "$ready" ]; then
     make_safe
     # Prefixes made before the settings were imported correctly get them now.
-    [ -f "$WINEPREFIX/.dorva-registry-2" ] || apply_registry
+    [ -f "$WINEPREFIX/.dorva-registry" ] || apply_registry
     exit 0
 fi
 

@@ -52,9 +52,10 @@ bool ConfirmExit()
     return false;
 }
 
-// Reads the configured shell command line into `shell` (at least
-// ShellValueSize + 1 bytes); false when it cannot be read.
-bool ReadConfiguredShell(char* shell)
+// Reads the configured shell command line; false when it cannot be read. The
+// buffer has one byte more than is read, so that a value stored without its
+// terminator still ends as a text.
+bool ReadConfiguredShell(char (&shell)[ShellValueSize + 1])
 {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, WinlogonKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
@@ -65,8 +66,6 @@ bool ReadConfiguredShell(char* shell)
                                    reinterpret_cast<BYTE*>(shell), &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS) return false;
-    // A value stored without its terminator fills the whole buffer: the
-    // spare byte after it keeps the text terminated.
     shell[size <= ShellValueSize ? size : ShellValueSize] = '\0';
     return true;
 }

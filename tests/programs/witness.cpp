@@ -73,8 +73,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     RegisterClassA(&windowClass);
     char title[64];
     snprintf(title, sizeof title, "DorvaWitness %lu", GetCurrentProcessId());
-    HWND window = CreateWindowExA(0, WitnessClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 240,
-                                  80, nullptr, nullptr, instance, nullptr);
+    // Well away from the top-left corner, where the tray sits; witnesses of
+    // one test stacked by process id.
+    int top = 200 + static_cast<int>(GetCurrentProcessId() / 4 % 5) * 90;
+    HWND window = CreateWindowExA(0, WitnessClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, top,
+                                  240, 80, nullptr, nullptr, instance, nullptr);
     if (!window) return 3;
     Log("start", GetCurrentProcessId());
 
