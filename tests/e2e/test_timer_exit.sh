@@ -10,19 +10,10 @@ WITNESS=$DORVA_BUILD/witness.exe
 WITNESS_LOG=$E2E_WORK/timer-witness.log
 WITNESS_LOG_WIN='C:\e2e\timer-witness.log'
 
-# The witness window opens at the top-left corner, over the tray: it is
-# moved aside so that the clicks reach the icon.
-witness_aside() {
-    local w; w=$(window_named "DorvaWitness .*")
-    [ -n "$w" ] || return 1
-    xdotool windowmove "$w" 600 500
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$X" -ge 400 ]
-}
 start_witness() {
     rm -f "$WITNESS_LOG"
     start_windows "$WITNESS" "$WITNESS_LOG_WIN"
-    wait_until 20 grep -q " start " "$WITNESS_LOG" 2>/dev/null && wait_until 5 witness_aside
+    wait_until 20 grep -q " start " "$WITNESS_LOG" 2>/dev/null
 }
 witness_saw() { grep -q " $1 " "$WITNESS_LOG" 2>/dev/null; }
 witness_time() { awk -v e="$1" '$2 == e { print $1; exit }' "$WITNESS_LOG" 2>/dev/null; }
