@@ -52,12 +52,24 @@ has_window_named() { [ -n "$(window_named "$1")" ]; }
 # screen coordinates.
 tray_window() { window_named "Wine System Tray"; }
 # Slots are 20 x 20 pixels, left to right, the icon drawn 2 pixels in.
+# When Wine draws the window's frame itself (Managed=N, as the test prefixes
+# set), the X window holds a 3-pixel border and a caption above the slots;
+# otherwise it is the slot row alone. tray_client WINDOW sets TRAY_LEFT and
+# TRAY_TOP, the slot row's offset inside the X window, and X and Y.
+tray_client() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    if [ "$HEIGHT" -gt 24 ]; then
+        TRAY_LEFT=3 TRAY_TOP=$((HEIGHT - 3 - 20))
+    else
+        TRAY_LEFT=0 TRAY_TOP=0
+    fi
+}
 tray_slot_centre() {
     local win
     win=$(tray_window)
     [ -n "$win" ] || return 1
-    eval "$(xdotool getwindowgeometry --shell "$win")"
-    echo "$((X + 10 + 20 * $1)) $((Y + 10))"
+    tray_client "$win"
+    echo "$((X + TRAY_LEFT + 10 + 20 * $1)) $((Y + TRAY_TOP + 10))"
 }
 # Writes the 16 x 16 picture of tray slot N to FILE; fails without a tray.
 tray_slot_picture() {
@@ -65,8 +77,9 @@ tray_slot_picture() {
     win=$(tray_window)
     [ -n "$win" ] || return 1
     shot=$(mktemp --suffix=.png)
+    tray_client "$win"
     import -window "$win" "$shot" 2>/dev/null || { rm -f "$shot"; return 1; }
-    convert "$shot" -crop "16x16+$((2 + 20 * $1))+2" +repage "$2"
+    convert "$shot" -crop "16x16+$((TRAY_LEFT + 2 + 20 * $1))+$((TRAY_TOP + 2))" +repage "$2"
     rm -f "$shot"
 }
 # True when tray slot N shows an icon (more than the background colour).
