@@ -407,26 +407,12 @@ struct InvalidCase {
     const char* storedText;   // what stays in TimerValue or AtValue
 };
 
-TEST_F(TimedExitDialogTest, EveryInvalidEntryIsRejectedAndTheDialogStaysOpen)
-{
-    const InvalidCase cases[] = {
-        {"timeout 0", IDC_TE_TIMEOUT, "0", nullptr, 0, false, "0"},
-        {"timeout empty", IDC_TE_TIMEOUT, "", nullptr, 0, false, ""},
-        {"timeout abc", IDC_TE_TIMEOUT, "abc", nullptr, 0, false, "abc"},
-        {"timeout -5", IDC_TE_TIMEOUT, "-5", nullptr, 0, false, "-5"},
-        {"timeout 0000000: six zeros read", IDC_TE_TIMEOUT, "0000000", nullptr, 0, false, "000000"},
-        {"time of day 250000", IDC_TE_AT, "250000", nullptr, 0, false, "250000"},
-        {"time of day 126000", IDC_TE_AT, "126000", nullptr, 0, false, "126000"},
-        {"time of day 235960", IDC_TE_AT, "235960", nullptr, 0, false, "235960"},
-        {"warning 0", IDC_TE_TIMEOUT, "30", "0", 0, false, "30"},
-        {"warning empty", IDC_TE_TIMEOUT, "30", "", 0, false, "30"},
-        {"warning 31 over timeout 30", IDC_TE_TIMEOUT, "30", "31", 0, false, "30"},
-        {"warning -1 over timeout 30", IDC_TE_TIMEOUT, "30", "-1", 0, false, "30"},
-        {"warning 0 with a time of day", IDC_TE_AT, "130000", "0", 0, false, "130000"},
-        {"time of day 10 s ahead, warning 20", IDC_TE_AT, "120010", "20", 0, true, "120010"},
-        {"time of day 10 s ahead, warning 11", IDC_TE_AT, "120015", "11", 5, true, "120015"},
-    };
-    for (const InvalidCase& c : cases) {
+// Types the entry, presses OK, and checks the boxes, that the dialog stayed
+// open, that nothing is armed and that the rejected texts stay stored.
+class InvalidTimeTest : public TimedExitDialogTest {
+protected:
+    void Expect(const InvalidCase& c)
+    {
         SCOPED_TRACE(c.what);
         CancelTimedExit();
         Harness::ClearBoxes();
@@ -458,6 +444,49 @@ TEST_F(TimedExitDialogTest, EveryInvalidEntryIsRejectedAndTheDialogStaysOpen)
             << "the rejected text stays stored";
         if (c.warnTyped) EXPECT_STREQ(State.WarnValue, c.warnTyped);
     }
+};
+
+TEST_F(InvalidTimeTest, TimeoutsOutside1To999999AreRejected)
+{
+    const InvalidCase cases[] = {
+        {"timeout 0", IDC_TE_TIMEOUT, "0", nullptr, 0, false, "0"},
+        {"timeout empty", IDC_TE_TIMEOUT, "", nullptr, 0, false, ""},
+        {"timeout abc", IDC_TE_TIMEOUT, "abc", nullptr, 0, false, "abc"},
+        {"timeout -5", IDC_TE_TIMEOUT, "-5", nullptr, 0, false, "-5"},
+        {"timeout 0000000: six zeros read", IDC_TE_TIMEOUT, "0000000", nullptr, 0, false, "000000"},
+    };
+    for (const InvalidCase& c : cases) Expect(c);
+}
+
+TEST_F(InvalidTimeTest, TimesOfDayOutsideTheClockAreRejected)
+{
+    const InvalidCase cases[] = {
+        {"time of day 250000", IDC_TE_AT, "250000", nullptr, 0, false, "250000"},
+        {"time of day 126000", IDC_TE_AT, "126000", nullptr, 0, false, "126000"},
+        {"time of day 235960", IDC_TE_AT, "235960", nullptr, 0, false, "235960"},
+    };
+    for (const InvalidCase& c : cases) Expect(c);
+}
+
+TEST_F(InvalidTimeTest, WarningsOfNothingOrLongerThanTheTimeoutAreRejected)
+{
+    const InvalidCase cases[] = {
+        {"warning 0", IDC_TE_TIMEOUT, "30", "0", 0, false, "30"},
+        {"warning empty", IDC_TE_TIMEOUT, "30", "", 0, false, "30"},
+        {"warning 31 over timeout 30", IDC_TE_TIMEOUT, "30", "31", 0, false, "30"},
+        {"warning -1 over timeout 30", IDC_TE_TIMEOUT, "30", "-1", 0, false, "30"},
+    };
+    for (const InvalidCase& c : cases) Expect(c);
+}
+
+TEST_F(InvalidTimeTest, WarningsLongerThanTheTimeLeftAreRejectedAfterTheirOwnBox)
+{
+    const InvalidCase cases[] = {
+        {"warning 0 with a time of day", IDC_TE_AT, "130000", "0", 0, false, "130000"},
+        {"time of day 10 s ahead, warning 20", IDC_TE_AT, "120010", "20", 0, true, "120010"},
+        {"time of day 10 s ahead, warning 11", IDC_TE_AT, "120015", "11", 5, true, "120015"},
+    };
+    for (const InvalidCase& c : cases) Expect(c);
 }
 
 TEST_F(TimedExitDialogTest, AfterARejectionACorrectedEntryIsAccepted)

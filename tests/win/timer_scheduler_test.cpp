@@ -152,8 +152,8 @@ TEST_F(SchedulerTest, ParseAtValueLeavesALiveExitTimerRunning)
 TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
 {
     State.HotkeyFlag = 1;
-    UseHotkeyLetter('Q');
-    ASSERT_TRUE(RegisterHotKey(State.MainWindow, HotkeyId, MOD_CONTROL | MOD_ALT, 'Q'));
+    UseHotkeyLetter('N');
+    ASSERT_TRUE(RegisterHotKey(State.MainWindow, HotkeyId, MOD_CONTROL | MOD_ALT, 'N'));
     ASSERT_FALSE(HotkeyFree());
     AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");
     SetTimeout(30);
@@ -406,7 +406,7 @@ TEST_F(SchedulerTest, TheCloseBoxActsAsClose)
 TEST_F(SchedulerTest, AbortCancelsTheTimedExit)
 {
     State.HotkeyFlag = 1;
-    UseHotkeyLetter('K');
+    UseHotkeyLetter('R');
     SetTimeout(30);
     SetWarning(30);
     StartTimedExit();
