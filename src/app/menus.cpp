@@ -2,6 +2,8 @@
 // display, and the one dispatcher of every command that reaches MainWindow.
 #include "app/menus.h"
 
+#include "app/block_reason.h"
+
 #include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "dialogs/about.h"
@@ -119,7 +121,10 @@ void RunCommand(UINT command)
     case IDM_HOTKEY: OpenHotkeyDialog(); break;
     case IDM_TIMEDEXIT: OpenTimedExitDialog(); break;
     case IDM_RUNBEFOREEXIT: OpenRunBeforeExitDialog(); break;
-    case IDM_BLOCK: Flip(State.BlockFlag); break;
+    case IDM_BLOCK:
+        Flip(State.BlockFlag);
+        UpdateBlockReason();
+        break;
     case IDM_SHORTCUT: OpenShortcutDialog(); break;
     case IDM_CONFIRM: Flip(State.ConfirmFlag); break;
     case IDM_HIDEICON: OnHideTrayIcon(); break;

@@ -1,6 +1,7 @@
 // Start-up in its fixed order, the message loop and teardown.
 #include "app/startup.h"
 
+#include "app/block_reason.h"
 #include "app/main_window.h"
 #include "app/menus.h"
 #include "app/program_state.h"
@@ -116,6 +117,7 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
 
     RegisterMainWindowClass();
     CreateMainWindow();
+    UpdateBlockReason();
     // A timed exit armed by the command line already holds the hotkey off:
     // registering it now would let it start a second one.
     if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);

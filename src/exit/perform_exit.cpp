@@ -3,6 +3,7 @@
 // the drives, and at last the request of the exit type.
 #include "exit/perform_exit.h"
 
+#include "app/block_reason.h"
 #include "app/program_state.h"
 #include "exit/drives.h"
 #include "exit/run_programs.h"
@@ -105,7 +106,10 @@ void PerformExit()
     if (State.ForceFlag && EndsSession(State.ExitType)) SysEnumWindows(ForceCloseWindow, 0);
     if (State.ExitType != ExitTypeScreensaver) FlushAndEjectDrives();
     // The program must not refuse the session end that it asks for itself.
-    if (State.BlockFlag) State.BlockFlag = 0;
+    if (State.BlockFlag) {
+        State.BlockFlag = 0;
+        UpdateBlockReason();
+    }
     RequestExit(State.ExitType);
 }
 

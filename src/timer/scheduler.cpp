@@ -216,8 +216,12 @@ void CancelTimedExit()
     CloseCountdownWindow();
     SetHotkey(State.HotkeyFlag);
     // Posted, so the exit type's icon comes back after the current handler
-    // (for the exit timer: after the exit it performs).
-    PostMessageA(State.MainWindow, WM_COMMAND, static_cast<WPARAM>(State.ExitType), 0);
+    // (for the exit timer: after the exit it performs). A stored number that
+    // is no exit type is not posted: as a command it could toggle a setting,
+    // open a dialog or end the program (100, 120, 130, ...).
+    if (FindExitType(State.ExitType)) {
+        PostMessageA(State.MainWindow, WM_COMMAND, static_cast<WPARAM>(State.ExitType), 0);
+    }
 }
 
 void RearmTimeOfDayExit()

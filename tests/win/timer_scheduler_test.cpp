@@ -456,6 +456,22 @@ TEST_F(SchedulerTest, CancelWhenIdleIsHarmless)
     EXPECT_EQ(PostedReselections(ExitTypeShutdown), 1);
 }
 
+TEST_F(SchedulerTest, ANumberThatIsNoExitTypeIsNotPostedAsACommand)
+{
+    for (int stored : {IDM_SINGLECLICK, IDM_ABOUT, IDM_EXITPROGRAM, IDM_HIDEICON, 99}) {
+        SCOPED_TRACE(testing::Message() << "ExitType " << stored);
+        State.ExitType = stored;
+        SetTimeout(30);
+        StartTimedExit();
+        ASSERT_NE(State.TimerRunning, 0u);
+        CancelTimedExit();
+        EXPECT_EQ(PostedReselections(stored), 0);
+        // Nothing of the command would have run: no box, no dialog, no change.
+        EXPECT_EQ(State.ClickFlag, 1);
+        EXPECT_TRUE(IsWindow(State.MainWindow));
+    }
+}
+
 // ---- clock changes and resume -------------------------------------------------
 
 TEST_F(SchedulerTest, AClockChangeReArmsATimeOfDayExit)

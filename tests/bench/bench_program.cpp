@@ -1,0 +1,167 @@
+// In-process figures for the benchmark script: how close to its due time the
+// exit request of a timed exit is made, how many timers live while idle,
+// armed and counting down, whether anything wakes the program while idle,
+// and how long a click takes to reach the exit request. The recorder stands
+// in for the system actions, so nothing is really shut down. Prints one
+// "BENCH name value unit goal" line per figure.
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "app/tray_icon.h"
+#include "support/harness.h"
+#include "support/recorder.h"
+#include "timer/scheduler.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+LARGE_INTEGER Frequency;
+double RequestAtMs = 0;
+int LiveTimers = 0;
+
+using SetTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
+using KillTimerFn = BOOL(WINAPI*)(HWND, UINT_PTR);
+SetTimerFn RealSetTimer = nullptr;
+KillTimerFn RealKillTimer = nullptr;
+
+double NowMs()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(Frequency.QuadPart);
+}
+
+// The program's own thread timers (no window) are counted as they are made
+// and killed.
+UINT_PTR WINAPI CountingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC proc)
+{
+    UINT_PTR made = RealSetTimer(window, id, ms, proc);
+    if (made && !window) ++LiveTimers;
+    return made;
+}
+
+BOOL WINAPI CountingKillTimer(HWND window, UINT_PTR id)
+{
+    BOOL killed = RealKillTimer(window, id);
+    if (killed && !window) --LiveTimers;
+    return killed;
+}
+
+void OnRecordedCall(const RecordedCall& call)
+{
+    if (lstrcmpA(call.name, "ExitWindowsEx") == 0) RequestAtMs = NowMs();
+}
+
+void Fresh()
+{
+    ResetProgramState();
+    SetDefaults();
+    State.Instance = GetModuleHandleA(nullptr);
+    Recorder::Reset();
+    Recorder::OnCall(OnRecordedCall);
+    RegisterMainWindowClass();
+    CreateMainWindow();
+    RequestAtMs = 0;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void Print(const char* name, double value, const char* unit, const char* goal)
+{
+    std::printf("BENCH %s %.2f %s %s\n", name, value, unit, goal);
+}
+
+void TimedExitAccuracy()
+{
+    std::vector<double> late;
+    for (int run = 0; run < 5; ++run) {
+        Fresh();
+        State.TimerFlag = 1;
+        State.TimeoutSeconds = 1;
+        double armed = NowMs();
+        StartTimedExit();
+        Harness::PumpUntil([] { return RequestAtMs != 0; }, 5000);
+        late.push_back(RequestAtMs - armed - 1000.0);
+        DestroyWindow(State.MainWindow);
+    }
+    Print("timed_exit:_request_after_due_time_(median_of_5)", Median(late), "ms", "within_20_ms");
+    Print("timed_exit:_worst_of_5", *std::max_element(late.begin(), late.end()), "ms", "within_20_ms");
+}
+
+void TimersByState()
+{
+    Fresh();
+    LiveTimers = 0;
+    Harness::PumpFor(200);
+    Print("timers_alive_while_idle", LiveTimers, "timers", "0");
+    State.TimerFlag = 1;
+    State.TimeoutSeconds = 3;
+    State.WarnFlag = 1;
+    State.WarnSeconds = 2;
+    StartTimedExit();
+    // Armed: the exit timer; the warning timer is pending too.
+    Print("timers_alive_while_armed_(exit_+_warning)", LiveTimers, "timers", "1_(+1_warning)");
+    Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 3000);
+    Print("timers_alive_while_counting_down", LiveTimers, "timers", "2");
+    CancelTimedExit();
+    Print("timers_alive_after_cancel", LiveTimers, "timers", "0");
+    DestroyWindow(State.MainWindow);
+}
+
+void IdleWakeups()
+{
+    Fresh();
+    Harness::PumpFor(300);  // let start-up messages settle
+    int wakeups = 0;
+    DWORD end = GetTickCount() + 3000;
+    for (DWORD now = GetTickCount(); now < end; now = GetTickCount()) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                ++wakeups;
+                DispatchMessageA(&message);
+            }
+        }
+    }
+    Print("messages_while_idle_for_3_s", wakeups, "messages", "0");
+    DestroyWindow(State.MainWindow);
+}
+
+void ClickLatency()
+{
+    std::vector<double> latency;
+    for (int run = 0; run < 21; ++run) {
+        Fresh();
+        double clicked = NowMs();
+        OnTrayMessage(0, WM_LBUTTONDOWN);
+        latency.push_back(RequestAtMs - clicked);
+        DestroyWindow(State.MainWindow);
+    }
+    Print("click_to_exit_request_(median_of_21)", Median(latency), "ms", "<_5_ms");
+}
+}  // namespace
+
+int main()
+{
+    QueryPerformanceFrequency(&Frequency);
+    Harness::Install();
+    RealSetTimer = reinterpret_cast<SetTimerFn>(
+        Harness::PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(CountingSetTimer)));
+    RealKillTimer = reinterpret_cast<KillTimerFn>(
+        Harness::PatchImport("user32.dll", "KillTimer", reinterpret_cast<void*>(CountingKillTimer)));
+    if (!RealSetTimer || !RealKillTimer) {
+        std::printf("BENCH timers_not_countable 0 - -\n");
+        return 1;
+    }
+    TimedExitAccuracy();
+    TimersByState();
+    IdleWakeups();
+    ClickLatency();
+    return 0;
+}
