@@ -11,7 +11,7 @@ APT_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-
 NEEDED_TOOLS := cmake ninja x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
 	Xvfb xdotool convert xwininfo tesseract clang++ python3 zip
 
-.PHONY: all deps build build-win64 build-win32 build-host test test-host test-win run bench release clean
+.PHONY: all deps build build-win64 build-win32 build-host test test-host test-win run bench release screenshots clean
 
 all: build
 
@@ -63,3 +63,10 @@ release: build
 
 clean:
 	rm -rf build
+
+# The README's pictures, taken from the real program under Wine.
+screenshots: build-win64
+	mkdir -p docs/images
+	tools/with-xvfb.sh bash tests/e2e/screenshots.sh build/win64/DorvaNT.exe \
+		$(CURDIR)/build/win64/wineprefix-e2e $(CURDIR)/docs/images
+	tools/wine-stop.sh win64 $(CURDIR)/build/win64

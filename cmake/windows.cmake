@@ -25,7 +25,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/res -I${DORVA_IM
 
 function(dorva_product_options target)
     target_compile_options(${target} PRIVATE ${DORVA_WARNINGS} -fno-exceptions -fno-rtti
-        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections -fdata-sections)
+        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections)
     target_compile_definitions(${target} PRIVATE ${DORVA_DEFINES})
 endfunction()
 
@@ -44,7 +44,21 @@ list(REMOVE_ITEM DORVA_APP_SOURCES
 add_library(dorva_app STATIC ${DORVA_APP_SOURCES})
 dorva_product_options(dorva_app)
 target_include_directories(dorva_app PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(dorva_app PUBLIC dorva_core shell32 ole32 uuid comdlg32 advapi32 user32 gdi32 kernel32)
+# COM and the common dialogs are loaded when first used, not at start-up:
+# the tray icon comes up sooner.
+set(DORVA_DELAY_LIBS)
+foreach(dll ole32 comdlg32)
+    set(delay_lib ${CMAKE_BINARY_DIR}/lib${dll}_delay.a)
+    add_custom_command(OUTPUT ${delay_lib}
+        COMMAND ${CMAKE_DLLTOOL} --input-def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def
+                --output-delaylib ${delay_lib}
+        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
+    list(APPEND DORVA_DELAY_LIBS ${delay_lib})
+endforeach()
+add_custom_target(dorva_delay_libs DEPENDS ${DORVA_DELAY_LIBS})
+add_dependencies(dorva_app dorva_delay_libs)
+target_link_libraries(dorva_app PUBLIC dorva_core ${DORVA_DELAY_LIBS} shell32 ole32 uuid comdlg32 advapi32
+    user32 gdi32 kernel32)
 
 set(DORVA_LINK_OPTIONS -static -Wl,--dynamicbase,--nxcompat -Wl,--gc-sections)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
@@ -61,6 +75,16 @@ dorva_product_options(DorvaNT)
 add_dependencies(DorvaNT dorva_images)
 target_link_libraries(DorvaNT PRIVATE dorva_app)
 target_link_options(DorvaNT PRIVATE ${DORVA_LINK_OPTIONS} -s)
+# The exe starts at ProgramEntry, without the C runtime's start-up code.
+if(MINGW)
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+        set(DORVA_ENTRY ProgramEntry)
+    else()
+        set(DORVA_ENTRY _ProgramEntry@0)
+    endif()
+    target_link_options(DorvaNT PRIVATE -nostartfiles -Wl,-e,${DORVA_ENTRY})
+    target_link_libraries(DorvaNT PRIVATE msvcrt gcc)
+endif()
 
 if(NOT DORVA_TESTS)
     return()

@@ -136,6 +136,9 @@ def parse_drawing(path):
     return {"kind": kind, "palette": palette, "hotspot": hotspot, "images": images}
 
 
+BI_RLE8 = 1
+
+
 def stride(width, bits):
     """Bytes in one bitmap row, padded to a multiple of four."""
     return ((width * bits + 31) // 32) * 4
@@ -185,13 +188,45 @@ def build_icon_file(drawing):
     return out + b"".join(blobs)
 
 
+def rle8_row(row):
+    """One row in BI_RLE8: runs of a repeated colour as (count, colour),
+    other stretches of three or more pixels in absolute mode (0, count,
+    pixels, padded to a word), then the end-of-line mark."""
+    out = bytearray()
+    x, width = 0, len(row)
+    while x < width:
+        run = 1
+        while x + run < width and run < 255 and row[x + run] == row[x]:
+            run += 1
+        if run >= 3 or width - x < 3:
+            out += bytes((run, row[x]))
+            x += run
+            continue
+        # A stretch without runs of three: absolute mode.
+        end = x
+        while end < width and end - x < 255:
+            if end + 2 < width and row[end] == row[end + 1] == row[end + 2]:
+                break
+            end += 1
+        if end - x < 3:
+            out += bytes((1, row[x]))
+            x += 1
+            continue
+        out += bytes((0, end - x)) + bytes(row[x:end])
+        if (end - x) % 2:
+            out.append(0)
+        x = end
+    return bytes(out) + b"\x00\x00"
+
+
 def build_bitmap_file(drawing):
-    """A bottom-up 8-bit .bmp with a 256-entry palette."""
+    """A bottom-up 8-bit .bmp with a 256-entry palette, run-length encoded
+    (BI_RLE8): the logo's large plain areas shrink to a fraction."""
     width, height, rows = drawing["images"][0]
-    bits = b"".join(pack_row(row, 8, width) for row in reversed(rows))
+    bits = b"".join(rle8_row(row) for row in reversed(rows))[:-2] + b"\x00\x01"
     offset = 14 + 40 + 256 * 4
     file_header = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
-    info_header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(bits),
+    info_header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, BI_RLE8, len(bits),
                               2835, 2835, 256, 0)
     return file_header + info_header + palette_bytes(drawing["palette"], 256) + bits
 

@@ -6,19 +6,18 @@
 
 #include <cstring>
 
-ProgramState State = {};
+// All zero at start: it takes no room in the exe. ResetProgramState, the
+// first thing the program does, adds the one field that starts otherwise.
+ProgramState State;
 
 namespace {
 // The file-open dialog starts from "*.*" the first time and from the name
 // chosen last after that.
 constexpr char InitialBrowseName[] = "*.*";
-const bool StateInitialised = (CopyText(State.BrowseFileName, sizeof State.BrowseFileName,
-                                        InitialBrowseName), true);
 }  // namespace
 
 void ResetProgramState()
 {
-    (void)StateInitialised;
     std::memset(&State, 0, sizeof State);
     CopyText(State.BrowseFileName, sizeof State.BrowseFileName, InitialBrowseName);
 }

@@ -150,6 +150,7 @@ void Teardown()
 
 int ProgramMain(HINSTANCE instance, char* commandLine)
 {
+    ResetProgramState();
     int result = 0;
     if (!StartProgram(instance, commandLine, &result)) return result;
     result = RunMessageLoop();

@@ -3,11 +3,11 @@
 #include "exit/drives.h"
 
 #include "app/program_state.h"
+#include "core/text.h"
 #include "exit/system_actions.h"
 
 #include <winioctl.h>
 
-#include <cstdio>
 
 namespace {
 constexpr int FirstDrive = 1;   // A
@@ -30,16 +30,19 @@ constexpr int VolumeNameSize = 7;   // "\\.\A:"
 
 char DriveLetter(int drive) { return static_cast<char>(drive + 'A' - 1); }
 
-// "X:", the name of the readiness probe and the type query.
+// "X:", the name of the readiness probe and the type query. Built by hand:
+// a formatted print would bring the C runtime's whole printf into the exe.
 void RootName(int drive, char (&name)[RootNameSize])
 {
-    snprintf(name, sizeof name, "%c:", DriveLetter(drive));
+    CopyText(name, sizeof name, "?:");
+    name[0] = DriveLetter(drive);
 }
 
 // "\\.\X:", the volume device.
 void VolumeName(int drive, char (&name)[VolumeNameSize])
 {
-    snprintf(name, sizeof name, "\\\\.\\%c:", DriveLetter(drive));
+    CopyText(name, sizeof name, "\\\\.\\?:");
+    name[4] = DriveLetter(drive);
 }
 
 HANDLE OpenVolume(int drive, DWORD access)

@@ -192,3 +192,81 @@ menu_item_click() {
     local pos; pos=$(menu_item_centre "$@") || return 1
     xdotool mousemove $pos sleep 0.2 click 1
 }
+
+# Positions in the full menu and its Options submenu.
+OPTION_ROWS=(n n n n n)
+FULL_OPTIONS=8
+FULL_TOGGLES=10
+FULL_REGISTRY=12
+FULL_ABOUT=13
+OPTION_RUN_BEFORE_EXIT=0
+OPTION_TIMED_EXIT=1
+OPTION_HOTKEY=2
+OPTION_SHORTCUT=3
+
+# The open full menu: the tall popup window (the icon's tooltip is a popup
+# window too, one line high).
+full_menu_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ "$HEIGHT" -gt 100 ]; then echo "$w"; return 0; fi
+    done
+    return 1
+}
+
+# Opens the full menu with a right click on the icon and echoes its window.
+# The mouse comes from elsewhere and clicks at once, before a tooltip shows.
+open_full_menu() {
+    local x y
+    read -r x y < <(tray_slot_centre 0)
+    xdotool mousemove 500 500 sleep 0.5 mousemove "$x" "$y" click 3
+    wait_until 5 full_menu_window >/dev/null || return 1
+    sleep 0.3
+    full_menu_window
+}
+
+# Picks item POSITION of the full menu.
+pick_full() {
+    local menu
+    menu=$(open_full_menu) || return 1
+    xdotool mousemove $(menu_item_centre "$menu" "$1" "${FULL_MENU_ROWS[@]}") sleep 0.2 click 1
+}
+
+# The submenu opened beside MENU: a visible popup window to its right (the
+# icon's tooltip is a popup window too, but it sits at the tray).
+submenu_of() {
+    local menu=$1 w menu_right
+    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    menu_right=$((X + WIDTH / 2))
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+        [ "$w" != "$menu" ] || continue
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ "$X" -ge "$menu_right" ]; then echo "$w"; return 0; fi
+    done
+    return 1
+}
+
+# Picks item POSITION of the Options submenu.
+pick_option() {
+    local menu sub
+    menu=$(open_full_menu) || return 1
+    xdotool mousemove $(menu_item_centre "$menu" "$FULL_OPTIONS" "${FULL_MENU_ROWS[@]}") sleep 0.2 click 1
+    wait_until 5 submenu_of "$menu" >/dev/null || { screenshot no-submenu >&2; return 1; }
+    sleep 0.3
+    sub=$(submenu_of "$menu")
+    xdotool mousemove $(menu_item_centre "$sub" "$1" "${OPTION_ROWS[@]}") sleep 0.2 click 1
+}
+
+# Waits for the dialog CAPTION (a regular expression), keeps its picture,
+# and echoes its window.
+expect_dialog() { # expect_dialog CAPTION ARTEFACT
+    wait_until 10 has_window_named "$1" || { screenshot "missing-$2" >&2; return 1; }
+    sleep 0.5
+    local win; win=$(window_named "$1")
+    screenshot "$2" "$win" >&2
+    echo "$win"
+}
+

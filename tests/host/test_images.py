@@ -143,13 +143,39 @@ def check_logo(out_dir):
     check(file_size == len(data), name, "file size field %d, file is %d" % (file_size, len(data)))
     check(hsize == 40, name, "info header size %d" % hsize)
     check((w, h) == (width, height), name, "%dx%d, expected %dx%d bottom-up" % (w, h, width, height))
-    check(planes == 1 and bits == 8 and compression == 0, name,
-          "planes %d, %d bits, compression %d; expected 1, 8, none" % (planes, bits, compression))
+    check(planes == 1 and bits == 8 and compression == 1, name,
+          "planes %d, %d bits, compression %d; expected 1, 8, RLE8" % (planes, bits, compression))
     check(used in (0, 256), name, "%d palette entries used, expected 256" % used)
     check(bits_offset == 14 + 40 + 256 * 4, name, "pixels at %d, after a 256-entry palette" % bits_offset)
-    pixels = data[bits_offset:]
-    if check(len(pixels) == stride(width, 8) * height, name, "pixel data is %d bytes" % len(pixels)):
+    pixels = decode_rle8(data[bits_offset:], width, height, name)
+    if pixels is not None:
         check(len(set(pixels)) > 1, name, "the picture is a single colour")
+
+
+def decode_rle8(encoded, width, height, name):
+    """Decodes BI_RLE8 data the way the system does; None when it is broken."""
+    rows, row, i = [], [], 0
+    while i + 1 < len(encoded):
+        count, value = encoded[i], encoded[i + 1]
+        i += 2
+        if count:
+            row += [value] * count
+        elif value == 0:
+            rows.append(row)
+            row = []
+        elif value == 1:
+            rows.append(row)
+            break
+        elif value == 2:
+            check(False, name, "delta escape: the encoder never writes one")
+            return None
+        else:
+            row += list(encoded[i:i + value])
+            i += value + (value % 2)
+    ok = check(len(rows) == height, name, "%d rows decoded, expected %d" % (len(rows), height))
+    ok = ok and check(all(len(r) == width for r in rows), name, "a decoded row is not %d pixels" % width)
+    ok = ok and check(i == len(encoded), name, "data after the end-of-bitmap mark")
+    return [p for r in rows for p in r] if ok else None
 
 
 def check_reproducible(out_dir):
