@@ -270,3 +270,18 @@ expect_dialog() { # expect_dialog CAPTION ARTEFACT
     echo "$win"
 }
 
+
+# The witness (tests/programs/witness.cpp): a window that logs the session-end
+# messages it receives, with times, to C:\e2e\NAME.log; "answer0" makes it
+# refuse the session end, "hang" makes it stop answering.
+start_witness() { # start_witness NAME [answer0|hang]
+    cp -f "$DORVA_BUILD/witness.exe" "$E2E_WORK/witness.exe"
+    rm -f "$E2E_WORK/$1.log"
+    start_windows "$E2E_WORK/witness.exe" "C:\\e2e\\$1.log" ${2:-}
+    wait_until 20 grep -q " start " "$E2E_WORK/$1.log"
+}
+# The events of a witness log in order, e.g. "start query end".
+witness_events() { awk '{printf "%s%s", sep, $2; sep=" "}' "$E2E_WORK/$1.log" 2>/dev/null; }
+witness_has() { grep -q " $2 " "$E2E_WORK/$1.log" 2>/dev/null; }   # witness_has NAME EVENT
+# witness_time NAME EVENT [N]: the time (unix ms) of the Nth (1-based) EVENT
+witness_time() { awk -v e="$2" -v n="${3:-1}" '$2 == e && ++k == n {print $1; exit}' "$E2E_WORK/$1.log" 2>/dev/null; }

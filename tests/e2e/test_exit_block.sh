@@ -5,16 +5,7 @@
 # program's own exit afterwards is not refused: it clears the block first.
 . "$(dirname "$0")/lib.sh"
 
-cp "$DORVA_BUILD/witness.exe" "$E2E_WORK/witness.exe"
 cd "$E2E_WORK" || exit 1
-
-start_witness() {
-    rm -f "$E2E_WORK/$1.log"
-    start_windows "$E2E_WORK/witness.exe" "C:\\e2e\\$1.log" ${2:-}
-    wait_until 20 grep -q " start " "$E2E_WORK/$1.log"
-}
-witness_events() { awk '{printf "%s%s", sep, $2; sep=" "}' "$E2E_WORK/$1.log" 2>/dev/null; }
-witness_has() { grep -q " $2 " "$E2E_WORK/$1.log" 2>/dev/null; }
 
 start_program /f:b /z
 program=$E2E_LAST_PID

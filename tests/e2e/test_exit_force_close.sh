@@ -6,18 +6,7 @@
 # session end itself, which then asks and ends it as usual.
 . "$(dirname "$0")/lib.sh"
 
-cp "$DORVA_BUILD/witness.exe" "$E2E_WORK/witness.exe"
 cd "$E2E_WORK" || exit 1
-
-start_witness() {
-    rm -f "$E2E_WORK/$1.log"
-    start_windows "$E2E_WORK/witness.exe" "C:\\e2e\\$1.log" ${2:-}
-    wait_until 20 grep -q " start " "$E2E_WORK/$1.log"
-}
-witness_events() { awk '{printf "%s%s", sep, $2; sep=" "}' "$E2E_WORK/$1.log" 2>/dev/null; }
-witness_has() { grep -q " $2 " "$E2E_WORK/$1.log" 2>/dev/null; }
-# witness_time NAME EVENT [N]: the time (unix ms) of the Nth (1-based) EVENT
-witness_time() { awk -v e="$2" -v n="${3:-1}" '$2 == e && ++k == n {print $1; exit}' "$E2E_WORK/$1.log"; }
 
 check "a witness that will hang starts" start_witness hung hang
 hung=$E2E_LAST_PID

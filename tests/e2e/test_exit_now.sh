@@ -4,18 +4,7 @@
 # query and the session end, is ended with the session, and the program ends.
 . "$(dirname "$0")/lib.sh"
 
-cp "$DORVA_BUILD/witness.exe" "$E2E_WORK/witness.exe"
 cd "$E2E_WORK" || exit 1
-
-# start_witness NAME [answer0|hang]: a witness logging to C:\e2e\NAME.log
-start_witness() {
-    rm -f "$E2E_WORK/$1.log"
-    start_windows "$E2E_WORK/witness.exe" "C:\\e2e\\$1.log" ${2:-}
-    wait_until 20 grep -q " start " "$E2E_WORK/$1.log"
-}
-# The events of a witness log in order, e.g. "start query end".
-witness_events() { awk '{printf "%s%s", sep, $2; sep=" "}' "$E2E_WORK/$1.log" 2>/dev/null; }
-witness_has() { grep -q " $2 " "$E2E_WORK/$1.log" 2>/dev/null; }
 
 for option in /e:l /e:s; do
     name=witness-${option#/e:}

@@ -7,22 +7,12 @@
 # four seconds after the click.
 . "$(dirname "$0")/lib.sh"
 
-WITNESS=$DORVA_BUILD/witness.exe
-WITNESS_LOG=$E2E_WORK/timer-witness.log
-WITNESS_LOG_WIN='C:\e2e\timer-witness.log'
-
-start_witness() {
-    rm -f "$WITNESS_LOG"
-    start_windows "$WITNESS" "$WITNESS_LOG_WIN"
-    wait_until 20 grep -q " start " "$WITNESS_LOG" 2>/dev/null
-}
-witness_saw() { grep -q " $1 " "$WITNESS_LOG" 2>/dev/null; }
-witness_time() { awk -v e="$1" '$2 == e { print $1; exit }' "$WITNESS_LOG" 2>/dev/null; }
+witness_saw() { witness_has timer-witness "$1"; }
 slot_shows() { [ "$(tray_slot_icon 0)" = "$1" ]; }
 between() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
 
 # ---- 1: the timed exit runs out ---------------------------------------------
-check "the witness is up" start_witness
+check "the witness is up" start_witness timer-witness
 start_program /z /t:4 /w:2
 program=$E2E_LAST_PID
 check "the tray shows an icon" wait_until 20 tray_slot_filled 0
@@ -43,7 +33,7 @@ check "it appears about 2 s after the click (${opened} ms)" between "$opened" 17
 # window waits up to 2 s for the manager that is not there, so the request
 # comes up to that much after the exit time (run 3 times a timeout alone).
 check "the witness sees the session end" wait_until 12 witness_saw end
-query_at=$(witness_time query)
+query_at=$(witness_time timer-witness query)
 ended=$(( ${query_at:-0} - clicked ))
 log "session end asked ${ended} ms after the click"
 check "the session ends after 4 s, once the window is closed (${ended} ms)" between "$ended" 3900 6800
@@ -51,7 +41,7 @@ check "the program has ended with the session" wait_until 10 process_gone "$prog
 
 # ---- 2: a click cancels ---------------------------------------------------------
 "$DORVA_WINESERVER" -k 2>/dev/null; "$DORVA_WINESERVER" -w 2>/dev/null
-check "the witness is up again" start_witness
+check "the witness is up again" start_witness timer-witness
 start_program /z /t:4 /w:2
 program=$E2E_LAST_PID
 check "the tray shows an icon again" wait_until 20 tray_slot_filled 0
@@ -72,7 +62,7 @@ check "the witness never saw a session end" eval '! witness_saw end'
 
 # ---- 3: a timeout alone ends the session at its time ---------------------------
 "$DORVA_WINESERVER" -k 2>/dev/null; "$DORVA_WINESERVER" -w 2>/dev/null
-check "the witness is up a third time" start_witness
+check "the witness is up a third time" start_witness timer-witness
 start_program /z /t:4
 program=$E2E_LAST_PID
 check "the tray shows an icon a third time" wait_until 20 tray_slot_filled 0
@@ -80,7 +70,7 @@ tray_click 0 1
 clicked=$(now_ms)
 check "the hourglass shows again" wait_until 3 slot_shows icon_7
 check "the witness sees this session end too" wait_until 10 witness_saw end
-query_at=$(witness_time query)
+query_at=$(witness_time timer-witness query)
 ended=$(( ${query_at:-0} - clicked ))
 log "session end asked ${ended} ms after the click (no countdown)"
 check "it comes 4 s after the click (${ended} ms)" between "$ended" 3900 4600
