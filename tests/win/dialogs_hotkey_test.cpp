@@ -23,16 +23,12 @@ class HotkeyTest : public DorvaTest {
 protected:
     void SetUp() override
     {
-        lock_ = CreateMutexA(nullptr, FALSE, "DorvaNT.Tests.Hotkeys");
-        WaitForSingleObject(lock_, 30000);
         DorvaTest::SetUp();
         CreateMainWindowAndMenus();
     }
     void TearDown() override
     {
         DorvaTest::TearDown();
-        ReleaseMutex(lock_);
-        CloseHandle(lock_);
     }
 
     // Whether another window could take Ctrl+Alt+key now.
@@ -57,7 +53,7 @@ protected:
         for (const char* key = keys; *key; ++key) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(*key), 0);
     }
 
-    HANDLE lock_ = nullptr;
+    Harness::SharedLock lock_{"DorvaNT.Tests.Hotkeys"};
 };
 
 TEST_F(HotkeyTest, SetHotkeyRegistersAndUnregistersCtrlAltLetter)

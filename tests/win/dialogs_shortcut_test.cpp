@@ -97,8 +97,6 @@ class ShortcutTest : public DorvaTest {
 protected:
     void SetUp() override
     {
-        lock_ = CreateMutexA(nullptr, FALSE, "DorvaNT.Tests.Shortcut");
-        WaitForSingleObject(lock_, 30000);
         DorvaTest::SetUp();
         CoInitialize(nullptr);
         CreateMainWindowAndMenus();
@@ -109,8 +107,6 @@ protected:
         RemoveLinks();
         CoUninitialize();
         DorvaTest::TearDown();
-        ReleaseMutex(lock_);
-        CloseHandle(lock_);
     }
     static void RemoveLinks()
     {
@@ -135,7 +131,7 @@ protected:
         EXPECT_FALSE(box.hadOwner);
     }
 
-    HANDLE lock_ = nullptr;
+    Harness::SharedLock lock_{"DorvaNT.Tests.Shortcut"};
 };
 
 TEST_F(ShortcutTest, OpensWithTheDesktopSelected)

@@ -92,8 +92,6 @@ class RegistryDialogTest : public DorvaTest {
 protected:
     void SetUp() override
     {
-        lock_ = CreateMutexA(nullptr, FALSE, "DorvaNT.Tests.Registry");
-        WaitForSingleObject(lock_, 30000);
         DorvaTest::SetUp();
         CreateMainWindowAndMenus();
         policiesKeyExisted_ = KeyExists(HKEY_CURRENT_USER, PoliciesKey);
@@ -123,8 +121,6 @@ protected:
         }
         if (!policiesKeyExisted_) RegDeleteKeyA(HKEY_CURRENT_USER, PoliciesKey);
         DorvaTest::TearDown();
-        ReleaseMutex(lock_);
-        CloseHandle(lock_);
     }
 
     static void CreatePoliciesKey()
@@ -177,7 +173,7 @@ protected:
         EXPECT_FALSE(box.hadOwner);
     }
 
-    HANDLE lock_ = nullptr;
+    Harness::SharedLock lock_{"DorvaNT.Tests.Registry"};
     bool policiesKeyExisted_ = false;
     std::vector<SavedValue> saved_;
 };

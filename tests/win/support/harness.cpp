@@ -216,6 +216,19 @@ void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK,
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
+SharedLock::SharedLock(const char* name) : mutex_(CreateMutexA(nullptr, FALSE, name))
+{
+    // An abandoned lock (a test process that crashed) is granted too.
+    if (mutex_) WaitForSingleObject(mutex_, INFINITE);
+}
+
+SharedLock::~SharedLock()
+{
+    if (!mutex_) return;
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+}
+
 }  // namespace Harness
 
 void DorvaTest::SetUp()

@@ -63,6 +63,20 @@ bool IsEnabled(HWND dialog, int id);
 // `replacement`; returns the original, or nullptr when it is not imported.
 void* PatchImport(const char* dll, const char* name, void* replacement);
 
+// Test processes of one prefix that share something machine-wide (the
+// registry, the desktop, the hotkeys) take turns: held from construction to
+// destruction, so a fixture member spans SetUp to TearDown.
+class SharedLock {
+public:
+    explicit SharedLock(const char* name);
+    ~SharedLock();
+    SharedLock(const SharedLock&) = delete;
+    SharedLock& operator=(const SharedLock&) = delete;
+
+private:
+    HANDLE mutex_;
+};
+
 }  // namespace Harness
 
 // Base fixture: a fresh ProgramState with the start-up defaults, a fresh

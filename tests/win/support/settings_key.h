@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "support/harness.h"
+
 #include <string>
 #include <vector>
 
@@ -85,8 +87,6 @@ class Guard {
 public:
     Guard()
     {
-        lock_ = CreateMutexA(nullptr, FALSE, "DorvaTestSettingsKey");
-        if (lock_) WaitForSingleObject(lock_, INFINITE);  // an abandoned lock is granted too
         parentExisted_ = Exists(ParentPath);
         keyExisted_ = Exists(Path);
         if (keyExisted_) saved_ = ReadAll();
@@ -102,16 +102,12 @@ public:
         } else {
             DeleteKey("SOFTWARE", "Tarnwick");
         }
-        if (lock_) {
-            ReleaseMutex(lock_);
-            CloseHandle(lock_);
-        }
     }
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
 
 private:
-    HANDLE lock_ = nullptr;
+    Harness::SharedLock lock_{"DorvaTestSettingsKey"};  // held while the key is saved and restored
     bool parentExisted_ = false;
     bool keyExisted_ = false;
     std::vector<RawValue> saved_;
