@@ -9,7 +9,7 @@ ARGS ?=
 APT_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest \
 	wine64 fonts-wine xvfb xdotool imagemagick x11-utils tesseract-ocr tesseract-ocr-eng clang libclang-rt-14-dev python3 zip
 NEEDED_TOOLS := cmake ninja x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
-	Xvfb xdotool convert xwininfo tesseract clang++ python3 zip
+	Xvfb xdotool import compare xwininfo tesseract clang++ python3 zip
 
 .PHONY: all deps build build-win64 build-win32 build-host test test-host test-win run bench release screenshots clean
 
@@ -19,6 +19,7 @@ all: build
 deps:
 	@missing=""; for t in $(NEEDED_TOOLS); do command -v $$t >/dev/null 2>&1 || missing="$$missing $$t"; done; \
 	[ -x /usr/lib/wine/wine64 ] || missing="$$missing wine64"; \
+	[ -x /usr/bin/convert ] || missing="$$missing imagemagick"; \
 	[ -f /usr/src/googletest/CMakeLists.txt ] || missing="$$missing googletest"; \
 	[ -d /usr/share/wine/fonts ] || missing="$$missing fonts-wine"; \
 	[ -f /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a ] || missing="$$missing libclang-rt"; \
