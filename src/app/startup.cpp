@@ -37,6 +37,7 @@ void AddExitTypeIcon()
     const ExitTypeInfo* type = FindExitType(State.ExitType);
     if (type) AddTrayIcon(State.MainWindow, LoadProgramIcon(type->icon), type->tip);
 }
+}  // namespace
 
 void LoadMenus()
 {
@@ -44,7 +45,6 @@ void LoadMenus()
     State.ShortMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva2"), 0);
     State.Accelerators = LoadAcceleratorsA(State.Instance, "Dorva3");
 }
-}  // namespace
 
 BOOL EnableShutdownPrivilege()
 {

@@ -20,6 +20,9 @@ void Teardown();
 
 BOOL EnableShutdownPrivilege();
 
+// Loads both popup menus and the accelerator table.
+void LoadMenus();
+
 // Sets the start-up defaults of every setting.
 void SetDefaults();
 

@@ -19,34 +19,12 @@
 namespace {
 LARGE_INTEGER Frequency;
 double RequestAtMs = 0;
-int LiveTimers = 0;
-
-using SetTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
-using KillTimerFn = BOOL(WINAPI*)(HWND, UINT_PTR);
-SetTimerFn RealSetTimer = nullptr;
-KillTimerFn RealKillTimer = nullptr;
 
 double NowMs()
 {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(Frequency.QuadPart);
-}
-
-// The program's own thread timers (no window) are counted as they are made
-// and killed.
-UINT_PTR WINAPI CountingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC proc)
-{
-    UINT_PTR made = RealSetTimer(window, id, ms, proc);
-    if (made && !window) ++LiveTimers;
-    return made;
-}
-
-BOOL WINAPI CountingKillTimer(HWND window, UINT_PTR id)
-{
-    BOOL killed = RealKillTimer(window, id);
-    if (killed && !window) --LiveTimers;
-    return killed;
 }
 
 void OnRecordedCall(const RecordedCall& call)
@@ -107,23 +85,23 @@ void TimedExitAccuracy()
 void TimersByState()
 {
     Fresh();
-    LiveTimers = 0;
+    Harness::CountThreadTimers();  // counting starts afresh from here
     Harness::PumpFor(200);
-    Print("timers_alive_while_idle", LiveTimers, "timers", "0");
+    Print("timers_alive_while_idle", Harness::LiveThreadTimers(), "timers", "0");
     State.TimerFlag = 1;
     State.TimeoutSeconds = 3;
     StartTimedExit();
-    Print("timers_alive_while_armed,_no_warning", LiveTimers, "timers", "1");
+    Print("timers_alive_while_armed,_no_warning", Harness::LiveThreadTimers(), "timers", "1");
     CancelTimedExit();
     // With a warning, its one-shot timer waits beside the exit timer.
     State.WarnFlag = 1;
     State.WarnSeconds = 2;
     StartTimedExit();
-    Print("timers_alive_while_armed,_warning_pending", LiveTimers, "timers", "2");
+    Print("timers_alive_while_armed,_warning_pending", Harness::LiveThreadTimers(), "timers", "2");
     Harness::PumpUntil([] { return State.CountdownWindow != nullptr; }, 3000);
-    Print("timers_alive_while_counting_down", LiveTimers, "timers", "2");
+    Print("timers_alive_while_counting_down", Harness::LiveThreadTimers(), "timers", "2");
     CancelTimedExit();
-    Print("timers_alive_after_cancel", LiveTimers, "timers", "0");
+    Print("timers_alive_after_cancel", Harness::LiveThreadTimers(), "timers", "0");
     CloseMainWindow();
 }
 
@@ -164,11 +142,7 @@ int main()
 {
     QueryPerformanceFrequency(&Frequency);
     Harness::Install();
-    RealSetTimer = reinterpret_cast<SetTimerFn>(
-        Harness::PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(CountingSetTimer)));
-    RealKillTimer = reinterpret_cast<KillTimerFn>(
-        Harness::PatchImport("user32.dll", "KillTimer", reinterpret_cast<void*>(CountingKillTimer)));
-    if (!RealSetTimer || !RealKillTimer) {
+    if (!Harness::CountThreadTimers()) {
         std::printf("BENCH timers_not_countable 0 - -\n");
         return 1;
     }

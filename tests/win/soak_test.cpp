@@ -13,14 +13,9 @@
 
 namespace {
 
-struct Counts {
-    int timers;       // live thread timers without a window
-    int gdiObjects;   // fonts, bitmaps and DCs made and not yet deleted
-};
-Counts Live = {};
+// Fonts, bitmaps and DCs made and not yet deleted.
+int LiveGdiObjects = 0;
 
-using SetTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
-using KillTimerFn = BOOL(WINAPI*)(HWND, UINT_PTR);
 using CreateFontFn = HFONT(WINAPI*)(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
                                     DWORD, DWORD, LPCSTR);
 using CreateFontIndirectFn = HFONT(WINAPI*)(const LOGFONTA*);
@@ -30,8 +25,6 @@ using CreateCompatibleDCFn = HDC(WINAPI*)(HDC);
 using DeleteObjectFn = BOOL(WINAPI*)(HGDIOBJ);
 using DeleteDCFn = BOOL(WINAPI*)(HDC);
 
-SetTimerFn RealSetTimer;
-KillTimerFn RealKillTimer;
 CreateFontFn RealCreateFont;
 CreateFontIndirectFn RealCreateFontIndirect;
 LoadBitmapFn RealLoadBitmap;
@@ -40,59 +33,47 @@ CreateCompatibleDCFn RealCreateCompatibleDC;
 DeleteObjectFn RealDeleteObject;
 DeleteDCFn RealDeleteDC;
 
-UINT_PTR WINAPI CountSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC proc)
-{
-    UINT_PTR made = RealSetTimer(window, id, ms, proc);
-    if (made && !window) ++Live.timers;
-    return made;
-}
-BOOL WINAPI CountKillTimer(HWND window, UINT_PTR id)
-{
-    BOOL killed = RealKillTimer(window, id);
-    if (killed && !window) --Live.timers;
-    return killed;
-}
 HFONT WINAPI CountCreateFont(int h, int w, int e, int o, int wt, DWORD i, DWORD u, DWORD s, DWORD c,
                              DWORD op, DWORD cp, DWORD q, DWORD pf, LPCSTR face)
 {
     HFONT font = RealCreateFont(h, w, e, o, wt, i, u, s, c, op, cp, q, pf, face);
-    if (font) ++Live.gdiObjects;
+    if (font) ++LiveGdiObjects;
     return font;
 }
 HFONT WINAPI CountCreateFontIndirect(const LOGFONTA* font)
 {
     HFONT made = RealCreateFontIndirect(font);
-    if (made) ++Live.gdiObjects;
+    if (made) ++LiveGdiObjects;
     return made;
 }
 HBITMAP WINAPI CountLoadBitmap(HINSTANCE instance, LPCSTR name)
 {
     HBITMAP bitmap = RealLoadBitmap(instance, name);
-    if (bitmap) ++Live.gdiObjects;
+    if (bitmap) ++LiveGdiObjects;
     return bitmap;
 }
 HANDLE WINAPI CountLoadImage(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags)
 {
     HANDLE image = RealLoadImage(instance, name, type, cx, cy, flags);
-    if (image && type == IMAGE_BITMAP) ++Live.gdiObjects;
+    if (image && type == IMAGE_BITMAP) ++LiveGdiObjects;
     return image;
 }
 HDC WINAPI CountCreateCompatibleDC(HDC dc)
 {
     HDC made = RealCreateCompatibleDC(dc);
-    if (made) ++Live.gdiObjects;
+    if (made) ++LiveGdiObjects;
     return made;
 }
 BOOL WINAPI CountDeleteObject(HGDIOBJ object)
 {
     BOOL deleted = RealDeleteObject(object);
-    if (deleted) --Live.gdiObjects;
+    if (deleted) --LiveGdiObjects;
     return deleted;
 }
 BOOL WINAPI CountDeleteDC(HDC dc)
 {
     BOOL deleted = RealDeleteDC(dc);
-    if (deleted) --Live.gdiObjects;
+    if (deleted) --LiveGdiObjects;
     return deleted;
 }
 
@@ -123,9 +104,8 @@ protected:
     void SetUp() override
     {
         DorvaTest::SetUp();
-        Live = {};
-        Replace("user32.dll", "SetTimer", CountSetTimer, &RealSetTimer);
-        Replace("user32.dll", "KillTimer", CountKillTimer, &RealKillTimer);
+        LiveGdiObjects = 0;
+        ASSERT_TRUE(Harness::CountThreadTimers());
         Replace("gdi32.dll", "CreateFontA", CountCreateFont, &RealCreateFont);
         Replace("gdi32.dll", "CreateFontIndirectA", CountCreateFontIndirect, &RealCreateFontIndirect);
         Replace("user32.dll", "LoadBitmapA", CountLoadBitmap, &RealLoadBitmap);
@@ -152,18 +132,18 @@ TEST_F(SoakTest, ArmingAndCancellingAThousandTimesLeavesNoTimerOrWindow)
         if (State.WarnFlag) {
             ASSERT_TRUE(Harness::PumpUntil([] { return State.CountdownWindow && IsWindow(State.CountdownWindow); },
                                            2000)) << "run " << i;
-            EXPECT_EQ(Live.timers, 2) << "exit and countdown timers, run " << i;
+            EXPECT_EQ(Harness::LiveThreadTimers(), 2) << "exit and countdown timers, run " << i;
         } else {
-            EXPECT_EQ(Live.timers, 1) << "the exit timer alone, run " << i;
+            EXPECT_EQ(Harness::LiveThreadTimers(), 1) << "the exit timer alone, run " << i;
         }
         CancelTimedExit();
-        ASSERT_EQ(Live.timers, 0) << "run " << i;
+        ASSERT_EQ(Harness::LiveThreadTimers(), 0) << "run " << i;
         Harness::PumpFor(0);
     }
     Harness::PumpFor(50);
-    EXPECT_EQ(Live.timers, 0);
+    EXPECT_EQ(Harness::LiveThreadTimers(), 0);
     EXPECT_EQ(ThreadWindows(), windowsBefore);
-    EXPECT_EQ(Live.gdiObjects, 0);
+    EXPECT_EQ(LiveGdiObjects, 0);
 }
 
 struct DialogRun {
@@ -192,7 +172,7 @@ TEST_F(SoakTest, EveryDialogOpenedAndClosedAHundredTimesLeavesNothingBehind)
                 EXPECT_STREQ(caption, run.caption);
                 seen = true;
                 // The counting sees the About box's font and bitmap while it is open.
-                if (run.command == IDM_ABOUT) EXPECT_GT(Live.gdiObjects, 0);
+                if (run.command == IDM_ABOUT) EXPECT_GT(LiveGdiObjects, 0);
                 if (run.closeWith) {
                     Harness::Click(dialog, run.closeWith);
                 } else {
@@ -204,8 +184,8 @@ TEST_F(SoakTest, EveryDialogOpenedAndClosedAHundredTimesLeavesNothingBehind)
         }
         Harness::PumpFor(20);
         EXPECT_EQ(ThreadWindows(), windowsBefore) << "after " << run.caption;
-        EXPECT_EQ(Live.gdiObjects, 0) << "after " << run.caption;
-        EXPECT_EQ(Live.timers, 0) << "after " << run.caption;
+        EXPECT_EQ(LiveGdiObjects, 0) << "after " << run.caption;
+        EXPECT_EQ(Harness::LiveThreadTimers(), 0) << "after " << run.caption;
     }
 }
 
@@ -225,7 +205,7 @@ TEST_F(SoakTest, TheWarningTextDialogInsideTimedExitOptionsAHundredTimes)
     }
     Harness::PumpFor(20);
     EXPECT_EQ(ThreadWindows(), windowsBefore);
-    EXPECT_EQ(Live.gdiObjects, 0);
+    EXPECT_EQ(LiveGdiObjects, 0);
 }
 
 }  // namespace

@@ -26,6 +26,26 @@ using MessageBeepFn = BOOL(WINAPI*)(UINT);
 MessageBoxFn RealMessageBox = nullptr;
 MessageBeepFn RealMessageBeep = nullptr;
 
+using SetTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
+using KillTimerFn = BOOL(WINAPI*)(HWND, UINT_PTR);
+SetTimerFn RealSetTimer = nullptr;
+KillTimerFn RealKillTimer = nullptr;
+int LiveTimers = 0;
+
+UINT_PTR WINAPI CountingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC proc)
+{
+    UINT_PTR made = RealSetTimer(window, id, ms, proc);
+    if (made && !window) ++LiveTimers;
+    return made;
+}
+
+BOOL WINAPI CountingKillTimer(HWND window, UINT_PTR id)
+{
+    BOOL killed = RealKillTimer(window, id);
+    if (killed && !window) --LiveTimers;
+    return killed;
+}
+
 constexpr UINT_PTR ScriptTimerId = 0x5C01;
 constexpr int BoxTextId = 0xFFFF;
 
@@ -148,6 +168,20 @@ void* PatchImport(const char* dll, const char* name, void* replacement)
     return nullptr;
 }
 
+bool CountThreadTimers()
+{
+    LiveTimers = 0;
+    if (!RealSetTimer) {
+        RealSetTimer = reinterpret_cast<SetTimerFn>(
+            PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(CountingSetTimer)));
+        RealKillTimer = reinterpret_cast<KillTimerFn>(
+            PatchImport("user32.dll", "KillTimer", reinterpret_cast<void*>(CountingKillTimer)));
+    }
+    return RealSetTimer && RealKillTimer;
+}
+
+int LiveThreadTimers() { return LiveTimers; }
+
 void Install()
 {
     if (!RealMessageBox) {
@@ -262,7 +296,5 @@ void DorvaTest::CreateMainWindowAndMenus()
 {
     RegisterMainWindowClass();
     CreateMainWindow();
-    State.FullMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva1"), 0);
-    State.ShortMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva2"), 0);
-    State.Accelerators = LoadAcceleratorsA(State.Instance, "Dorva3");
+    LoadMenus();
 }

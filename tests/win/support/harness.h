@@ -59,6 +59,12 @@ void Click(HWND dialog, int id);   // BM_CLICK, runs the command at once
 bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
+// Counts the program's thread timers without a window from now on, by
+// replacing the test executable's SetTimer and KillTimer; false when they
+// cannot be replaced. LiveThreadTimers: made and not yet killed since then.
+bool CountThreadTimers();
+int LiveThreadTimers();
+
 // Replaces the function that the test executable imports as dll!name with
 // `replacement`; returns the original, or nullptr when it is not imported.
 void* PatchImport(const char* dll, const char* name, void* replacement);
