@@ -34,7 +34,11 @@ HANDLE SysCreateFile(const char* name, DWORD access, DWORD share, DWORD disposit
 BOOL SysFlushFileBuffers(HANDLE volume);
 BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize);
 
-// The clock of the time-of-day exit.
+// The timers and clocks of the timed exit: thread timers, the tick count
+// that a timeout is measured by, and the local time of a time-of-day exit.
+UINT_PTR SysSetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC callback);
+BOOL SysKillTimer(HWND window, UINT_PTR id);
+DWORD SysGetTickCount();
 void SysGetLocalTime(SYSTEMTIME* time);
 
 // The reason shown by Windows Vista and later while the program holds back a

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "exit/system_actions.h"
 #include "support/recorder.h"
 
 #include <cstring>
@@ -71,6 +72,7 @@ int WINAPI RecordingMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT fla
     box.flags = flags;
     box.hadOwner = owner != nullptr;
     box.beepBefore = Data.lastBeep;
+    box.timedExitArmed = State.TimerRunning != 0;
     Data.lastBeep = ~0u;
     Data.boxes.push_back(box);
     size_t index = Data.boxes.size() - 1;
@@ -279,7 +281,7 @@ void DorvaTest::TearDown()
     EXPECT_EQ(Harness::PendingBoxAnswers(), 0) << "expected message boxes did not appear";
     EXPECT_EQ(Harness::PendingDialogScripts(), 0) << "expected dialogs did not open";
     for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId}) {
-        if (id) KillTimer(nullptr, id);
+        if (id) SysKillTimer(nullptr, id);
     }
     if (State.CountdownWindow && IsWindow(State.CountdownWindow)) DestroyWindow(State.CountdownWindow);
     if (State.MainWindow && IsWindow(State.MainWindow)) {

@@ -24,6 +24,7 @@ struct Box {
     std::string shownCaption;  // read from the real box window
     std::string shownText;     // read from the real box's text control
     int answer = 0;          // what the harness answered
+    bool timedExitArmed = false;  // a timed exit was armed when the box was asked for
 };
 
 // Catch the boxes and dialogs of this thread from now on.
