@@ -108,7 +108,10 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
 
     if (State.NoIconMode) {
         if (State.TimerFlag) {
+            // Without an icon, a timed exit that could not be armed leaves
+            // nothing to wait for.
             StartTimedExit();
+            if (!State.TimerRunning) return false;
         } else if (!State.AtFlag) {
             PerformExit();
             return false;

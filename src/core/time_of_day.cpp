@@ -1,7 +1,9 @@
-// Turning an hhmmss setting into the delay of the exit timer.
+// Turning an hhmmss setting into the delay and the moment of the exit.
 #include "time_of_day.h"
 
 namespace {
+constexpr int MidnightHour = 24;
+constexpr long long MillisPerSecond = 1000;
 
 // Low 32 bits of a 64-bit number as a signed 32-bit number, the result the
 // same sum would give in 32-bit arithmetic that wraps.
@@ -34,10 +36,22 @@ bool SplitTimeOfDay(int atNumber, int* hour, int* minute, int* second)
 
 int MillisUntilTimeOfDay(int hour, int minute, int second, int nowHour, int nowMinute, int nowSecond)
 {
+    if (hour == MidnightHour) hour = 0;
     long long target = static_cast<long long>(hour) * 3600 + static_cast<long long>(minute) * 60 + second;
     long long now = static_cast<long long>(nowHour) * 3600 + static_cast<long long>(nowMinute) * 60 + nowSecond;
     int millis = Wrap32((target - now) * 1000);
     // A negative number plus one day cannot overflow.
     if (millis < 0) millis += MillisPerDay;
     return millis;
+}
+
+long long NextTimeOfDay(long long now, int hour, int minute, int second, bool nowCounts)
+{
+    long long midnight = now - now % MillisPerDay;
+    long long sinceMidnight = (static_cast<long long>(hour % MidnightHour) * 3600 + minute * 60 + second) *
+                              MillisPerSecond;
+    long long next = midnight + sinceMidnight;
+    long long reached = nowCounts ? now - now % MillisPerSecond : now + 1;
+    if (next < reached) next += MillisPerDay;
+    return next;
 }
