@@ -4,6 +4,8 @@
 
 #include "app/program_state.h"
 #include "core/decimal.h"
+#include "core/text.h"
+#include "core/time_of_day.h"
 #include "timer/scheduler.h"
 #include "timer/warning_text_dialog.h"
 
@@ -11,9 +13,8 @@
 
 namespace {
 constexpr char InvalidTimeText[] = "Invalid time";
-constexpr unsigned MaxTimeoutSeconds = 999999;
-constexpr int MillisPerSecond = 1000;
 constexpr int AtHourMidnight = 24;
+constexpr int MillisPerSecond = 1000;
 
 HWND Dialog() { return State.TimedExitDialog; }
 
@@ -26,39 +27,31 @@ void Enable(std::initializer_list<int> ids, bool on)
     for (int id : ids) EnableWindow(GetDlgItem(Dialog(), id), on ? TRUE : FALSE);
 }
 
-// Reads at most the field's six characters: the rest of a longer entry is
-// ignored.
-void ReadField(int id, char* field, int fieldSize) { GetDlgItemTextA(Dialog(), id, field, fieldSize); }
-
-void ShowNumber(int id, int value)
+// The fill routines show the stored texts; they change nothing that is live.
+void ShowNumber(int id, const char* stored)
 {
-    FormatFieldNumber(value, State.NumberText, sizeof State.NumberText);
+    FormatFieldNumber(DecimalToInt(stored), State.NumberText, sizeof State.NumberText);
     SetText(id, State.NumberText);
 }
 
 void FillTimeout()
 {
-    State.TimeoutSeconds = DecimalToInt(State.TimerValue);
-    ShowNumber(IDC_TE_TIMEOUTEDIT, State.TimeoutSeconds);
+    ShowNumber(IDC_TE_TIMEOUTEDIT, State.TimerValue);
     SetText(IDC_TE_ATEDIT, "");
 }
 
 // Even an invalid stored time is shown split into its fields; midnight as 00.
 void FillTimeOfDay()
 {
-    ParseAtValue();
-    if (State.AtHour == AtHourMidnight) State.AtHour = 0;
+    int hour = 0, minute = 0, second = 0;
+    SplitTimeOfDay(DecimalToInt(State.AtValue), &hour, &minute, &second);
+    if (hour == AtHourMidnight) hour = 0;
     SetText(IDC_TE_TIMEOUTEDIT, "");
-    FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText,
-                          sizeof State.NumberText);
+    FormatTimeOfDayDigits(hour, minute, second, State.NumberText, sizeof State.NumberText);
     SetText(IDC_TE_ATEDIT, State.NumberText);
 }
 
-void FillWarning()
-{
-    State.WarnSeconds = DecimalToInt(State.WarnValue);
-    ShowNumber(IDC_TE_WARNEDIT, State.WarnSeconds);
-}
+void FillWarning() { ShowNumber(IDC_TE_WARNEDIT, State.WarnValue); }
 
 void ClearEdits()
 {
@@ -67,22 +60,21 @@ void ClearEdits()
     SetText(IDC_TE_WARNEDIT, "");
 }
 
+// With no timed exit chosen the warning is shown off and cannot be chosen;
+// the setting itself changes only on OK.
 void OnTimedExitInit(HWND dialog)
 {
     State.TimedExitDialog = dialog;
+    State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
+    bool warn = State.WarnFlag && !State.NoTimedExit;
     SetChecked(IDC_TE_TIMEOUT, State.TimerFlag != 0);
     SetChecked(IDC_TE_AT, State.AtFlag != 0);
-    SetChecked(IDC_TE_WARN, State.WarnFlag != 0);
-    State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
+    SetChecked(IDC_TE_WARN, warn);
     SetChecked(IDC_TE_NONE, State.NoTimedExit != 0);
-    if (State.NoTimedExit) {
-        State.WarnFlag = 0;  // at once: it stays off even after Cancel
-        SetChecked(IDC_TE_WARN, false);
-        Enable({IDC_TE_WARN, IDC_TE_TEXT}, false);
-    }
+    if (State.NoTimedExit) Enable({IDC_TE_WARN, IDC_TE_TEXT}, false);
     if (State.TimerFlag) FillTimeout();
     if (State.AtFlag) FillTimeOfDay();
-    if (State.WarnFlag) FillWarning();
+    if (warn) FillWarning();
     if (State.NoTimedExit) ClearEdits();
 }
 
@@ -144,19 +136,71 @@ void OnTimedExitCommand(HWND dialog, int id)
 
 int RejectTime()
 {
-    CancelTimedExit();
     ErrorBox(InvalidTimeText);
     return 0;
 }
 
-// The warning must be positive and fit inside the delay it warns of.
-bool WarningFits()
+// What OK reads, checked whole before any of it is stored.
+struct TimedEntry {
+    bool timer, at, warn;
+    char timerValue[SmallTextSize];
+    char atValue[SmallTextSize];
+    char warnValue[SmallTextSize];
+    int timeoutSeconds, warnSeconds;
+};
+
+// An edit's whole text when it fits its six-character field: a longer entry
+// is refused, not cut.
+bool ReadWholeField(int id, char (&text)[SmallTextSize])
 {
-    unsigned warn = static_cast<unsigned>(State.WarnSeconds);
-    if (State.WarnSeconds == 0) return false;
-    if (State.TimerFlag && warn > static_cast<unsigned>(State.TimeoutSeconds)) return false;
-    if (State.AtFlag && static_cast<unsigned>(State.MillisToExit / MillisPerSecond) < warn) return false;
+    char whole[SmallTextSize + 1] = "";
+    GetDlgItemTextA(Dialog(), id, whole, sizeof whole);
+    if (TextLengthN(whole, sizeof whole) >= SmallTextSize) return false;
+    CopyText(text, sizeof text, whole);
     return true;
+}
+
+// A count of 1 to 999999 seconds; its text is then the number it stands for
+// (" 45" and "45s" are kept as "45").
+bool ReadSeconds(int id, char (&text)[SmallTextSize], int* seconds)
+{
+    if (!ReadWholeField(id, text)) return false;
+    *seconds = DecimalToInt(text);
+    if (*seconds < 1 || *seconds > MaxTimedSeconds) return false;
+    IntToDecimal(*seconds, text, sizeof text);
+    return true;
+}
+
+// The warning must fit inside the delay it warns of; equal is allowed.
+bool ReadEntry(TimedEntry* entry)
+{
+    if (entry->warn && !ReadSeconds(IDC_TE_WARNEDIT, entry->warnValue, &entry->warnSeconds)) return false;
+    if (entry->timer) {
+        if (!ReadSeconds(IDC_TE_TIMEOUTEDIT, entry->timerValue, &entry->timeoutSeconds)) return false;
+        return !entry->warn || entry->warnSeconds <= entry->timeoutSeconds;
+    }
+    if (entry->at) {
+        int millis = 0;
+        if (!ReadWholeField(IDC_TE_ATEDIT, entry->atValue) || !TimeOfDayDelay(entry->atValue, &millis)) return false;
+        return !entry->warn || entry->warnSeconds <= millis / MillisPerSecond;
+    }
+    return true;
+}
+
+void StoreEntry(const TimedEntry& entry)
+{
+    State.TimerFlag = entry.timer ? 1 : 0;
+    State.AtFlag = entry.at && !entry.timer ? 1 : 0;
+    State.WarnFlag = entry.warn ? 1 : 0;
+    if (entry.warn) {
+        CopyText(State.WarnValue, sizeof State.WarnValue, entry.warnValue);
+        State.WarnSeconds = entry.warnSeconds;
+    }
+    if (State.TimerFlag) {
+        CopyText(State.TimerValue, sizeof State.TimerValue, entry.timerValue);
+        State.TimeoutSeconds = entry.timeoutSeconds;
+    }
+    if (State.AtFlag) CopyText(State.AtValue, sizeof State.AtValue, entry.atValue);
 }
 }  // namespace
 
@@ -170,33 +214,19 @@ INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     }
 }
 
-// What OK stores is kept even when it is then rejected, so the user's
-// entries stay as typed; with a timed exit armed, OK can only cancel it.
+// OK stores nothing of an entry it rejects; with a timed exit armed, it can
+// only cancel it. A time of day is armed at once.
 int ValidateTimedExit()
 {
     State.NoTimedExit = Checked(IDC_TE_NONE) ? 1 : 0;
     if (!State.TimerRunning) {
-        State.TimerFlag = Checked(IDC_TE_TIMEOUT) ? 1 : 0;
-        State.AtFlag = Checked(IDC_TE_AT) ? 1 : 0;
-        State.WarnFlag = Checked(IDC_TE_WARN) ? 1 : 0;
-        if (State.WarnFlag) {
-            ReadField(IDC_TE_WARNEDIT, State.WarnValue, sizeof State.WarnValue);
-            State.WarnSeconds = DecimalToInt(State.WarnValue);
-        }
-        if (State.TimerFlag) {
-            ReadField(IDC_TE_TIMEOUTEDIT, State.TimerValue, sizeof State.TimerValue);
-            State.TimeoutSeconds = DecimalToInt(State.TimerValue);
-            if (static_cast<unsigned>(State.TimeoutSeconds) - 1u >= MaxTimeoutSeconds) return RejectTime();
-            if (State.AtFlag) CancelTimedExit();
-            State.AtFlag = 0;
-        }
-        if (State.AtFlag) {
-            ReadField(IDC_TE_ATEDIT, State.AtValue, sizeof State.AtValue);
-            if (!ParseAtValue()) return RejectTime();
-            State.TimerFlag = 0;
-            StartTimedExit();
-        }
-        if (State.WarnFlag && !WarningFits()) return RejectTime();
+        TimedEntry entry = {};
+        entry.timer = Checked(IDC_TE_TIMEOUT);
+        entry.at = Checked(IDC_TE_AT);
+        entry.warn = Checked(IDC_TE_WARN);
+        if (!ReadEntry(&entry)) return RejectTime();
+        StoreEntry(entry);
+        if (State.AtFlag) StartTimedExit();
     }
     if (State.NoTimedExit) CancelTimedExit();
     return 1;
