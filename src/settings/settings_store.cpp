@@ -107,10 +107,6 @@ bool WriteNumber(HKEY key, const char* name, int number)
     IntToDecimal(number, text, sizeof text);
     return WriteSmallText(key, name, text);
 }
-
-// After a timed exit was cancelled from the tray icon, the time-of-day exit
-// and the warning are stored as off.
-int FlagToSave(int flag) { return State.TimerCancelled ? 0 : flag; }
 }  // namespace
 
 void LoadSettings()
@@ -138,9 +134,9 @@ bool SaveSettings()
     saved &= WriteNumber(key, "ConfirmFlag", State.ConfirmFlag);
     saved &= WriteNumber(key, "TimerFlag", State.TimerFlag);
     saved &= WriteSmallText(key, "TimerValue", State.TimerValue);
-    saved &= WriteNumber(key, "AtFlag", FlagToSave(State.AtFlag));
+    saved &= WriteNumber(key, "AtFlag", State.AtFlag);
     saved &= WriteSmallText(key, "AtValue", State.AtValue);
-    saved &= WriteNumber(key, "WarnFlag", FlagToSave(State.WarnFlag));
+    saved &= WriteNumber(key, "WarnFlag", State.WarnFlag);
     saved &= WriteSmallText(key, "WarnValue", State.WarnValue);
     saved &= WriteNumber(key, "HotkeyFlag", State.HotkeyFlag ? 1 : 0);
     saved &= WriteSmallText(key, "HotKey", State.HotKey);
