@@ -17,6 +17,7 @@ struct HarnessData {
     std::vector<Harness::Box> boxes;
     std::vector<UINT> beeps;
     std::deque<Harness::DialogScript> scripts;
+    Harness::BoxChooser chooser;
     int boxDepth = 0;          // MessageBoxA calls in progress
     UINT lastBeep = ~0u;
 };
@@ -96,6 +97,10 @@ void AnswerBox(HWND box)
     if (seen) {
         seen->shownCaption = WindowText(box);
         seen->shownText = WindowText(GetDlgItem(box, BoxTextId));
+    }
+    if (Data.boxAnswers.empty() && Data.chooser && seen) {
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(Data.chooser(*seen)), 0);
+        return;
     }
     if (Data.boxAnswers.empty()) {
         ADD_FAILURE() << "unexpected message box: \"" << (seen ? seen->text : WindowText(box)) << "\"";
@@ -198,6 +203,7 @@ void Install()
     Data.boxes.clear();
     Data.beeps.clear();
     Data.scripts.clear();
+    Data.chooser = nullptr;
     Data.lastBeep = ~0u;
     if (!Data.hook) Data.hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
 }
@@ -212,6 +218,7 @@ void AnswerBoxes(std::initializer_list<int> answers)
 {
     for (int answer : answers) Data.boxAnswers.push_back(answer);
 }
+void AnswerOtherBoxes(BoxChooser chooser) { Data.chooser = std::move(chooser); }
 const std::vector<Box>& Boxes() { return Data.boxes; }
 void ClearBoxes() { Data.boxes.clear(); }
 int PendingBoxAnswers() { return static_cast<int>(Data.boxAnswers.size()); }

@@ -34,6 +34,10 @@ void Uninstall();
 // Answers for the next message boxes, in order. A box without an answer
 // fails the test and is dismissed, so a test never hangs on it.
 void AnswerBoxes(std::initializer_list<int> answers);
+// Answers every box that has no queued answer with what `chooser` returns,
+// instead of failing the test; nullptr switches that off.
+using BoxChooser = std::function<int(const Box& box)>;
+void AnswerOtherBoxes(BoxChooser chooser);
 const std::vector<Box>& Boxes();
 void ClearBoxes();
 int PendingBoxAnswers();
