@@ -191,6 +191,31 @@ TEST_F(SchedulerTest, CancelLeavesTheHotkeyOffWhenItIsNotWanted)
     EXPECT_TRUE(HotkeyFree());
 }
 
+// Only 1 to 999999 s is armed: a bad number never becomes "exit now".
+TEST_F(SchedulerTest, ATimeoutOutsideItsRangeArmsNothing)
+{
+    for (int seconds : {0, -5, 1000000}) {
+        SetTimeout(seconds);
+        StartTimedExit();
+        EXPECT_EQ(State.TimerRunning, 0u) << seconds << " s";
+    }
+}
+
+// The countdown keeps the warning the exit was armed with.
+TEST_F(SchedulerTest, TheCountdownUsesTheWarningItWasArmedWith)
+{
+    Recorder::UseVirtualTime(2026, 3, 28, 12, 0, 0);
+    SetTimeout(30);
+    SetWarning(10);
+    StartTimedExit();
+    State.WarnSeconds = 25;
+    Recorder::AdvanceTime(20000);
+    ASSERT_NE(State.CountdownWindow, nullptr);
+    EXPECT_EQ(Harness::ItemText(State.CountdownWindow, IDC_CD_TIMELEFT), "00:10");
+    Recorder::AdvanceTime(10000);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+}
+
 TEST_F(SchedulerTest, ASecondStartWhileArmedIsIgnored)
 {
     SetTimeout(30);
