@@ -23,9 +23,11 @@ set_source_files_properties(${DORVA_RC} PROPERTIES
     OBJECT_DEPENDS "${DORVA_IMAGE_FILES};${CMAKE_SOURCE_DIR}/src/res/dorva.manifest;${CMAKE_SOURCE_DIR}/src/res/resource_ids.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/res -I${DORVA_IMAGE_DIR}")
 
+# The stack protector guards every function with a local array; its guard
+# and failure routine are the program's own (src/app/stack_guard.cpp).
 function(dorva_product_options target)
     target_compile_options(${target} PRIVATE ${DORVA_WARNINGS} -fno-exceptions -fno-rtti
-        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections)
+        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections -fstack-protector-strong)
     target_compile_definitions(${target} PRIVATE ${DORVA_DEFINES})
 endfunction()
 
@@ -86,9 +88,19 @@ if(MINGW)
     target_link_libraries(DorvaNT PRIVATE msvcrt gcc)
 endif()
 
-if(NOT DORVA_TESTS)
+# GoogleTest is built from its sources with the same compiler as the tests;
+# where they are is found, or given with -DDORVA_GTEST_SOURCE=...
+find_path(DORVA_GTEST_SOURCE NAMES googletest/include/gtest/gtest.h
+    PATHS /usr/src/googletest /usr/local/src/googletest /usr/share/googletest
+    NO_CMAKE_FIND_ROOT_PATH DOC "GoogleTest source tree")
+if(NOT DORVA_TESTS OR NOT DORVA_GTEST_SOURCE)
+    if(DORVA_TESTS)
+        message(STATUS "GoogleTest sources not found: only the product is configured")
+    endif()
+    set(DORVA_TESTS_FOUND 0 CACHE INTERNAL "")
     return()
 endif()
+set(DORVA_TESTS_FOUND 1 CACHE INTERNAL "")
 
 # ---- Test tiers under Wine -------------------------------------------------
 set(DORVA_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
@@ -98,7 +110,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${DORVA_
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(${DORVA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB DORVA_WIN_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
 # An object library, so that the recorder of system actions resolves the

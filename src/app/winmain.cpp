@@ -2,6 +2,7 @@
 // runtime's start-up code (argument parsing, TLS, atexit), which the program
 // never uses and which would make up a sixth of its size. WinMain stays for
 // builds that keep the runtime's start-up.
+#include "app/stack_guard.h"
 #include "app/startup.h"
 
 namespace {
@@ -23,6 +24,7 @@ char* ArgumentText(char* line)
 
 extern "C" void WINAPI ProgramEntry()
 {
+    InitStackGuard();
     ExitProcess(static_cast<UINT>(ProgramMain(GetModuleHandleA(nullptr), ArgumentText(GetCommandLineA()))));
 }
 
