@@ -9,14 +9,15 @@
 #include <cstdint>
 
 namespace {
-// Until InitStackGuard runs (and in the test executables) the guard holds
-// this value: never zero, and with a zero byte that ends a string overrun.
-constexpr uintptr_t InitialGuard = static_cast<uintptr_t>(0x2B992DDFA23249D6ull) & ~static_cast<uintptr_t>(0xFF);
+// Mixed into the guard, which keeps a zero low byte that ends a string overrun.
+constexpr uintptr_t GuardSeed = static_cast<uintptr_t>(0x2B992DDFA23249D6ull) & ~static_cast<uintptr_t>(0xFF);
 constexpr UINT StackOverrunCode = 0xC0000409;  // STATUS_STACK_BUFFER_OVERRUN
 }  // namespace
 
 extern "C" {
-uintptr_t __stack_chk_guard = InitialGuard;
+// Zero until InitStackGuard runs (and in the test executables): kept out of
+// the initialised data, which would cost the exe a section of its own.
+uintptr_t __stack_chk_guard;
 
 __attribute__((noreturn)) void __stack_chk_fail()
 {
@@ -34,7 +35,7 @@ __attribute__((no_stack_protector)) void InitStackGuard()
     GetSystemTimeAsFileTime(&now);
     LARGE_INTEGER counter = {};
     QueryPerformanceCounter(&counter);
-    uintptr_t guard = InitialGuard;
+    uintptr_t guard = GuardSeed;
     guard ^= (static_cast<uintptr_t>(now.dwHighDateTime) << 16) ^ now.dwLowDateTime;
     guard ^= static_cast<uintptr_t>(counter.QuadPart) ^ (static_cast<uintptr_t>(counter.QuadPart >> 32) << 8);
     guard ^= static_cast<uintptr_t>(GetCurrentProcessId()) << 3;
@@ -42,6 +43,6 @@ __attribute__((no_stack_protector)) void InitStackGuard()
     guard ^= GetTickCount();
     guard ^= reinterpret_cast<uintptr_t>(&now);  // the stack's place, moved by ASLR
     guard &= ~static_cast<uintptr_t>(0xFF);
-    if (guard == 0) guard = InitialGuard;
+    if (guard == 0) guard = GuardSeed;
     __stack_chk_guard = guard;
 }

@@ -4,6 +4,7 @@
 #include "app/block_reason.h"
 #include "app/main_window.h"
 #include "app/menus.h"
+#include "app/on_demand.h"
 #include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "cmdline/command_line.h"
@@ -11,8 +12,6 @@
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
 #include "timer/scheduler.h"
-
-#include <objbase.h>
 
 namespace {
 constexpr char Win9xMessage[] = "This program will not run under Windows 95/98";
@@ -125,7 +124,7 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
     if (State.TimerRunning) ModifyTrayIcon(LoadProgramIcon("Icon_7"), "Timed Exit");
     LoadMenus();
     UpdateFullMenu();
-    CoInitialize(nullptr);
+    InitializeCom();
     return true;
 }
 
@@ -145,7 +144,7 @@ void Teardown()
 {
     DeleteTrayIcon(State.MainWindow);
     SetHotkey(0);
-    CoUninitialize();
+    UninitializeCom();
 }
 
 int ProgramMain(HINSTANCE instance, char* commandLine)
