@@ -31,8 +31,10 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/res -I${DORVA_IM
 # model reaches the program's own data directly.
 function(dorva_product_options target)
     target_compile_options(${target} PRIVATE ${DORVA_WARNINGS} -fno-exceptions -fno-rtti
-        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections -mcmodel=small
-        -fstack-protector)
+        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections -fstack-protector)
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+        target_compile_options(${target} PRIVATE -mcmodel=small)
+    endif()
     target_compile_definitions(${target} PRIVATE ${DORVA_DEFINES})
 endfunction()
 

@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
+#include "settings/settings_store.h"
 #include "timer/scheduler.h"
 
 namespace {
@@ -64,29 +65,15 @@ BOOL EnableShutdownPrivilege()
 
 void SetDefaults()
 {
-    State.ExitType = ExitTypeShutdown;
+    SetSettingDefaults();
     State.WarningTextAuto = 0;
     State.WarningTextEdited = 0;
-    State.RunBeforeExit = 0;
-    State.ForceFlag = 0;
-    State.HotkeyFlag = 0;
-    State.EjectFlag = 0;
     State.NoIconMode = 0;
     State.NoTimedExit = 0;
-    State.AtFlag = 0;
     State.TimerRunning = 0;
-    State.TimerFlag = 0;
-    State.WarnFlag = 0;
     State.PickToExit = 0;
     State.TimerCancelled = 0;
-    State.ConfirmFlag = 0;
-    State.BlockFlag = 0;
     State.HideIconFlag = 0;
-    State.ClickFlag = 1;
-    CopyText(State.HotKey, sizeof State.HotKey, "X");
-    CopyText(State.AtValue, sizeof State.AtValue, "230000");
-    CopyText(State.TimerValue, sizeof State.TimerValue, "30");
-    CopyText(State.WarnValue, sizeof State.WarnValue, "10");
 }
 
 bool StartProgram(HINSTANCE instance, char* commandLine, int* result)

@@ -8,6 +8,7 @@
 #include "exit/drives.h"
 #include "exit/run_programs.h"
 #include "exit/system_actions.h"
+#include "settings/registry_view.h"
 
 namespace {
 constexpr char ConfirmText[] = "Are you sure you want to exit ?";
@@ -58,10 +59,8 @@ bool ConfirmExit()
 // terminator still ends as a text.
 bool ReadConfiguredShell(char (&shell)[ShellValueSize + 1])
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, WinlogonKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        return false;
-    }
+    HKEY key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    if (!key) return false;
     DWORD size = ShellValueSize;
     LONG result = RegQueryValueExA(key, ShellValueName, nullptr, nullptr,
                                    reinterpret_cast<BYTE*>(shell), &size);
