@@ -6,8 +6,10 @@
 #include "app/menus.h"
 #include "app/on_demand.h"
 #include "app/program_state.h"
+#include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "cmdline/command_line.h"
+#include "core/command_line_text.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -18,6 +20,21 @@ namespace {
 constexpr char Win9xMessage[] = "This program will not run under Windows 95/98";
 constexpr char PrivilegeMessage[] = "Cannot change program privileges";
 constexpr DWORD TokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;  // 0x28
+constexpr char NoWindowMessage[] = "Cannot create the program's window";
+constexpr int NoWindowResult = 1;
+constexpr char NoIconOption[] = "/n";
+
+// The command line, lower-cased in a copy of its own: the system's buffer
+// behind GetCommandLineA stays as it was. As long as any command line.
+constexpr int CommandLineSize = 32768;
+char LoweredCommandLine[CommandLineSize];
+
+const char* LowerCaseCopy(const char* commandLine)
+{
+    CopyText(LoweredCommandLine, sizeof LoweredCommandLine, commandLine ? commandLine : "");
+    CharLowerA(LoweredCommandLine);
+    return LoweredCommandLine;
+}
 
 bool IsWindowsNt()
 {
@@ -76,7 +93,7 @@ void SetDefaults()
     State.HideIconFlag = 0;
 }
 
-bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
+bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
 {
     *result = 0;
     if (!IsWindowsNt()) {
@@ -89,8 +106,10 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
     }
     SetDefaults();
     State.Instance = instance;
-    CharLowerA(commandLine);
-    if (!ParseCommandLine(commandLine)) return false;
+    const char* options = LowerCaseCopy(commandLine);
+    // A second start in tray mode leaves the tray to the first, silently.
+    if (!HasOption(options, NoIconOption) && !ClaimTray()) return false;
+    if (!ParseCommandLine(options)) return false;
 
     if (State.NoIconMode) {
         if (State.TimerFlag) {
@@ -101,8 +120,12 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
         }
     }
 
-    RegisterMainWindowClass();
-    CreateMainWindow();
+    // Without its window the program could neither be seen nor ended.
+    if (!RegisterMainWindowClass() || !CreateMainWindow()) {
+        ErrorBox(NoWindowMessage);
+        *result = NoWindowResult;
+        return false;
+    }
     UpdateBlockReason();
     // A timed exit armed by the command line already holds the hotkey off:
     // registering it now would let it start a second one.
@@ -134,7 +157,7 @@ void Teardown()
     UninitializeCom();
 }
 
-int ProgramMain(HINSTANCE instance, char* commandLine)
+int ProgramMain(HINSTANCE instance, const char* commandLine)
 {
     ResetProgramState();
     int result = 0;

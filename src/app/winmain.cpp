@@ -8,7 +8,7 @@
 namespace {
 // The argument text: the command line after the program's own name, which may
 // be quoted, and the blanks that follow it.
-char* ArgumentText(char* line)
+const char* ArgumentText(const char* line)
 {
     if (*line == '"') {
         ++line;
