@@ -36,16 +36,7 @@ const char* LowerCaseCopy(const char* commandLine)
     return LoweredCommandLine;
 }
 
-bool IsWindowsNt()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
+bool IsWindowsNt() { return WindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
 
 // Shows the tray icon of the selected exit type; a number that is no exit
 // type gets no icon at all.

@@ -65,12 +65,7 @@ void OnLeftButtonDown()
 
 bool HasAlphaIcons()
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
+    const OSVERSIONINFOA version = WindowsVersion();
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= AlphaIconsMajorVersion;
 }
 
