@@ -31,7 +31,7 @@ LRESULT OnHotkey(WPARAM id)
 }
 }  // namespace
 
-void RegisterMainWindowClass()
+bool RegisterMainWindowClass()
 {
     WNDCLASSA windowClass = {};
     windowClass.style = 0;
@@ -40,13 +40,15 @@ void RegisterMainWindowClass()
     windowClass.hIcon = LoadProgramIcon("Icon_1");
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.lpszClassName = MainClassName;
-    RegisterClassA(&windowClass);
+    // Registered already (a second start-up in one process) is as good.
+    return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void CreateMainWindow()
+bool CreateMainWindow()
 {
     State.MainWindow = CreateWindowExA(0, MainClassName, MainClassName, WS_SYSMENU | WS_MINIMIZEBOX,
                                        0, 0, 0, 0, nullptr, nullptr, State.Instance, nullptr);
+    return State.MainWindow != nullptr;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
