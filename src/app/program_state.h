@@ -44,7 +44,7 @@ enum class WarningStage { None, Pending, Counting };
 struct ArmedTimedExit {
     int atTimeOfDay;           // due at a time of day, not after a timeout
     int hour, minute, second;  // that time of day
-    long long dueLocal;        // the local date and time it is due, in ms (FILETIME / 10000)
+    long long dueLocal;        // the local date and time it is due, in ms from 1970-01-01
     DWORD armTick;             // a timeout: the tick count at arming and its length
     DWORD delayMs;
     long long checkedLocal;    // the local clock and the tick count at the last look

@@ -3,7 +3,8 @@
 
 namespace {
 constexpr int MidnightHour = 24;
-constexpr long long MillisPerSecond = 1000;
+constexpr int MillisPerSecond = 1000;
+constexpr int DaysTo1970 = 719469;  // from 0000-03-01, counted as day 1
 
 // Low 32 bits of a 64-bit number as a signed 32-bit number, the result the
 // same sum would give in 32-bit arithmetic that wraps.
@@ -45,13 +46,20 @@ int MillisUntilTimeOfDay(int hour, int minute, int second, int nowHour, int nowM
     return millis;
 }
 
-long long NextTimeOfDay(long long now, int hour, int minute, int second, bool nowCounts)
+int DayNumber(int year, int month, int day)
 {
-    long long midnight = now - now % MillisPerDay;
-    long long sinceMidnight = (static_cast<long long>(hour % MidnightHour) * 3600 + minute * 60 + second) *
-                              MillisPerSecond;
-    long long next = midnight + sinceMidnight;
-    long long reached = nowCounts ? now - now % MillisPerSecond : now + 1;
-    if (next < reached) next += MillisPerDay;
-    return next;
+    // Years counted from March, so that the leap day ends a year.
+    if (month <= 2) {
+        --year;
+        month += 12;
+    }
+    return 365 * year + year / 4 - year / 100 + year / 400 + (153 * (month - 3) + 2) / 5 + day - DaysTo1970;
+}
+
+long long NextTimeOfDay(int today, int millisOfDay, int hour, int minute, int second, bool nowCounts)
+{
+    int target = ((hour % MidnightHour) * 3600 + minute * 60 + second) * MillisPerSecond;
+    int reached = nowCounts ? millisOfDay - millisOfDay % MillisPerSecond : millisOfDay + 1;
+    int day = target < reached ? today + 1 : today;
+    return static_cast<long long>(day) * MillisPerDay + target;
 }

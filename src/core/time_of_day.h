@@ -21,12 +21,17 @@ bool SplitTimeOfDay(int atNumber, int* hour, int* minute, int* second);
 // are computed with the same 32-bit wrap-around, without undefined behaviour.
 int MillisUntilTimeOfDay(int hour, int minute, int second, int nowHour, int nowMinute, int nowSecond);
 
+// The number of the day `year`-`month`-`day` of the Gregorian calendar,
+// counted from 1970-01-01 (day 0), for years 1 to 30827: consecutive dates
+// have consecutive numbers.
+int DayNumber(int year, int month, int day);
+
 // The moment at which the clock next shows the valid time hour:minute:second
-// (hour 24 is hour 00), on a count of milliseconds whose multiples of one day
-// are midnights (the local date and time as FILETIME / 10000). With
-// `nowCounts`, a time equal to now to the second is now's own second (the
-// result may then lie up to 999 ms before `now`); otherwise the result lies
-// strictly after `now`.
-long long NextTimeOfDay(long long now, int hour, int minute, int second, bool nowCounts);
+// (hour 24 is hour 00), in milliseconds counted from the midnight that
+// begins day 0, when the clock now shows day `today` at `millisOfDay` past
+// midnight. With `nowCounts`, a time equal to now to the second is now's own
+// second (the result may then lie up to 999 ms before now); otherwise the
+// result lies strictly after now.
+long long NextTimeOfDay(int today, int millisOfDay, int hour, int minute, int second, bool nowCounts);
 
 #endif

@@ -15,15 +15,13 @@
 #include "exit/system_actions.h"
 #include "timer/countdown.h"
 
-#include <climits>
 
 namespace {
 constexpr char TimedExitIcon[] = "Icon_7";
 constexpr char TimedExitTip[] = "Timed Exit";
 constexpr char WarningTooLongText[] = "Warning time is bigger than timeout";
 constexpr UINT CountdownPeriodMs = 1000;
-constexpr long long MillisPerSecond = 1000;
-constexpr unsigned long long FileTimeUnitsPerMilli = 10000;
+constexpr int MillisPerSecond = 1000;
 // A time of day wakes at least this often to read the clock, so that a change
 // that no message announces (a daylight-saving switch) is noticed: four
 // wakes an hour.
@@ -37,7 +35,9 @@ enum class Wake { ExitTimer, WarningTimer, ClockChange, Resume };
 
 struct Clocks {
     SYSTEMTIME time;
-    long long local;  // the local date and time in ms (FILETIME / 10000)
+    int today;          // the local date's day number
+    int millisOfDay;    // the local time of day
+    long long local;    // both in ms (the armed record's count)
     DWORD tick;
 };
 
@@ -45,22 +45,17 @@ Clocks ReadClocks()
 {
     Clocks now = {};
     SysGetLocalTime(&now.time);
-    // Calendar arithmetic on the local date and time; no time zone is involved.
-    FILETIME file = {};
-    SystemTimeToFileTime(&now.time, &file);
-    unsigned long long units = (static_cast<unsigned long long>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
-    now.local = static_cast<long long>(units / FileTimeUnitsPerMilli);
+    const SYSTEMTIME& t = now.time;
+    now.today = DayNumber(t.wYear, t.wMonth, t.wDay);
+    now.millisOfDay = ((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * MillisPerSecond + t.wMilliseconds;
+    now.local = static_cast<long long>(now.today) * MillisPerDay + now.millisOfDay;
     now.tick = SysGetTickCount();
     return now;
 }
 
-// SetTimer takes an unsigned delay; a negative one would wrap to weeks.
-UINT TimerDelay(long long millis)
-{
-    if (millis < 0) return 0;
-    if (millis > INT_MAX) return INT_MAX;
-    return static_cast<UINT>(millis);
-}
+// SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
+// delay here exceeds a timeout of 999999 s or a day.
+UINT TimerDelay(long long millis) { return millis < 0 ? 0 : static_cast<UINT>(millis); }
 
 void KillTimerOnce(UINT_PTR* id)
 {
@@ -79,14 +74,10 @@ bool ReplaceTimer(UINT_PTR* id, long long millis, TIMERPROC callback)
     return true;
 }
 
-int MillisShown(long long millis)
-{
-    if (millis < 0) return 0;
-    return millis > INT_MAX ? INT_MAX : static_cast<int>(millis);
-}
+int MillisShown(long long millis) { return static_cast<int>(TimerDelay(millis)); }
 
 // The countdown shows whole seconds, rounded.
-int SecondsShown(long long millis) { return static_cast<int>((MillisShown(millis) + 500LL) / MillisPerSecond); }
+int SecondsShown(long long millis) { return (MillisShown(millis) + MillisPerSecond / 2) / MillisPerSecond; }
 
 long long MillisLeft(const Clocks& now)
 {
@@ -95,7 +86,7 @@ long long MillisLeft(const Clocks& now)
     return static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
 }
 
-long long WarningLead(long long left) { return left - State.Armed.warnSeconds * MillisPerSecond; }
+long long WarningLead(long long left) { return left - static_cast<long long>(State.Armed.warnSeconds) * MillisPerSecond; }
 
 // How long ago, in time that really passed, the clock reached the due time.
 // Since the last look the clock is taken to have run with the tick count, so
@@ -118,13 +109,11 @@ bool ArmExitTimer(long long left)
     return true;
 }
 
+// A refused timer leaves the warning pending: the next wake tries again.
 void ArmWarningTimer(long long lead)
 {
-    if (ReplaceTimer(&State.WarnTimerId, lead, WarningTimerProc)) {
-        State.Armed.warning = WarningStage::Pending;
-    } else if (!State.WarnTimerId) {
-        State.Armed.warning = WarningStage::None;
-    }
+    ReplaceTimer(&State.WarnTimerId, lead, WarningTimerProc);
+    State.Armed.warning = WarningStage::Pending;
 }
 
 void CloseCountdownWindow()
@@ -181,7 +170,7 @@ void SyncWarning(long long left)
         return;
     case WarningStage::Counting:
         if (lead <= EarlyToleranceMs) {
-            if (State.CountdownLeft > seconds + 1 || State.CountdownLeft < seconds - 1) StartCountdown(seconds, false);
+            StartCountdown(seconds, false);
             return;
         }
         {
@@ -195,12 +184,12 @@ void SyncWarning(long long left)
     }
 }
 
-// A time of day that was slept through is not performed late: it moves to the
-// next time the clock shows it, and its warning with it.
-void MoveToNextDay(const Clocks& now)
+// A time of day that was slept through is not performed late: it moves to
+// `next`, the next time the clock shows it, and its warning with it.
+void MoveToNextDay(const Clocks& now, long long next)
 {
     ArmedTimedExit& armed = State.Armed;
-    armed.dueLocal = NextTimeOfDay(now.local, armed.hour, armed.minute, armed.second, false);
+    armed.dueLocal = next > now.local ? next : next + MillisPerDay;
     if (!armed.warnSeconds) return;
     KillTimerOnce(&State.WarnTimerId);
     CloseCountdownWindow();
@@ -226,25 +215,21 @@ void CheckTimedExit(Wake wake)
     Clocks now = ReadClocks();
     // A clock put back shows the time of day again before the day it was due:
     // the exit comes the first time the clock shows it.
-    if (armed.atTimeOfDay) {
-        long long next = NextTimeOfDay(now.local, armed.hour, armed.minute, armed.second, true);
-        if (next < armed.dueLocal) armed.dueLocal = next;
-    }
+    long long next = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
+    if (armed.atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
     long long left = MillisLeft(now);
-    bool moved = false;
     if (left <= EarlyToleranceMs) {
         if (!armed.atTimeOfDay || MillisLate(now, wake) <= LateLimitMs) {
             FireExit();
             return;
         }
-        MoveToNextDay(now);
+        MoveToNextDay(now, next);
         left = MillisLeft(now);
-        moved = true;
     }
     armed.checkedLocal = now.local;
     armed.checkedTick = now.tick;
     State.MillisToExit = MillisShown(left);
-    if (wake != Wake::WarningTimer || moved) ArmExitTimer(left);
+    ArmExitTimer(left);
     SyncWarning(left);
 }
 
@@ -252,7 +237,7 @@ void CheckTimedExit(Wake wake)
 // is disarmed before the box shows: nothing happens behind the box.
 void ArmWarning(const Clocks& now)
 {
-    if (State.MillisToExit - State.Armed.warnSeconds * MillisPerSecond < 0) {
+    if (WarningLead(State.MillisToExit) < 0) {
         CancelTimedExit();
         ErrorBox(WarningTooLongText);
         return;
@@ -260,13 +245,18 @@ void ArmWarning(const Clocks& now)
     ArmWarningTimer(WarningLead(MillisLeft(now)));
 }
 
+// The fields of an hhmmss number, and the delay until the clock next shows them.
+bool SplitAndDelay(int number, const SYSTEMTIME& now, int* hour, int* minute, int* second, int* millis)
+{
+    if (!SplitTimeOfDay(number, hour, minute, second)) return false;
+    *millis = MillisUntilTimeOfDay(*hour, *minute, *second, now.wHour, now.wMinute, now.wSecond);
+    return true;
+}
+
 int ParseAtValueAt(const SYSTEMTIME& now)
 {
     State.AtNumber = DecimalToInt(State.AtValue);
-    if (!SplitTimeOfDay(State.AtNumber, &State.AtHour, &State.AtMinute, &State.AtSecond)) return 0;
-    State.MillisToExit = MillisUntilTimeOfDay(State.AtHour, State.AtMinute, State.AtSecond, now.wHour,
-                                              now.wMinute, now.wSecond);
-    return 1;
+    return SplitAndDelay(State.AtNumber, now, &State.AtHour, &State.AtMinute, &State.AtSecond, &State.MillisToExit);
 }
 }  // namespace
 
@@ -279,12 +269,10 @@ int ParseAtValue()
 
 bool TimeOfDayDelay(const char* text, int* millis)
 {
-    int hour = 0, minute = 0, second = 0;
-    if (!SplitTimeOfDay(DecimalToInt(text), &hour, &minute, &second)) return false;
     SYSTEMTIME now = {};
     SysGetLocalTime(&now);
-    *millis = MillisUntilTimeOfDay(hour, minute, second, now.wHour, now.wMinute, now.wSecond);
-    return true;
+    int hour, minute, second;  // written by the split
+    return SplitAndDelay(DecimalToInt(text), now, &hour, &minute, &second, millis);
 }
 
 void StartTimedExit()
@@ -295,11 +283,12 @@ void StartTimedExit()
     if (State.TimerRunning) return;
     Clocks now = ReadClocks();
     if (State.AtFlag && !ParseAtValueAt(now.time)) return;
-    ArmedTimedExit armed = {};
+    ArmedTimedExit& armed = State.Armed;
+    armed = {};
     if (State.TimerFlag) {
         // Nothing outside 1 to 999999 s is armed: no bad number becomes "now".
         if (State.TimeoutSeconds < 1 || State.TimeoutSeconds > MaxTimedSeconds) return;
-        State.MillisToExit = State.TimeoutSeconds * static_cast<int>(MillisPerSecond);
+        State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
         armed.armTick = now.tick;
         armed.delayMs = static_cast<DWORD>(State.MillisToExit);
     } else if (State.AtFlag) {
@@ -307,18 +296,14 @@ void StartTimedExit()
         armed.hour = State.AtHour;
         armed.minute = State.AtMinute;
         armed.second = State.AtSecond;
-        armed.dueLocal = NextTimeOfDay(now.local, armed.hour, armed.minute, armed.second, true);
+        armed.dueLocal = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
     } else {
         return;
     }
     armed.checkedLocal = now.local;
     armed.checkedTick = now.tick;
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
-    State.Armed = armed;
-    if (!ArmExitTimer(MillisLeft(now))) {
-        State.Armed = {};
-        return;
-    }
+    if (!ArmExitTimer(MillisLeft(now))) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), TimedExitTip);
     SetHotkey(0);
     if (armed.warnSeconds) ArmWarning(now);
@@ -327,7 +312,7 @@ void StartTimedExit()
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
     // A timer message still queued from a killed timer is not the warning.
-    if (!State.TimerRunning || id != State.WarnTimerId || State.Armed.warning != WarningStage::Pending) return;
+    if (!State.TimerRunning || id != State.WarnTimerId) return;
     CheckTimedExit(Wake::WarningTimer);
 }
 

@@ -155,7 +155,7 @@ bool ReadWholeField(int id, char (&text)[SmallTextSize])
 {
     char whole[SmallTextSize + 1] = "";
     GetDlgItemTextA(Dialog(), id, whole, sizeof whole);
-    if (TextLengthN(whole, sizeof whole) >= SmallTextSize) return false;
+    if (whole[SmallTextSize - 1] != '\0') return false;
     CopyText(text, sizeof text, whole);
     return true;
 }

@@ -96,32 +96,45 @@ TEST(MillisUntilTimeOfDay, OutOfRangeInputsWrapLike32Bits)
             }
 }
 
-// The moment the clock next shows a time, on a millisecond count whose day
-// multiples are midnights: day 10 is the base date here.
+TEST(DayNumber, ConsecutiveDatesHaveConsecutiveNumbers)
+{
+    EXPECT_EQ(0, DayNumber(1970, 1, 1));
+    EXPECT_EQ(-1, DayNumber(1969, 12, 31));
+    EXPECT_EQ(-134774, DayNumber(1601, 1, 1));  // the FILETIME origin
+    EXPECT_EQ(DayNumber(2024, 2, 28) + 1, DayNumber(2024, 2, 29));
+    EXPECT_EQ(DayNumber(2024, 2, 29) + 1, DayNumber(2024, 3, 1));
+    EXPECT_EQ(DayNumber(2100, 2, 28) + 1, DayNumber(2100, 3, 1));  // no leap day
+    EXPECT_EQ(DayNumber(2000, 2, 28) + 2, DayNumber(2000, 3, 1));  // a leap day
+    EXPECT_EQ(DayNumber(2026, 12, 31) + 1, DayNumber(2027, 1, 1));
+    EXPECT_EQ(2932896, DayNumber(9999, 12, 31));
+}
+
+// The moment the clock next shows a time, counted from the midnight of day 0;
+// now is day 10 here.
 TEST(NextTimeOfDay, FirstMomentTheClockShowsTheTime)
 {
     constexpr long long Day = 86400000, Base = 10 * Day;
-    auto at = [](int h, int m, int s, int ms) { return Base + ((h * 60LL + m) * 60 + s) * 1000 + ms; };
+    auto ms = [](int h, int m, int s, int millis) { return ((h * 60 + m) * 60 + s) * 1000 + millis; };
     struct Row {
-        long long now;
+        int now;  // ms of day 10
         int h, m, s;
         bool nowCounts;
         long long due;
     };
     const Row rows[] = {
-        {at(0, 1, 0, 0), 24, 5, 0, true, at(0, 5, 0, 0)},
-        {at(23, 0, 0, 0), 24, 5, 0, true, at(0, 5, 0, 0) + Day},
-        {at(23, 0, 0, 0), 0, 5, 0, true, at(0, 5, 0, 0) + Day},
-        {at(12, 0, 0, 500), 12, 0, 0, true, at(12, 0, 0, 0)},         // now, to the second
-        {at(12, 0, 0, 500), 12, 0, 0, false, at(12, 0, 0, 0) + Day},  // strictly after now
-        {at(12, 0, 0, 0), 12, 0, 0, false, at(12, 0, 0, 0) + Day},
-        {at(12, 0, 1, 0), 12, 0, 0, true, at(12, 0, 0, 0) + Day},
-        {at(23, 59, 59, 999), 24, 0, 0, true, Base + Day},
-        {at(0, 0, 0, 0), 24, 0, 0, true, Base},
+        {ms(0, 1, 0, 0), 24, 5, 0, true, Base + ms(0, 5, 0, 0)},
+        {ms(23, 0, 0, 0), 24, 5, 0, true, Base + Day + ms(0, 5, 0, 0)},
+        {ms(23, 0, 0, 0), 0, 5, 0, true, Base + Day + ms(0, 5, 0, 0)},
+        {ms(12, 0, 0, 500), 12, 0, 0, true, Base + ms(12, 0, 0, 0)},         // now, to the second
+        {ms(12, 0, 0, 500), 12, 0, 0, false, Base + Day + ms(12, 0, 0, 0)},  // strictly after now
+        {ms(12, 0, 0, 0), 12, 0, 0, false, Base + Day + ms(12, 0, 0, 0)},
+        {ms(12, 0, 1, 0), 12, 0, 0, true, Base + Day + ms(12, 0, 0, 0)},
+        {ms(23, 59, 59, 999), 24, 0, 0, true, Base + Day},
+        {0, 24, 0, 0, true, Base},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(row.due, NextTimeOfDay(row.now, row.h, row.m, row.s, row.nowCounts))
-            << row.h << ":" << row.m << ":" << row.s << " from " << row.now - Base << " ms after the base";
+        EXPECT_EQ(row.due, NextTimeOfDay(10, row.now, row.h, row.m, row.s, row.nowCounts))
+            << row.h << ":" << row.m << ":" << row.s << " from " << row.now << " ms into the day";
     }
 }
 
