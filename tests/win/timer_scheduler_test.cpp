@@ -380,23 +380,6 @@ TEST_F(SchedulerTest, InIconlessModeTheProgramQuitsAfterTheExit)
     EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
 }
 
-// How far from its due time the exit timer fires. Printed for the record;
-// the bounds only catch a timer that is plainly early or late.
-TEST_F(SchedulerTest, TheExitTimerFiresOnTime)
-{
-    for (int delay : {1, 2}) {
-        SetTimeout(delay);
-        double start = NowMs();
-        StartTimedExit();
-        ASSERT_TRUE(Harness::PumpUntil(Idle, 5000));
-        double late = NowMs() - start - State.TimeoutSeconds * 1000.0;
-        std::printf("[ measure  ] exit timer of %d s fired %+.1f ms from its due time\n", delay, late);
-        EXPECT_GT(late, -20.0);
-        EXPECT_LT(late, 250.0);
-        PostedReselections(State.ExitType);
-    }
-}
-
 // ---- cancelling ----------------------------------------------------------------
 
 TEST_F(SchedulerTest, CloseHidesTheCountdownAndTheExitStillComesOnTime)
@@ -615,15 +598,6 @@ TEST_F(SchedulerTest, TheExitComesOnTimeWhateverTheClockDoes)
             << "wakes at most four times an hour";
         CancelTimedExit();
     }
-}
-
-TEST_F(SchedulerTest, NothingArmedNothingReArmed)
-{
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeOfDay("120005");
-    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
-    EXPECT_EQ(State.TimerRunning, 0u);
-    EXPECT_EQ(State.ExitTimerId, 0u);
 }
 
 TEST_F(SchedulerTest, AClockChangeMovesThePendingWarningWithTheExit)

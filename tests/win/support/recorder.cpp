@@ -189,17 +189,6 @@ void SetShellWindow(HWND window) { Data.shellWindow = window; }
 void SetExitWindowsResult(BOOL result) { Data.exitWindowsResult = result; }
 void SetLocalTime(int hour, int minute, int second)
 {
-    if (Data.virtualTime) {
-        // The virtual clock is set to that time of its own day.
-        SYSTEMTIME now = {};
-        VirtualLocalTime(&now);
-        now.wHour = static_cast<WORD>(hour);
-        now.wMinute = static_cast<WORD>(minute);
-        now.wSecond = static_cast<WORD>(second);
-        now.wMilliseconds = 0;
-        Data.virtualLocal = LocalMoment(now);
-        return;
-    }
     Data.fixedClock = true;
     std::memset(&Data.clock, 0, sizeof Data.clock);
     Data.clock.wYear = 2026;
