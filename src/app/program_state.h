@@ -105,6 +105,11 @@ struct ProgramState {
     HWND ShortcutDialog;
 
     TrayIconRecord TrayData;
+
+    // What the program has made the system hold for it, so that one reset
+    // forgets it all.
+    int TrayIconShown;          // the shell holds the icon
+    int BlockReasonRegistered;  // the shutdown block reason is on MainWindow
 };
 
 extern ProgramState State;

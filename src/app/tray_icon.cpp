@@ -13,10 +13,6 @@ namespace {
 constexpr UINT AddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;   // 7
 constexpr UINT ModifyFlags = NIF_ICON | NIF_TIP;             // 6
 
-// True from a successful add until the icon is deleted; a deleted icon is not
-// brought back by a shell restart.
-bool IconShown = false;
-
 UINT IconId() { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)); }
 
 void SetTip(const char* tip)
@@ -70,7 +66,7 @@ BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip)
     State.TrayData.hIcon = icon;
     SetTip(tip);
     BOOL added = NotifyShell(NIM_ADD);
-    IconShown = added != FALSE;
+    State.TrayIconShown = added != FALSE;
     return added;
 }
 
@@ -86,13 +82,14 @@ BOOL DeleteTrayIcon(HWND owner)
 {
     State.TrayData.hWnd = owner;
     State.TrayData.uID = IconId();
-    IconShown = false;
+    State.TrayIconShown = 0;
     return NotifyShell(NIM_DELETE);
 }
 
+// A deleted icon is not brought back by a shell restart.
 void RestoreTrayIcon()
 {
-    if (!IconShown) return;
+    if (!State.TrayIconShown) return;
     State.TrayData.uFlags = AddFlags;
     NotifyShell(NIM_ADD);
 }
