@@ -10,6 +10,7 @@
 namespace {
 LRESULT OnDestroy()
 {
+    State.ProgramEnding = 1;
     PostQuitMessage(0);
     DestroyMenu(State.FullMenu);
     DestroyMenu(State.ShortMenu);
@@ -19,9 +20,12 @@ LRESULT OnDestroy()
 // Another program asks to end the session: refuse while Block Shutdown is on.
 LRESULT OnQueryEndSession() { return State.BlockFlag ? 0 : 1; }
 
+// Only the hotkey this program registered counts: another program can post
+// the same message. While an exit is being performed it does nothing.
 LRESULT OnHotkey(WPARAM id)
 {
-    if (static_cast<int>(id) != HotkeyId) return 0;
+    if (static_cast<int>(id) != HotkeyId || !State.HotkeyFlag || !State.HotkeyRegistered) return 0;
+    if (State.ExitInProgress) return 0;
     if (State.TimerFlag || State.AtFlag) {
         StartTimedExit();
     } else {

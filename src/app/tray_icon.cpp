@@ -120,6 +120,8 @@ void TrayClickAction()
     if (State.TimerRunning) {
         State.TimerCancelled = 1;
         CancelTimedExit();
+    } else if (State.ExitInProgress) {
+        return;  // one exit at a time: not even a timed one beside it
     } else if (State.TimerFlag) {
         StartTimedExit();
     } else {
