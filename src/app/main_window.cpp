@@ -33,6 +33,17 @@ LRESULT OnHotkey(WPARAM id)
     }
     return 0;
 }
+
+// Nobody sees this window, yet it can hold the keyboard after a menu closed:
+// Alt+F4 would close it and Alt+Space open its window menu, ending the
+// program and dropping an armed exit. A close that another program asks for
+// (WM_CLOSE) still ends it; the screen saver and the monitor's power commands
+// that reach the foreground window keep their default handling.
+bool IsKeyboardWindowCommand(WPARAM command)
+{
+    const WPARAM type = command & 0xFFF0;
+    return type == SC_CLOSE || type == SC_KEYMENU;
+}
 }  // namespace
 
 void RegisterMainWindowClass()
@@ -60,6 +71,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_COMMAND: DispatchCommand(wParam); return 0;
     case WM_HOTKEY: return OnHotkey(wParam);
+    case WM_SYSCOMMAND:
+        if (IsKeyboardWindowCommand(wParam)) return 0;
+        break;
     case TrayMessage: OnTrayMessage(wParam, lParam); return 0;
     case WM_TIMECHANGE: RearmTimeOfDayExit(); break;
     case WM_POWERBROADCAST:
