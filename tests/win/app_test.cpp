@@ -4,8 +4,11 @@
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
+#include "exit/perform_exit.h"
 #include "support/harness.h"
 #include "support/recorder.h"
+#include "support/settings_key.h"
+#include "timer/scheduler.h"
 
 #include <gtest/gtest-spi.h>
 
@@ -18,8 +21,9 @@ class StartupTest : public DorvaTest {};
 
 TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
 {
+    SettingsKey::Guard key;  // no saved settings
     ResetProgramState();
-    char commandLine[] = "/z";  // no saved settings, whatever the prefix holds
+    char commandLine[] = "";
     int result = -1;
     ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), commandLine, &result));
     EXPECT_EQ(State.ExitType, ExitTypeShutdown);
@@ -72,9 +76,43 @@ TEST_F(StartupTest, CloseEndsTheLoopWithResultZero)
     Teardown();
 }
 
+// The state of the shutdown privilege as the token holds it.
+bool ShutdownPrivilegeEnabled()
+{
+    HANDLE token = nullptr;
+    LUID id = {};
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    alignas(TOKEN_PRIVILEGES) BYTE buffer[4096];
+    DWORD size = 0;
+    BOOL read = GetTokenInformation(token, TokenPrivileges, buffer, sizeof buffer, &size);
+    CloseHandle(token);
+    if (!read || !LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &id)) return false;
+    const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer);
+    for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+        const LUID& luid = list->Privileges[i].Luid;
+        if (luid.LowPart == id.LowPart && luid.HighPart == id.HighPart) {
+            return (list->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        }
+    }
+    return false;
+}
+
+void DisableShutdownPrivilege()
+{
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES off = {1, {{{}, 0}}};
+    LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &off.Privileges[0].Luid);
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token);
+    AdjustTokenPrivileges(token, FALSE, &off, 0, nullptr, nullptr);
+    CloseHandle(token);
+}
+
 TEST_F(StartupTest, ShutdownPrivilegeIsEnabled)
 {
+    DisableShutdownPrivilege();
+    ASSERT_FALSE(ShutdownPrivilegeEnabled()) << "the privilege could not be switched off first";
     EXPECT_TRUE(EnableShutdownPrivilege());
+    EXPECT_TRUE(ShutdownPrivilegeEnabled()) << "the token does not hold it enabled";
 }
 
 class TrayTest : public DorvaTest {};
@@ -138,8 +176,7 @@ TEST_F(TrayTest, MouseMessagesActBySingleOrDoubleClick)
         SCOPED_TRACE(testing::Message() << "ClickFlag " << c.clickFlag << " message 0x" << std::hex
                                         << c.mouseMessage);
         State.ClickFlag = c.clickFlag;
-        State.TimerRunning = 0;  // nothing real is armed: CancelTimedExit has nothing to kill
-        State.TimerRunning = 0x7FFF0000;
+        State.TimerRunning = 0x7FFF0000;  // stands for an armed exit: no real timer to kill
         State.TimerCancelled = 0;
         State.PickToExit = 1;
         OnTrayMessage(reinterpret_cast<WPARAM>(State.Instance), c.mouseMessage);
