@@ -4,6 +4,7 @@
 
 #include "app/block_reason.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "dialogs/about.h"
@@ -93,9 +94,11 @@ void OnForceExit()
 
 void OnHideTrayIcon()
 {
-    if (MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags) == IDYES) {
-        DeleteTrayIcon(State.MainWindow);
-    }
+    if (MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags) != IDYES) return;
+    DeleteTrayIcon(State.MainWindow);
+    // Without a hotkey or an armed timed exit nothing could reach the program
+    // any more: hiding its icon then ends it.
+    EndIfUnreachable();
 }
 
 void OnExitProgram() { PostMessageA(State.MainWindow, WM_CLOSE, 0, 0); }

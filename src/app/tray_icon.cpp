@@ -13,6 +13,12 @@ namespace {
 constexpr UINT AddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;   // 7
 constexpr UINT ModifyFlags = NIF_ICON | NIF_TIP;             // 6
 
+// At logon the shell may take a while before it accepts icons: a refused add
+// is retried every two seconds for two minutes, and again whenever the
+// taskbar announces itself.
+constexpr UINT AddRetryPeriodMs = 2000;
+constexpr int AddRetries = 60;
+
 UINT IconId() { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)); }
 
 void SetTip(const char* tip)
@@ -25,31 +31,65 @@ BOOL NotifyShell(DWORD action)
     return Shell_NotifyIconA(action, reinterpret_cast<NOTIFYICONDATAA*>(&State.TrayData));
 }
 
+void StopAddRetries()
+{
+    if (State.TrayRetryTimerId) KillTimer(nullptr, State.TrayRetryTimerId);
+    State.TrayRetryTimerId = 0;
+}
+
+// Asks the shell to show the wanted icon with its current picture and tip.
+// An add that timed out may still have reached the shell: a modify then
+// finds the icon there.
+void ShowWantedIcon()
+{
+    State.TrayData.uFlags = AddFlags;
+    State.TrayIconShown = NotifyShell(NIM_ADD) || NotifyShell(NIM_MODIFY);
+    if (State.TrayIconShown) StopAddRetries();
+}
+
+void CALLBACK RetryAddProc(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (id != State.TrayRetryTimerId) return;
+    ShowWantedIcon();
+    if (--State.TrayRetriesLeft <= 0) StopAddRetries();
+}
+
+void RetryAddForAWhile()
+{
+    State.TrayRetriesLeft = AddRetries;
+    if (!State.TrayRetryTimerId) State.TrayRetryTimerId = SetTimer(nullptr, 0, AddRetryPeriodMs, RetryAddProc);
+}
+
 bool ShiftIsDown() { return GetAsyncKeyState(VK_SHIFT) < 0; }
 
-void ShowPopupMenu(HMENU menu)
+// Shows a popup menu at the cursor; with TPM_RETURNCMD in `flags` returns
+// the command picked (0 for none) instead of posting it.
+UINT ShowPopupMenu(HMENU menu, UINT flags)
 {
     SetForegroundWindow(State.MainWindow);
     POINT cursor = {};
     GetCursorPos(&cursor);
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, State.MainWindow, nullptr);
+    UINT picked = static_cast<UINT>(TrackPopupMenu(menu, flags, cursor.x, cursor.y, 0, State.MainWindow, nullptr));
     PostMessageA(State.MainWindow, WM_NULL, 0, 0);
+    return picked;
 }
 
+// The short menu's pick comes back from the menu itself, so that nothing else
+// that arrives meanwhile (the re-selection posted when a timed exit fires
+// while the menu is open) can pass for a pick; it selects its exit type and
+// performs that exit, once.
 void OnLeftButtonDown()
 {
+    State.PickToExit = 0;
     if (!ShiftIsDown()) {
-        State.PickToExit = 0;
         if (State.ClickFlag) TrayClickAction();
         return;
     }
-    State.PickToExit = 1;
     UpdateShortMenu();
-    ShowPopupMenu(State.ShortMenu);
-    // A pick has been posted as a command and still finds PickToExit set when
-    // it is dispatched; without a pick nothing may perform an exit later.
-    MSG pick = {};
-    if (!PeekMessageA(&pick, State.MainWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE)) State.PickToExit = 0;
+    UINT pick = ShowPopupMenu(State.ShortMenu, TPM_RETURNCMD);
+    if (!pick) return;
+    State.PickToExit = 1;
+    DispatchCommand(pick);
 }
 }  // namespace
 
@@ -65,8 +105,10 @@ BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip)
     State.TrayData.uCallbackMessage = TrayMessage;
     State.TrayData.hIcon = icon;
     SetTip(tip);
+    State.TrayIconWanted = 1;
     BOOL added = NotifyShell(NIM_ADD);
     State.TrayIconShown = added != FALSE;
+    if (!added) RetryAddForAWhile();
     return added;
 }
 
@@ -82,16 +124,19 @@ BOOL DeleteTrayIcon(HWND owner)
 {
     State.TrayData.hWnd = owner;
     State.TrayData.uID = IconId();
+    State.TrayIconWanted = 0;
     State.TrayIconShown = 0;
+    StopAddRetries();
     return NotifyShell(NIM_DELETE);
 }
 
-// A deleted icon is not brought back by a shell restart.
+// A deleted icon is not brought back by a shell restart; one that was
+// wanted but refused is added now.
 void RestoreTrayIcon()
 {
-    if (!State.TrayIconShown) return;
-    State.TrayData.uFlags = AddFlags;
-    NotifyShell(NIM_ADD);
+    if (!State.TrayIconWanted) return;
+    ShowWantedIcon();
+    if (!State.TrayIconShown) RetryAddForAWhile();
 }
 
 UINT TaskbarCreatedMessage()
@@ -109,7 +154,7 @@ void OnTrayMessage(WPARAM, LPARAM mouseMessage)
         break;
     case WM_RBUTTONDOWN:
         UpdateFullMenu();
-        ShowPopupMenu(State.FullMenu);
+        ShowPopupMenu(State.FullMenu, 0);
         break;
     default: break;
     }

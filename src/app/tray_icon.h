@@ -13,8 +13,8 @@ void TrayClickAction();
 // Loads a named icon resource of the program.
 HICON LoadProgramIcon(const char* name);
 
-// The shell restarted (the "TaskbarCreated" broadcast): add the icon again if
-// it was shown, with the picture and tip it had.
+// The shell (re)started (the "TaskbarCreated" broadcast): add the icon if it
+// is wanted, with its current picture and tip.
 void RestoreTrayIcon();
 UINT TaskbarCreatedMessage();
 

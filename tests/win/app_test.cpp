@@ -208,22 +208,39 @@ TEST_F(TrayTest, RightPressShowsTheFullMenuAndLeavesPickToExit)
     State.TimerRunning = 0;
 }
 
-TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndAClosedMenuClearsPickToExit)
+// What the exit timer does when it comes due: cancel, then perform the exit.
+void CALLBACK ExitTimerComesDue(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    CancelTimedExit();
+    PerformExit();
+}
+
+// The short menu closed without a pick performs nothing later; when the exit
+// timer fires while it is open, its posted re-selection of the exit type is
+// no pick either: the exit happens once.
+TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndOnlyAPickPerformsAnExit)
 {
     CreateMainWindowAndMenus();
-    keybd_event(VK_SHIFT, 0, 0, 0);
-    Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) < 0; }, 1000);
-    ASSERT_LT(GetAsyncKeyState(VK_SHIFT), 0) << "cannot hold Shift in this session";
-    State.TimerRunning = 0x7FFF0000;
-    SetTimer(nullptr, 0, 300, CloseMenuSoon);
-    DWORD start = GetTickCount();
-    OnTrayMessage(0, WM_LBUTTONDOWN);
-    DWORD shown = GetTickCount() - start;
-    keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-    Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) >= 0; }, 1000);
-    EXPECT_GE(shown, 250u) << "the short menu was not tracked";
-    EXPECT_EQ(State.TimerCancelled, 0) << "a Shift press must not act";
-    EXPECT_EQ(State.PickToExit, 0) << "closed without a pick: no later command may exit";
+    State.ExitType = ExitTypeLogoff;
+    for (bool timerFires : {false, true}) {
+        SCOPED_TRACE(timerFires ? "the exit timer fires" : "closed");
+        keybd_event(VK_SHIFT, 0, 0, 0);
+        Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) < 0; }, 1000);
+        ASSERT_LT(GetAsyncKeyState(VK_SHIFT), 0) << "cannot hold Shift in this session";
+        Recorder::Reset();
+        State.TimerRunning = 0x7FFF0000;
+        if (timerFires) SetTimer(nullptr, 0, 100, ExitTimerComesDue);
+        SetTimer(nullptr, 0, 300, CloseMenuSoon);
+        DWORD start = GetTickCount();
+        OnTrayMessage(0, WM_LBUTTONDOWN);
+        EXPECT_GE(GetTickCount() - start, 250u) << "the short menu was not tracked";
+        keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+        Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) >= 0; }, 1000);
+        EXPECT_EQ(State.TimerCancelled, 0) << "a Shift press must not act";
+        EXPECT_EQ(State.PickToExit, 0);
+        EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), timerFires ? 1 : 0);
+    }
     State.TimerRunning = 0;
 }
 
@@ -239,12 +256,62 @@ TEST_F(MainWindowTest, QueryEndSessionIsRefusedExactlyWhileBlockFlagIsSet)
     }
 }
 
-TEST_F(MainWindowTest, HotkeyWithAnotherIdDoesNothing)
+// Only the hotkey this program enabled and registered acts; another program
+// can post the same message.
+struct HotkeyCase {
+    WPARAM id;
+    int enabled, registered;
+    int exits;
+};
+
+TEST_F(MainWindowTest, OnlyTheRegisteredHotkeyActs)
 {
     CreateMainWindowAndMenus();
-    State.TimerFlag = 0;
-    SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId + 1, 0);
-    EXPECT_EQ(Recorder::CallCount(), 0);
+    const HotkeyCase cases[] = {
+        {HotkeyId + 1, 1, 1, 0}, {HotkeyId, 0, 0, 0}, {HotkeyId, 1, 0, 0}, {HotkeyId, 0, 1, 0}, {HotkeyId, 1, 1, 1},
+    };
+    for (const HotkeyCase& c : cases) {
+        Recorder::Reset();
+        State.HotkeyFlag = c.enabled;
+        State.HotkeyRegistered = c.registered;
+        SendMessageA(State.MainWindow, WM_HOTKEY, c.id, 0);
+        EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), c.exits)
+            << "id " << c.id << " enabled " << c.enabled << " registered " << c.registered;
+    }
+}
+
+// An add that the shell refuses (not ready yet at logon) keeps the icon
+// wanted, retries it, and makes it when the taskbar announces itself.
+bool ShellReady = false;
+int ShellAdds = 0;
+using NotifyFn = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*);
+NotifyFn RealNotify = nullptr;
+
+BOOL WINAPI NotReadyShell(DWORD action, NOTIFYICONDATAA* data)
+{
+    if (action == NIM_ADD) ++ShellAdds;
+    return ShellReady && RealNotify(action, data);
+}
+
+TEST_F(TrayTest, ARefusedAddIsMadeWhenTheTaskbarComesBack)
+{
+    CreateMainWindowAndMenus();
+    RealNotify = reinterpret_cast<NotifyFn>(
+        Harness::PatchImport("shell32.dll", "Shell_NotifyIconA", reinterpret_cast<void*>(NotReadyShell)));
+    ASSERT_NE(RealNotify, nullptr);
+    ShellReady = false;
+    ShellAdds = 0;
+    EXPECT_FALSE(AddTrayIcon(State.MainWindow, LoadIconA(State.Instance, "Icon_3"), "Logoff"));
+    EXPECT_NE(State.TrayRetryTimerId, 0u) << "retried for a while";
+    ModifyTrayIcon(LoadIconA(State.Instance, "Icon_7"), "Timed Exit");
+    ShellReady = true;
+    SendMessageA(State.MainWindow, TaskbarCreatedMessage(), 0, 0);
+    EXPECT_EQ(ShellAdds, 2);
+    EXPECT_EQ(State.TrayIconShown, 1);
+    EXPECT_EQ(State.TrayRetryTimerId, 0u) << "the retries end with the add";
+    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit") << "added as it looks now";
+    DeleteTrayIcon(State.MainWindow);
+    Harness::PatchImport("shell32.dll", "Shell_NotifyIconA", reinterpret_cast<void*>(RealNotify));
 }
 
 // The harness itself: boxes are caught with what the program asked for and

@@ -105,6 +105,22 @@ TEST_F(CountdownTest, ATickOfAKilledTimerDoesNotCount)
     DestroyWindow(window);
 }
 
+// Abort cancels the timed exit. In icon-less mode nothing is left through
+// which the user could reach the program, so it ends; with an icon it goes on.
+TEST_F(CountdownTest, AbortInIconlessModeEndsTheProgram)
+{
+    for (int noIcon : {0, 1}) {
+        State.NoIconMode = noIcon;
+        State.TrayIconWanted = !noIcon;
+        State.TimerRunning = 0x7FFF0000;  // stands for the armed exit
+        Harness::Click(Open(5), IDC_CD_ABORT);
+        EXPECT_EQ(State.TimerRunning, 0u);
+        MSG close;
+        EXPECT_EQ(PeekMessageA(&close, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, noIcon == 1)
+            << "icon-less " << noIcon;
+    }
+}
+
 struct DefaultTextCase {
     int exitType;
     const char* text;

@@ -308,7 +308,7 @@ void DorvaTest::TearDown()
 {
     EXPECT_EQ(Harness::PendingBoxAnswers(), 0) << "expected message boxes did not appear";
     EXPECT_EQ(Harness::PendingDialogScripts(), 0) << "expected dialogs did not open";
-    for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId}) {
+    for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId, State.TrayRetryTimerId}) {
         if (id) KillTimer(nullptr, id);
     }
     if (State.CountdownWindow && IsWindow(State.CountdownWindow)) DestroyWindow(State.CountdownWindow);
