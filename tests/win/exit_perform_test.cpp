@@ -218,77 +218,56 @@ TEST_F(PerformExitTest, DeclinedConfirmationTouchesNothingAndKeepsBlock)
     RemoveScratchDir();
 }
 
-// A confirmation box that ends as the row says, without a user: what it
-// returns, and what happens while it is open.
+// A confirmation box that ends as the row says, without a user, and what
+// happens while it is open.
 struct FakeBox {
     int result;
     bool programEnds;    // "E&xit Program" closes the main window under it
     bool hotkeyPressed;  // the hotkey is pressed again while it is open
+    int boxes;           // boxes shown in all
+    const char* requests;
 };
 FakeBox Box;
 int FakeBoxCalls = 0;
 
 int WINAPI FakeMessageBox(HWND, LPCSTR, LPCSTR, UINT)
 {
-    if (++FakeBoxCalls == 1) {
-        if (Box.programEnds) DestroyWindow(State.MainWindow);
-        if (Box.hotkeyPressed) SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
-    }
+    if (++FakeBoxCalls == 1 && Box.programEnds) DestroyWindow(State.MainWindow);
+    if (FakeBoxCalls == 1 && Box.hotkeyPressed) SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
     return Box.result;
 }
 
 // Only Yes is consent: a box that cannot be shown (0), is cancelled, or ends
-// because the program ends under it is a No; the program on its way out
-// shows no second box and keeps its quit message.
-TEST_F(PerformExitTest, OnlyYesIsConsent)
+// because the program ends under it is a No, and the program on its way out
+// shows no second box and keeps its quit message. One exit at a time: the
+// hotkey pressed again while the box is open does nothing.
+TEST_F(PerformExitTest, OnlyYesIsConsentAndOnlyOnce)
 {
     const FakeBox rows[] = {
-        {0, false, false}, {IDCANCEL, false, false}, {0, true, false}, {IDCANCEL, true, false},
+        {0, false, false, 2, ""},
+        {IDCANCEL, false, false, 2, ""},
+        {IDCANCEL, true, false, 1, ""},
+        {IDYES, false, true, 1, "ExitWindowsEx 0 0"},
     };
     for (const FakeBox& row : rows) {
         SCOPED_TRACE(testing::Message() << "result " << row.result << " ending " << row.programEnds);
         CreateMainWindowAndMenus();
         Recorder::Reset();
-        ScriptEverything();
-        State.ConfirmFlag = 1;
+        State.ConfirmFlag = State.HotkeyFlag = State.HotkeyRegistered = 1;
         State.ExitType = ExitTypeLogoff;
         Box = row;
         FakeBoxCalls = 0;
-        void* previous =
-            Harness::PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(FakeMessageBox));
+        void* previous = Harness::PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(FakeMessageBox));
         PerformExit();
         Harness::PatchImport("user32.dll", "MessageBoxA", previous);
-        EXPECT_EQ(Requests(), "");
-        EXPECT_EQ(State.BlockFlag, 1);
-        EXPECT_EQ(FakeBoxCalls, row.programEnds ? 1 : 2) << "\"You have chosen not to exit\" only while running on";
+        EXPECT_EQ(Requests(), row.requests);
+        EXPECT_EQ(FakeBoxCalls, row.boxes);
         MSG quit;
         EXPECT_EQ(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, row.programEnds);
-        if (IsWindow(State.MainWindow)) DestroyWindow(State.MainWindow);
-        while (PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        DestroyWindow(State.MainWindow);
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         State.ProgramEnding = 0;
     }
-}
-
-// One exit at a time: "/x:r /f:c" and the hotkey pressed twice give one box
-// and one shell start.
-TEST_F(PerformExitTest, ACallWhileTheExitRunsIsIgnored)
-{
-    ShellValue shell;
-    shell.Set("explorer.exe");
-    CreateMainWindowAndMenus();
-    Recorder::SetShellWindow(ShellWindow);
-    State.ExitType = ExitTypeRestartShell;
-    State.ConfirmFlag = 1;
-    State.HotkeyFlag = State.HotkeyRegistered = 1;
-    Box = {IDYES, false, true};
-    FakeBoxCalls = 0;
-    void* previous = Harness::PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(FakeMessageBox));
-    SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
-    Harness::PatchImport("user32.dll", "MessageBoxA", previous);
-    EXPECT_EQ(FakeBoxCalls, 1);
-    EXPECT_EQ(Requests(), "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5");
-    EXPECT_EQ(State.ExitInProgress, 0);
 }
 
 TEST_F(PerformExitTest, ScreensaverRunsProgramsButNeitherClosesApplicationsNorTouchesDrives)

@@ -105,19 +105,20 @@ TEST_F(CountdownTest, ATickOfAKilledTimerDoesNotCount)
     DestroyWindow(window);
 }
 
-// Abort cancels the timed exit. In icon-less mode nothing is left through
-// which the user could reach the program, so it ends; with an icon it goes on.
-TEST_F(CountdownTest, AbortInIconlessModeEndsTheProgram)
+// Abort cancels the timed exit. The program ends when nothing is left to
+// reach it by: always in icon-less mode, and when its icon is hidden unless
+// it was started so on purpose (icon-less, icon wanted, "/f:h", ends).
+TEST_F(CountdownTest, AbortEndsTheProgramWhenNothingElseReachesIt)
 {
-    for (int noIcon : {0, 1}) {
-        State.NoIconMode = noIcon;
-        State.TrayIconWanted = !noIcon;
+    const int cases[][4] = {{1, 0, 0, 1}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    for (const auto& c : cases) {
+        State.NoIconMode = c[0];
+        State.TrayIconWanted = c[1];
+        State.HideIconFlag = c[2];
         State.TimerRunning = 0x7FFF0000;  // stands for the armed exit
         Harness::Click(Open(5), IDC_CD_ABORT);
-        EXPECT_EQ(State.TimerRunning, 0u);
         MSG close;
-        EXPECT_EQ(PeekMessageA(&close, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, noIcon == 1)
-            << "icon-less " << noIcon;
+        EXPECT_EQ(PeekMessageA(&close, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE), c[3]) << c[0] << c[1] << c[2];
     }
 }
 

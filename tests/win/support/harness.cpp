@@ -138,10 +138,9 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(Data.hook, code, wParam, lParam);
 }
 
-// The replacements in place, each with the function it replaced. Patching a
-// slot with what it already holds returns that function again, so a second
-// patch never makes a replacement call itself; putting back what a
-// replacement replaced forgets it.
+// Every replacement made, with the function it replaced: patching a slot with
+// what it already holds returns that function again, so that a second patch
+// never makes a replacement call itself.
 struct Patch {
     ULONG_PTR* slot;
     ULONG_PTR replacement;
@@ -152,20 +151,12 @@ std::vector<Patch> Patches;
 void* SwapSlot(ULONG_PTR* slot, ULONG_PTR replacement)
 {
     const ULONG_PTR current = *slot;
-    bool restored = false;
-    for (auto patch = Patches.begin(); patch != Patches.end(); ++patch) {
-        if (patch->slot != slot) continue;
-        if (current == replacement && patch->replacement == replacement) {
-            return reinterpret_cast<void*>(patch->replaced);
-        }
-        if (patch->replacement == current && patch->replaced == replacement) {
-            Patches.erase(patch);
-            restored = true;
-            break;
+    for (const Patch& patch : Patches) {
+        if (current == replacement && patch.slot == slot && patch.replacement == replacement) {
+            return reinterpret_cast<void*>(patch.replaced);
         }
     }
-    if (current == replacement) return reinterpret_cast<void*>(current);
-    if (!restored) Patches.push_back({slot, replacement, current});
+    Patches.push_back({slot, replacement, current});
     DWORD old = 0;
     VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
     *slot = replacement;
