@@ -19,6 +19,12 @@ constexpr UINT ModifyFlags = NIF_ICON | NIF_TIP;             // 6
 constexpr UINT AddRetryPeriodMs = 2000;
 constexpr int AddRetries = 60;
 
+// Vista and later read the 32-bit PNG icons "Icon_1_Alpha" and so on; older
+// systems get the 16-colour "Icon_1".
+constexpr DWORD AlphaIconsMajorVersion = 6;
+constexpr char AlphaIconSuffix[] = "_Alpha";
+constexpr size_t IconNameSize = 16;
+
 UINT IconId() { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)); }
 
 void SetTip(const char* tip)
@@ -93,7 +99,22 @@ void OnLeftButtonDown()
 }
 }  // namespace
 
-HICON LoadProgramIcon(const char* name) { return LoadIconA(State.Instance, name); }
+bool HasAlphaIcons()
+{
+    const OSVERSIONINFOA version = WindowsVersion();
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= AlphaIconsMajorVersion;
+}
+
+// Loaded shared, so that the icon of a name and size is made once and kept
+// for the run however often it is shown again.
+HICON LoadProgramIcon(const char* name)
+{
+    char resource[IconNameSize] = "";
+    CopyText(resource, sizeof resource, name);
+    if (HasAlphaIcons()) AppendText(resource, sizeof resource, AlphaIconSuffix);
+    return static_cast<HICON>(LoadImageA(State.Instance, resource, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
 
 BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip)
 {

@@ -2,6 +2,7 @@
 // before every exit, a Browse button for each, and the switch for the feature.
 #include "dialogs/run_before_exit_dialog.h"
 
+#include "app/on_demand.h"
 #include "app/program_state.h"
 #include "core/text.h"
 #include "settings/settings_store.h"
@@ -127,7 +128,7 @@ void EnableProgramControls()
 void BrowseForProgram()
 {
     FillBrowseRequest();
-    if (!GetOpenFileNameA(&State.BrowseRequest)) return;
+    if (!ShowOpenFileDialog(&State.BrowseRequest)) return;
     char fullPath[MAX_PATH] = "";
     if (!FindChosenFile(State.BrowseFileName, fullPath, sizeof fullPath)) {
         ErrorBox(FileNotFoundMessage);
