@@ -37,53 +37,54 @@ BOOL NotifyShell(DWORD action)
     return Shell_NotifyIconA(action, reinterpret_cast<NOTIFYICONDATAA*>(&State.TrayData));
 }
 
+void CALLBACK RetryAddProc(HWND, UINT, UINT_PTR id, DWORD);
+
 void StopAddRetries()
 {
-    if (State.TrayRetryTimerId) KillTimer(nullptr, State.TrayRetryTimerId);
+    KillTimer(nullptr, State.TrayRetryTimerId);
     State.TrayRetryTimerId = 0;
 }
 
 // Asks the shell to show the wanted icon with its current picture and tip.
-// An add that timed out may still have reached the shell: a modify then
-// finds the icon there.
-void ShowWantedIcon()
+// An add that timed out may still have reached the shell: a modify then finds
+// the icon there. While the shell refuses, the add is retried every two
+// seconds, `retries` more times.
+void ShowWantedIcon(int retries)
 {
     State.TrayData.uFlags = AddFlags;
     State.TrayIconShown = NotifyShell(NIM_ADD) || NotifyShell(NIM_MODIFY);
-    if (State.TrayIconShown) StopAddRetries();
+    State.TrayRetriesLeft = State.TrayIconShown ? 0 : retries;
+    if (State.TrayRetriesLeft <= 0) {
+        StopAddRetries();
+    } else if (!State.TrayRetryTimerId) {
+        State.TrayRetryTimerId = SetTimer(nullptr, 0, AddRetryPeriodMs, RetryAddProc);
+    }
 }
 
 void CALLBACK RetryAddProc(HWND, UINT, UINT_PTR id, DWORD)
 {
-    if (id != State.TrayRetryTimerId) return;
-    ShowWantedIcon();
-    if (--State.TrayRetriesLeft <= 0) StopAddRetries();
-}
-
-void RetryAddForAWhile()
-{
-    State.TrayRetriesLeft = AddRetries;
-    if (!State.TrayRetryTimerId) State.TrayRetryTimerId = SetTimer(nullptr, 0, AddRetryPeriodMs, RetryAddProc);
+    if (id == State.TrayRetryTimerId) ShowWantedIcon(State.TrayRetriesLeft - 1);
 }
 
 bool ShiftIsDown() { return GetAsyncKeyState(VK_SHIFT) < 0; }
 
-// Shows a popup menu at the cursor; with TPM_RETURNCMD in `flags` returns
-// the command picked (0 for none) instead of posting it.
-UINT ShowPopupMenu(HMENU menu, UINT flags)
+// Shows a popup menu at the cursor and returns the command picked, 0 for
+// none. The pick comes back from the menu itself, so that nothing else that
+// arrives meanwhile (the re-selection posted when a timed exit fires while
+// the menu is open) can pass for it.
+UINT ShowPopupMenu(HMENU menu)
 {
     SetForegroundWindow(State.MainWindow);
     POINT cursor = {};
     GetCursorPos(&cursor);
-    UINT picked = static_cast<UINT>(TrackPopupMenu(menu, flags, cursor.x, cursor.y, 0, State.MainWindow, nullptr));
+    UINT picked = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD, cursor.x, cursor.y, 0, State.MainWindow, nullptr));
     PostMessageA(State.MainWindow, WM_NULL, 0, 0);
     return picked;
 }
 
-// The short menu's pick comes back from the menu itself, so that nothing else
-// that arrives meanwhile (the re-selection posted when a timed exit fires
-// while the menu is open) can pass for a pick; it selects its exit type and
-// performs that exit, once.
+// A pick from the short menu selects its exit type and performs that exit,
+// once.
 void OnLeftButtonDown()
 {
     State.PickToExit = 0;
@@ -92,10 +93,16 @@ void OnLeftButtonDown()
         return;
     }
     UpdateShortMenu();
-    UINT pick = ShowPopupMenu(State.ShortMenu, TPM_RETURNCMD);
+    UINT pick = ShowPopupMenu(State.ShortMenu);
     if (!pick) return;
     State.PickToExit = 1;
     DispatchCommand(pick);
+}
+
+void OnRightButtonDown()
+{
+    UpdateFullMenu();
+    if (UINT pick = ShowPopupMenu(State.FullMenu)) DispatchCommand(pick);
 }
 }  // namespace
 
@@ -127,10 +134,8 @@ BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip)
     State.TrayData.hIcon = icon;
     SetTip(tip);
     State.TrayIconWanted = 1;
-    BOOL added = NotifyShell(NIM_ADD);
-    State.TrayIconShown = added != FALSE;
-    if (!added) RetryAddForAWhile();
-    return added;
+    ShowWantedIcon(AddRetries);
+    return State.TrayIconShown;
 }
 
 BOOL ModifyTrayIcon(HICON icon, const char* tip)
@@ -155,9 +160,7 @@ BOOL DeleteTrayIcon(HWND owner)
 // wanted but refused is added now.
 void RestoreTrayIcon()
 {
-    if (!State.TrayIconWanted) return;
-    ShowWantedIcon();
-    if (!State.TrayIconShown) RetryAddForAWhile();
+    if (State.TrayIconWanted) ShowWantedIcon(AddRetries);
 }
 
 UINT TaskbarCreatedMessage()
@@ -173,10 +176,7 @@ void OnTrayMessage(WPARAM, LPARAM mouseMessage)
     case WM_LBUTTONDBLCLK:
         if (!State.ClickFlag) TrayClickAction();
         break;
-    case WM_RBUTTONDOWN:
-        UpdateFullMenu();
-        ShowPopupMenu(State.FullMenu, 0);
-        break;
+    case WM_RBUTTONDOWN: OnRightButtonDown(); break;
     default: break;
     }
 }
