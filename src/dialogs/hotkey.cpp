@@ -64,7 +64,7 @@ void OnCommand(HWND dialog, int id)
 void SetHotkey(int on)
 {
     UnregisterHotKey(State.MainWindow, HotkeyId);
-    if (on) RegisterHotKey(State.MainWindow, HotkeyId, HotkeyModifiers, HotkeyKeyCode());
+    State.HotkeyRegistered = on && RegisterHotKey(State.MainWindow, HotkeyId, HotkeyModifiers, HotkeyKeyCode());
 }
 
 bool CheckHotkeyLetter()

@@ -7,7 +7,7 @@
 
 namespace {
 // The class string that the settings key has always been created with.
-char KeyClass[] = "REG_SZ";
+constexpr char KeyClass[] = "REG_SZ";
 }  // namespace
 
 REGSAM RegistryView() { return SysIsWow64() ? KEY_WOW64_64KEY : 0; }

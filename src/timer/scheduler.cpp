@@ -6,6 +6,7 @@
 // clocks before it acts: an early or forged timer message exits nothing.
 #include "timer/scheduler.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "core/decimal.h"
@@ -200,7 +201,7 @@ void FireExit()
 {
     CancelTimedExit();
     PerformExit();  // does nothing while TimerRunning is set: cancel first
-    if (State.NoIconMode) PostMessageA(State.MainWindow, WM_QUIT, 0, 0);
+    EndIfUnreachable();
 }
 
 // Every wake of a timer, clock change and resume comes here: the exit is

@@ -144,6 +144,32 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
     }
     return CallNextHookEx(Data.hook, code, wParam, lParam);
 }
+
+// Every replacement made, with the function it replaced: patching a slot with
+// what it already holds returns that function again, so that a second patch
+// never makes a replacement call itself.
+struct Patch {
+    ULONG_PTR* slot;
+    ULONG_PTR replacement;
+    ULONG_PTR replaced;
+};
+std::vector<Patch> Patches;
+
+void* SwapSlot(ULONG_PTR* slot, ULONG_PTR replacement)
+{
+    const ULONG_PTR current = *slot;
+    for (const Patch& patch : Patches) {
+        if (current == replacement && patch.slot == slot && patch.replacement == replacement) {
+            return reinterpret_cast<void*>(patch.replaced);
+        }
+    }
+    Patches.push_back({slot, replacement, current});
+    DWORD old = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+    *slot = replacement;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+    return reinterpret_cast<void*>(current);
+}
 }  // namespace
 
 namespace Harness {
@@ -164,12 +190,7 @@ void* PatchImport(const char* dll, const char* name, void* replacement)
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (std::strcmp(reinterpret_cast<char*>(byName->Name), name) != 0) continue;
-            DWORD old = 0;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-            void* original = reinterpret_cast<void*>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-            return original;
+            return SwapSlot(&slots->u1.Function, reinterpret_cast<ULONG_PTR>(replacement));
         }
     }
     return nullptr;
@@ -290,6 +311,7 @@ void DorvaTest::TearDown()
     for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId}) {
         if (id) SysKillTimer(nullptr, id);
     }
+    if (State.TrayRetryTimerId) KillTimer(nullptr, State.TrayRetryTimerId);
     if (State.CountdownWindow && IsWindow(State.CountdownWindow)) DestroyWindow(State.CountdownWindow);
     if (State.MainWindow && IsWindow(State.MainWindow)) {
         UnregisterHotKey(State.MainWindow, HotkeyId);
