@@ -1,8 +1,9 @@
 // Random sequences of what the user, the system and other programs do, played
-// against the real procedures in virtual time. After every step the promises
-// must hold: an exit request only follows a consent or the due time of an
-// armed exit, and only once; one countdown window at most; the program can
-// always be reached. Seeds 1 to Sequences run every time, then the seeds of
+// against the real procedures in virtual time; the popup menus and the Shift
+// key are played by stand-ins for TrackPopupMenu and GetAsyncKeyState. After
+// every step the promises must hold: an exit request only follows a consent
+// (an explicit Yes where one is asked) or the due time of an armed exit, and
+// only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
 #include "app/program_state.h"
@@ -23,7 +24,7 @@ namespace {
 using Harness::Click;
 using Harness::SetItemText;
 
-constexpr unsigned Sequences = 40;
+constexpr unsigned Sequences = 100;
 constexpr int StepsPerSequence = 30;
 const unsigned RegressionSeeds[] = {0u};  // none found yet
 constexpr long long Second = 1000, Minute = 60 * Second, Hour = 60 * Minute;
@@ -32,18 +33,19 @@ constexpr char HotkeyLetter = 'G';
 // within a quarter of an hour.
 constexpr long long LatestTimeOfDaySeconds = 75 * 60;
 
-// Why an exit request may come during the action now running.
-enum class Cause { None, Consent, Time };
+// What may lead to an exit request within the current step: the consents
+// given and the confirmations answered Yes (each good for one request), and
+// the timed exit armed when a timer last fired (good for one request once it
+// is due).
 struct World {
     unsigned seed = 0;
     std::string steps, fault;  // the steps so far, the first broken promise
-    Cause cause = Cause::None;
-    bool armed = false;        // a timed exit was armed when the action began
+    int consents = 0, yes = 0;
+    bool armed = false, armedUsed = false;
     ArmedTimedExit record = {};
-    int yes = 0, yesBefore = 0;  // confirmations answered Yes, in all and before the action
-    bool requested = false;    // the action has led to its exit request
 };
 World W;
+bool ShiftHeld = false;
 
 unsigned Next()
 {
@@ -57,20 +59,23 @@ void Fault(const char* what)
     if (W.fault.empty()) W.fault = what;
 }
 
-void Act(const std::string& what, Cause cause)
+void Act(const std::string& what, bool consent = false)
 {
     W.steps += what + "; ";
-    W.cause = cause;
+    W.consents += consent;
+}
+
+void OnTimerFiring(UINT_PTR)
+{
     W.armed = State.TimerRunning != 0;
+    W.armedUsed = false;
     W.record = State.Armed;
-    W.yesBefore = W.yes;
-    W.requested = false;
 }
 
 bool DueReached()
 {
     const ArmedTimedExit& armed = W.record;
-    if (!W.armed) return false;
+    if (!W.armed || W.armedUsed) return false;
     if (!armed.atTimeOfDay) return SysGetTickCount() - armed.armTick + 250 >= armed.delayMs;
     SYSTEMTIME now = {};
     Recorder::VirtualLocalTime(&now);
@@ -84,20 +89,32 @@ void OnRecordedCall(const RecordedCall& call)
     bool request = std::strcmp(call.name, "ExitWindowsEx") == 0 || std::strcmp(call.name, "FindWindow") == 0 ||
                    (std::strcmp(call.name, "PostMessage") == 0 && call.arg[1] == WM_SYSCOMMAND);
     if (!request) return;
-    if (W.requested) return Fault("a second exit request for one consent or due time");
-    W.requested = true;
-    if (State.ConfirmFlag && W.yes == W.yesBefore) return Fault("an exit request without a Yes");
-    if (W.cause == Cause::Consent || (W.cause == Cause::Time && DueReached())) return;
-    Fault("an exit request with neither consent nor a due time");
+    if (Harness::BoxesOpen()) return Fault("an exit request while another exit waits for its confirmation");
+    if (State.ConfirmFlag && W.yes-- <= 0) return Fault("an exit request without a Yes");
+    if (W.consents-- > 0) return;
+    if (DueReached()) {
+        W.armedUsed = true;
+        return;
+    }
+    Fault("an exit request with neither consent nor a due time, or a second one");
 }
 
+// The confirmation is answered Yes or No, or the program ends under it
+// ("E&xit Program" picked meanwhile); while it is open the hotkey may be
+// pressed again or the icon clicked.
 int AnswerBox(const Harness::Box& box)
 {
     if (box.text != "Are you sure you want to exit ?") return (box.flags & MB_YESNO) ? IDNO : IDOK;
-    bool yes = OneIn(2);
-    W.yes += yes;
-    W.steps += yes ? "Yes; " : "No; ";
-    return yes ? IDYES : IDNO;
+    if (OneIn(4)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
+    if (State.TrayIconWanted && OneIn(3)) {
+        ShiftHeld = OneIn(2);
+        PostMessageA(State.MainWindow, TrayMessage, 0, State.ClickFlag || ShiftHeld ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK);
+    }
+    int answer = Pick(5);
+    W.steps += answer == 0 ? "box ended by Exit Program; " : answer < 3 ? "Yes; " : "No; ";
+    if (answer == 0) PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+    W.yes += answer == 1 || answer == 2;
+    return answer == 0 ? 0 : answer < 3 ? IDYES : IDNO;
 }
 
 bool HotkeyRegistered()
@@ -134,6 +151,8 @@ bool TextSays(const char* text, int number)
 
 void CheckPromises()
 {
+    Act("the queue runs");
+    Recorder::AdvanceTime(0);
     if (Ended()) return;
     int live = Recorder::LiveVirtualTimers();
     if (State.TimerRunning ? live > 2 : live != 0) Fault("more timers alive than the timed exit needs");
@@ -141,10 +160,10 @@ void CheckPromises()
     if (Countdowns() > 1) Fault("two countdown windows");
     if (State.TimerFlag && !TextSays(State.TimerValue, State.TimeoutSeconds)) Fault("timeout text and number differ");
     if (State.WarnFlag && !TextSays(State.WarnValue, State.WarnSeconds)) Fault("warning text and number differ");
-    bool iconWanted = !State.NoIconMode && !State.HideIconFlag;
-    if (!iconWanted && !Countdowns() && !State.TimerRunning && !HotkeyRegistered()) {
-        Fault("nothing left to reach the program by");
-    }
+    bool reachable = State.NoIconMode ? State.TimerRunning != 0
+                                      : State.TrayIconWanted || State.HideIconFlag || Countdowns() ||
+                                            State.TimerRunning || HotkeyRegistered();
+    if (!reachable) Fault("nothing left to reach the program by");
 }
 
 // ---- what happens ---------------------------------------------------------------
@@ -153,26 +172,17 @@ int RandomExitType() { return ExitTypeShutdown + 10 * Pick(6); }
 
 void ClickIcon()
 {
+    if (!State.TrayIconWanted) return;
     bool twice = OneIn(2);
     bool acts = (twice ? !State.ClickFlag : State.ClickFlag) && !State.TimerRunning && !State.TimerFlag;
-    Act(twice ? "double click" : "click", acts ? Cause::Consent : Cause::None);
+    Act(twice ? "double click" : "click", acts);
     OnTrayMessage(0, twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN);
-}
-
-// The short menu is grayed while a timed exit is armed.
-void ShiftPick()
-{
-    if (State.TimerRunning) return;
-    int type = RandomExitType();
-    Act("Shift-pick " + std::to_string(type), Cause::Consent);
-    State.PickToExit = 1;
-    Send(WM_COMMAND, static_cast<WPARAM>(type));
 }
 
 void PressHotkey()
 {
     if (!HotkeyRegistered()) return;
-    Act("hotkey", !State.TimerFlag && !State.AtFlag ? Cause::Consent : Cause::None);
+    Act("hotkey", !State.TimerFlag && !State.AtFlag);
     Send(WM_HOTKEY, HotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, HotkeyLetter));
 }
 
@@ -182,7 +192,7 @@ void PassTime()
     long long ms = spans[Pick(6)];
     if (State.TimerRunning && OneIn(2)) ms = State.MillisToExit + (Pick(3) - 1) * Second;
     ms = ms < 0 ? 0 : ms;
-    Act("wait " + std::to_string(ms / Second) + " s", Cause::Time);
+    Act("wait " + std::to_string(ms / Second) + " s");
     Recorder::AdvanceTime(static_cast<DWORD>(ms));
 }
 
@@ -192,7 +202,7 @@ void ChangeClock()
 {
     bool announced = OneIn(2);
     long long ms = announced ? (Pick(121) - 60) * Minute : (OneIn(2) ? Hour : -Hour);
-    Act((announced ? "clock change " : "daylight saving ") + std::to_string(ms / Minute) + " min", Cause::Time);
+    Act((announced ? "clock change " : "daylight saving ") + std::to_string(ms / Minute) + " min");
     Recorder::JumpClock(ms);
     if (announced) Send(WM_TIMECHANGE, 0);
 }
@@ -201,7 +211,7 @@ void ChangeClock()
 void SleepAndResume()
 {
     long long ms = (1 + Pick(180)) * Minute;
-    Act("sleep " + std::to_string(ms / Minute) + " min", Cause::Time);
+    Act("sleep " + std::to_string(ms / Minute) + " min");
     Recorder::PassTimeAsleep(static_cast<DWORD>(ms));
     if (OneIn(2)) Recorder::AdvanceTime(0);
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
@@ -211,14 +221,15 @@ void SleepAndResume()
 // Another program posts the timer messages with the callbacks' addresses.
 void ForgeTimers()
 {
-    Act("forged timers", Cause::Time);
+    Act("forged timers");
+    OnTimerFiring(State.ExitTimerId);
     ExitTimerProc(nullptr, WM_TIMER, State.ExitTimerId, 0);
     WarningTimerProc(nullptr, WM_TIMER, State.WarnTimerId, 0);
 }
 
 void QueryEndSession()
 {
-    Act("session end query", Cause::None);
+    Act("session end query");
     LRESULT answer = SendMessageA(State.MainWindow, WM_QUERYENDSESSION, 0, 0);
     if (answer != (State.BlockFlag ? 0 : 1)) Fault("wrong answer to the session end query");
 }
@@ -228,25 +239,8 @@ void CountdownButton()
     HWND window = State.CountdownWindow;
     if (!window || !IsWindow(window)) return;
     bool abort = OneIn(2);
-    Act(abort ? "Abort" : "Close", Cause::None);
+    Act(abort ? "Abort" : "Close");
     Click(window, abort ? IDC_CD_ABORT : IDC_CD_CLOSE);
-}
-
-// The full menu is grayed while a timed exit is armed, but for Exit Program.
-void MenuCommand()
-{
-    if (State.TimerRunning) return;
-    static const int toggles[] = {IDM_CONFIRM, IDM_SINGLECLICK};
-    int command = OneIn(2) ? RandomExitType() : toggles[Pick(2)];
-    Act("menu " + std::to_string(command), Cause::None);
-    Send(WM_COMMAND, static_cast<WPARAM>(command));
-}
-
-void ExitProgram()
-{
-    Act("Exit Program", Cause::None);
-    Send(WM_COMMAND, IDM_EXITPROGRAM);
-    Recorder::AdvanceTime(0);
 }
 
 std::string TimeOfDayText()
@@ -262,15 +256,15 @@ std::string TimeOfDayText()
     return text;
 }
 
-// What can also happen while a dialog is open.
-void MeanwhileSomethingElse()
+// What can also happen while a dialog or, without the click, a menu is open.
+void MeanwhileSomethingElse(bool mouseFree)
 {
-    switch (Pick(5)) {
-    case 0: ClickIcon(); break;
-    case 1: PassTime(); break;
-    case 2: ChangeClock(); break;
-    case 3: ForgeTimers(); break;
-    default: PressHotkey(); break;
+    switch (Pick(mouseFree ? 5 : 4)) {
+    case 0: PassTime(); break;
+    case 1: ChangeClock(); break;
+    case 2: ForgeTimers(); break;
+    case 3: PressHotkey(); break;
+    default: ClickIcon(); break;
     }
 }
 
@@ -285,25 +279,68 @@ void ScriptTimedExitOptions(HWND dialog)
         if (!Harness::IsChecked(dialog, IDC_TE_WARN)) Click(dialog, IDC_TE_WARN);
         SetItemText(dialog, IDC_TE_WARNEDIT, seconds[Pick(10)]);
     }
-    for (int more = Pick(3); more > 0; --more) MeanwhileSomethingElse();
-    Act("OK or Cancel", Cause::None);
+    for (int more = Pick(3); more > 0; --more) MeanwhileSomethingElse(true);
+    Act("OK or Cancel");
     Click(dialog, OneIn(4) ? IDCANCEL : IDOK);
     if (IsWindow(dialog) && IsWindowVisible(dialog)) Click(dialog, IDCANCEL);
 }
 
-void OpenTimedExitOptions()
+// Whether a user can pick `command`: neither it nor the item of the submenu
+// that holds it is grayed.
+bool Pickable(HMENU menu, UINT command)
 {
-    if (State.TimerRunning) return;
-    Act("Timed Exit Options", Cause::None);
-    Harness::OnNextDialog(ScriptTimedExitOptions);
-    Send(WM_COMMAND, IDM_TIMEDEXIT);
+    for (int position = 0, count = GetMenuItemCount(menu); position < count; ++position) {
+        HMENU sub = GetSubMenu(menu, position);
+        bool here = sub ? GetMenuState(sub, command, MF_BYCOMMAND) != static_cast<UINT>(-1)
+                        : GetMenuItemID(menu, position) == command;
+        if (here) return !(GetMenuState(menu, position, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED));
+    }
+    return false;
+}
+
+// Shift is held for the one press that reads it. The menu stays open a
+// while, then closes with a pick or without one.
+SHORT WINAPI KeyState(int key)
+{
+    bool held = key == VK_SHIFT && ShiftHeld;
+    ShiftHeld = ShiftHeld && !held;
+    return held ? static_cast<SHORT>(0x8000) : 0;
+}
+BOOL WINAPI TrackMenu(HMENU menu, UINT, int, int, int, HWND, const RECT*)
+{
+    static const UINT commands[] = {ExitTypeShutdown, ExitTypeReboot, ExitTypeLogoff, ExitTypeScreensaver,
+                                    ExitTypePowerOff, ExitTypeRestartShell, IDM_CONFIRM, IDM_SINGLECLICK,
+                                    IDM_EXITPROGRAM, IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT};
+    bool shortMenu = menu == State.ShortMenu;
+    if (OneIn(3)) MeanwhileSomethingElse(false);
+    UINT pick = commands[Pick(shortMenu ? 6 : 13)];
+    if (OneIn(4) || !Pickable(menu, pick)) pick = 0;
+    if (pick == IDM_TIMEDEXIT) Harness::OnNextDialog(ScriptTimedExitOptions);
+    Act((shortMenu ? "Shift-pick " : "menu pick ") + std::to_string(pick), shortMenu && pick);
+    return static_cast<BOOL>(pick);
+}
+
+void OpenMenu()
+{
+    if (!State.TrayIconWanted) return;
+    ShiftHeld = OneIn(2);
+    Act(ShiftHeld ? "Shift-click" : "right click");
+    OnTrayMessage(0, ShiftHeld ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+}
+
+// Another program posts the hotkey's message, which this program has not registered.
+void PostForeignHotkey()
+{
+    if (HotkeyRegistered()) return;
+    Act("foreign hotkey message");
+    PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
 }
 
 void Step()
 {
     switch (Pick(24)) {
     case 0: case 1: case 2: ClickIcon(); break;
-    case 3: ShiftPick(); break;
+    case 3: PostForeignHotkey(); break;
     case 4: case 5: PressHotkey(); break;
     case 6: case 7: case 8: case 9: case 10: PassTime(); break;
     case 11: case 12: ChangeClock(); break;
@@ -311,17 +348,25 @@ void Step()
     case 15: ForgeTimers(); break;
     case 16: QueryEndSession(); break;
     case 17: case 18: CountdownButton(); break;
-    case 19: case 20: MenuCommand(); break;
-    case 21: case 22: OpenTimedExitOptions(); break;
-    default: if (OneIn(8)) ExitProgram(); break;
+    default: OpenMenu(); break;
     }
 }
 
 class SequenceTest : public DorvaTest {
 protected:
+    void SetUp() override
+    {
+        DorvaTest::SetUp();
+        realMenu_ = Harness::PatchImport("user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(TrackMenu));
+        realKeys_ = Harness::PatchImport("user32.dll", "GetAsyncKeyState", reinterpret_cast<void*>(KeyState));
+        ASSERT_NE(realMenu_, nullptr);
+        ASSERT_NE(realKeys_, nullptr);
+    }
     void TearDown() override
     {
         Clear();
+        Harness::PatchImport("user32.dll", "TrackPopupMenu", realMenu_);
+        Harness::PatchImport("user32.dll", "GetAsyncKeyState", realKeys_);
         DorvaTest::TearDown();
     }
     void Clear()
@@ -329,6 +374,7 @@ protected:
         if (!Ended()) {
             CancelTimedExit();
             SetHotkey(0);
+            DeleteTrayIcon(State.MainWindow);
             DestroyWindow(State.MainWindow);
         }
         MSG message;
@@ -348,6 +394,7 @@ protected:
         Recorder::Reset();
         Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
         Recorder::OnCall(OnRecordedCall);
+        Recorder::OnTimerFiring(OnTimerFiring);
         Harness::AnswerOtherBoxes(AnswerBox);
         CreateMainWindowAndMenus();
         static const int timeouts[] = {5, 30, 600};
@@ -365,13 +412,18 @@ protected:
         std::snprintf(State.AtValue, sizeof State.AtValue, "%s", TimeOfDayText().c_str());
         State.HotKey[0] = HotkeyLetter;
         State.HotkeyFlag = OneIn(2);
-        SetHotkey(State.HotkeyFlag);
-        if (State.AtFlag && OneIn(2)) StartTimedExit();  // as the command line does
+        State.NoIconMode = mode != 2 && OneIn(4);  // "/n": armed at start, no icon
+        if (State.AtFlag && (State.NoIconMode || OneIn(2))) StartTimedExit();  // as the command line does
+        if (State.NoIconMode && State.TimerFlag) StartTimedExit();
+        if (State.NoIconMode && !State.TimerRunning) DestroyWindow(State.MainWindow);  // start-up ends there
+        if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);
+        if (!State.NoIconMode) AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");
     }
     void Play(unsigned seed)
     {
         Start(seed);
         for (int step = 0; step < StepsPerSequence && W.fault.empty() && !Ended(); ++step) {
+            W.consents = W.yes = 0;
             Step();
             CheckPromises();
         }
@@ -379,6 +431,8 @@ protected:
     }
 
     Harness::SharedLock hotkeys_{"DorvaNT.Tests.Hotkeys"};
+    void* realMenu_ = nullptr;
+    void* realKeys_ = nullptr;
 };
 
 TEST_F(SequenceTest, RandomSequencesKeepEveryPromise)

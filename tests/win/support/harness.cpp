@@ -241,6 +241,7 @@ void AnswerBoxes(std::initializer_list<int> answers)
 }
 void AnswerOtherBoxes(BoxChooser chooser) { Data.chooser = std::move(chooser); }
 const std::vector<Box>& Boxes() { return Data.boxes; }
+int BoxesOpen() { return Data.boxDepth; }
 void ClearBoxes() { Data.boxes.clear(); }
 int PendingBoxAnswers() { return static_cast<int>(Data.boxAnswers.size()); }
 const std::vector<UINT>& Beeps() { return Data.beeps; }

@@ -39,6 +39,7 @@ void AnswerBoxes(std::initializer_list<int> answers);
 using BoxChooser = std::function<int(const Box& box)>;
 void AnswerOtherBoxes(BoxChooser chooser);
 const std::vector<Box>& Boxes();
+int BoxesOpen();  // message boxes shown and not yet ended
 void ClearBoxes();
 int PendingBoxAnswers();
 

@@ -41,6 +41,7 @@ struct RecorderData {
     DWORD virtualTickStart;
     VirtualTimer timers[MaxVirtualTimers];
     UINT_PTR nextTimerId;
+    void (*timerObserver)(UINT_PTR id);
     int openVolumes;
     Recorder::CallObserver observer;
     bool refuseMachineWrites;
@@ -228,6 +229,7 @@ void AdvanceTime(DWORD ms)
         if (timer->due > Data.virtualElapsed) PassTime(timer->due - Data.virtualElapsed);
         timer->due = Data.virtualElapsed + timer->period;
         UINT_PTR id = timer->id;
+        if (Data.timerObserver) Data.timerObserver(id);
         timer->callback(nullptr, WM_TIMER, id, SysGetTickCount());
     }
     if (until > Data.virtualElapsed) PassTime(until - Data.virtualElapsed);
@@ -236,6 +238,8 @@ void AdvanceTime(DWORD ms)
 
 void JumpClock(long long ms) { Data.virtualLocal += ms; }
 void PassTimeAsleep(DWORD ms) { PassTime(ms); }
+
+void OnTimerFiring(void (*observer)(UINT_PTR id)) { Data.timerObserver = observer; }
 
 int LiveVirtualTimers()
 {

@@ -81,6 +81,8 @@ void JumpClock(long long ms);
 // fires. The resume message is the test's to send; the overdue timers fire at
 // the next AdvanceTime.
 void PassTimeAsleep(DWORD ms);
+// Called right before each virtual timer fires; nullptr for none.
+void OnTimerFiring(void (*observer)(UINT_PTR id));
 int LiveVirtualTimers();
 int VirtualTimersMade();
 void VirtualLocalTime(SYSTEMTIME* time);
