@@ -88,7 +88,6 @@ struct ProgramState {
     UINT_PTR WarnTimerId;    // warning timer, later the one-second countdown
     int MillisToExit;
     int AtHour, AtMinute, AtSecond;
-    int AtNumber;
     int CountdownLeft;
     int NoTimedExit;
     int TimerCancelled;

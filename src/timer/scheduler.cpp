@@ -16,6 +16,8 @@
 #include "exit/system_actions.h"
 #include "timer/countdown.h"
 
+#include <climits>
+
 
 namespace {
 constexpr char TimedExitIcon[] = "Icon_7";
@@ -26,16 +28,16 @@ constexpr int MillisPerSecond = 1000;
 // A time of day wakes at least this often to read the clock, so that a change
 // that no message announces (a daylight-saving switch) is noticed: four
 // wakes an hour.
-constexpr long long ClockCheckMs = 15 * 60 * 1000;
+constexpr int ClockCheckMs = 15 * 60 * 1000;
 // A timer this close before its due time is on time.
-constexpr long long EarlyToleranceMs = 250;
+constexpr int EarlyToleranceMs = 250;
 // A time of day found passed by more than this was slept through.
 constexpr long long LateLimitMs = 60 * 1000;
 
+// The clock events come last.
 enum class Wake { ExitTimer, WarningTimer, ClockChange, Resume };
 
 struct Clocks {
-    SYSTEMTIME time;
     int today;          // the local date's day number
     int millisOfDay;    // the local time of day
     long long local;    // both in ms (the armed record's count)
@@ -44,9 +46,9 @@ struct Clocks {
 
 Clocks ReadClocks()
 {
-    Clocks now = {};
-    SysGetLocalTime(&now.time);
-    const SYSTEMTIME& t = now.time;
+    Clocks now;  // every field is set below
+    SYSTEMTIME t;
+    SysGetLocalTime(&t);
     now.today = DayNumber(t.wYear, t.wMonth, t.wDay);
     now.millisOfDay = ((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * MillisPerSecond + t.wMilliseconds;
     now.local = static_cast<long long>(now.today) * MillisPerDay + now.millisOfDay;
@@ -56,7 +58,7 @@ Clocks ReadClocks()
 
 // SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
 // delay here exceeds a timeout of 999999 s or a day.
-UINT TimerDelay(long long millis) { return millis < 0 ? 0 : static_cast<UINT>(millis); }
+UINT TimerDelay(int millis) { return millis < 0 ? 0 : static_cast<UINT>(millis); }
 
 void KillTimerOnce(UINT_PTR* id)
 {
@@ -66,7 +68,7 @@ void KillTimerOnce(UINT_PTR* id)
 
 // The new timer is made before the old one goes: a refusal leaves the old one,
 // which repeats, so its next wake looks again.
-bool ReplaceTimer(UINT_PTR* id, long long millis, TIMERPROC callback)
+bool ReplaceTimer(UINT_PTR* id, int millis, TIMERPROC callback)
 {
     UINT_PTR made = SysSetTimer(nullptr, 0, TimerDelay(millis), callback);
     if (!made) return false;
@@ -75,19 +77,23 @@ bool ReplaceTimer(UINT_PTR* id, long long millis, TIMERPROC callback)
     return true;
 }
 
-int MillisShown(long long millis) { return static_cast<int>(TimerDelay(millis)); }
+int MillisShown(int millis) { return static_cast<int>(TimerDelay(millis)); }
 
-// The countdown shows whole seconds, rounded.
-int SecondsShown(long long millis) { return (MillisShown(millis) + MillisPerSecond / 2) / MillisPerSecond; }
+// The countdown shows whole seconds, rounded; it is only shown while the
+// exit is still ahead.
+int SecondsShown(int millis) { return (millis + MillisPerSecond / 2) / MillisPerSecond; }
 
-long long MillisLeft(const Clocks& now)
+// Saturated: a clock put years away needs no exact count.
+int MillisLeft(const Clocks& now)
 {
     const ArmedTimedExit& armed = State.Armed;
-    if (armed.atTimeOfDay) return armed.dueLocal - now.local;
-    return static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
+    long long left = armed.atTimeOfDay ? armed.dueLocal - now.local
+                                       : static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
+    return left > INT_MAX ? INT_MAX : left < INT_MIN ? INT_MIN : static_cast<int>(left);
 }
 
-long long WarningLead(long long left) { return left - static_cast<long long>(State.Armed.warnSeconds) * MillisPerSecond; }
+// The warning is at most 999999 s, and `left` within a day or a timeout then.
+int WarningLead(int left) { return left - State.Armed.warnSeconds * MillisPerSecond; }
 
 // How long ago, in time that really passed, the clock reached the due time.
 // Since the last look the clock is taken to have run with the tick count, so
@@ -102,16 +108,16 @@ long long MillisLate(const Clocks& now, Wake wake)
     return (ran < now.local ? ran : now.local) - armed.dueLocal;
 }
 
-bool ArmExitTimer(long long left)
+bool ArmExitTimer(int left)
 {
-    long long wait = State.Armed.atTimeOfDay && left > ClockCheckMs ? ClockCheckMs : left;
+    int wait = State.Armed.atTimeOfDay && left > ClockCheckMs ? ClockCheckMs : left;
     if (!ReplaceTimer(&State.ExitTimerId, wait, ExitTimerProc)) return false;
     State.TimerRunning = State.ExitTimerId;
     return true;
 }
 
 // A refused timer leaves the warning pending: the next wake tries again.
-void ArmWarningTimer(long long lead)
+void ArmWarningTimer(int lead)
 {
     ReplaceTimer(&State.WarnTimerId, lead, WarningTimerProc);
     State.Armed.warning = WarningStage::Pending;
@@ -156,9 +162,9 @@ void StartCountdown(int seconds, bool openWindow)
 //    (the clock was put back): the countdown stops; if its window was still
 //    shown, the warning waits for its new time. A window the user closed is
 //    not shown again for this timed exit.
-void SyncWarning(long long left)
+void SyncWarning(int left)
 {
-    long long lead = WarningLead(left);
+    int lead = WarningLead(left);
     int seconds = SecondsShown(left);
     switch (State.Armed.warning) {
     case WarningStage::None: return;
@@ -212,13 +218,13 @@ void CheckTimedExit(Wake wake)
     if (!State.TimerRunning) return;
     ArmedTimedExit& armed = State.Armed;
     // A timeout counts the time that passes, whatever the clock shows.
-    if (!armed.atTimeOfDay && (wake == Wake::ClockChange || wake == Wake::Resume)) return;
+    if (!armed.atTimeOfDay && wake >= Wake::ClockChange) return;
     Clocks now = ReadClocks();
     // A clock put back shows the time of day again before the day it was due:
     // the exit comes the first time the clock shows it.
     long long next = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
     if (armed.atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
-    long long left = MillisLeft(now);
+    int left = MillisLeft(now);
     if (left <= EarlyToleranceMs) {
         if (!armed.atTimeOfDay || MillisLate(now, wake) <= LateLimitMs) {
             FireExit();
@@ -236,44 +242,37 @@ void CheckTimedExit(Wake wake)
 
 // A warning longer than the time left is refused, and the exit it belongs to
 // is disarmed before the box shows: nothing happens behind the box.
-void ArmWarning(const Clocks& now)
+void ArmWarning(int left)
 {
     if (WarningLead(State.MillisToExit) < 0) {
         CancelTimedExit();
         ErrorBox(WarningTooLongText);
         return;
     }
-    ArmWarningTimer(WarningLead(MillisLeft(now)));
+    ArmWarningTimer(WarningLead(left));
 }
 
-// The fields of an hhmmss number, and the delay until the clock next shows them.
-bool SplitAndDelay(int number, const SYSTEMTIME& now, int* hour, int* minute, int* second, int* millis)
+// The fields of an hhmmss number, and the delay, to the second, until the
+// clock next shows them.
+bool SplitAndDelay(int number, const Clocks& now, int* hour, int* minute, int* second, int* millis)
 {
     if (!SplitTimeOfDay(number, hour, minute, second)) return false;
-    *millis = MillisUntilTimeOfDay(*hour, *minute, *second, now.wHour, now.wMinute, now.wSecond);
+    *millis = MillisUntilTimeOfDay(*hour, *minute, *second, 0, 0, now.millisOfDay / MillisPerSecond);
     return true;
 }
 
-int ParseAtValueAt(const SYSTEMTIME& now)
+int ParseAtValueAt(const Clocks& now)
 {
-    State.AtNumber = DecimalToInt(State.AtValue);
-    return SplitAndDelay(State.AtNumber, now, &State.AtHour, &State.AtMinute, &State.AtSecond, &State.MillisToExit);
+    return SplitAndDelay(DecimalToInt(State.AtValue), now, &State.AtHour, &State.AtMinute, &State.AtSecond, &State.MillisToExit);
 }
 }  // namespace
 
-int ParseAtValue()
-{
-    SYSTEMTIME now = {};
-    SysGetLocalTime(&now);
-    return ParseAtValueAt(now);
-}
+int ParseAtValue() { return ParseAtValueAt(ReadClocks()); }
 
 bool TimeOfDayDelay(const char* text, int* millis)
 {
-    SYSTEMTIME now = {};
-    SysGetLocalTime(&now);
     int hour, minute, second;  // written by the split
-    return SplitAndDelay(DecimalToInt(text), now, &hour, &minute, &second, millis);
+    return SplitAndDelay(DecimalToInt(text), ReadClocks(), &hour, &minute, &second, millis);
 }
 
 void StartTimedExit()
@@ -283,12 +282,12 @@ void StartTimedExit()
     // timers running with their ids lost.
     if (State.TimerRunning) return;
     Clocks now = ReadClocks();
-    if (State.AtFlag && !ParseAtValueAt(now.time)) return;
+    if (State.AtFlag && !ParseAtValueAt(now)) return;
     ArmedTimedExit& armed = State.Armed;
     armed = {};
     if (State.TimerFlag) {
         // Nothing outside 1 to 999999 s is armed: no bad number becomes "now".
-        if (State.TimeoutSeconds < 1 || State.TimeoutSeconds > MaxTimedSeconds) return;
+        if (static_cast<unsigned>(State.TimeoutSeconds) - 1 >= MaxTimedSeconds) return;
         State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
         armed.armTick = now.tick;
         armed.delayMs = static_cast<DWORD>(State.MillisToExit);
@@ -304,24 +303,25 @@ void StartTimedExit()
     armed.checkedLocal = now.local;
     armed.checkedTick = now.tick;
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
-    if (!ArmExitTimer(MillisLeft(now))) return;
+    int left = MillisLeft(now);
+    if (!ArmExitTimer(left)) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), TimedExitTip);
     SetHotkey(0);
-    if (armed.warnSeconds) ArmWarning(now);
+    if (armed.warnSeconds) ArmWarning(left);
 }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
     // A timer message still queued from a killed timer is not the warning.
-    if (!State.TimerRunning || id != State.WarnTimerId) return;
+    if (id != State.WarnTimerId) return;
     CheckTimedExit(Wake::WarningTimer);
 }
 
 void CALLBACK ExitTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
     // After a cancel or a re-arming nothing may exit, even a timer message
-    // already queued.
-    if (!State.TimerRunning || id != State.ExitTimerId) return;
+    // already queued (the check looks whether anything is armed).
+    if (id != State.ExitTimerId) return;
     CheckTimedExit(Wake::ExitTimer);
 }
 

@@ -40,14 +40,14 @@ void FillTimeout()
     SetText(IDC_TE_ATEDIT, "");
 }
 
-// Even an invalid stored time is shown split into its fields; midnight as 00.
+// Even an invalid stored time is shown split into its fields (the parse's
+// working fields, which arming takes afresh); midnight as 00.
 void FillTimeOfDay()
 {
-    int hour = 0, minute = 0, second = 0;
-    SplitTimeOfDay(DecimalToInt(State.AtValue), &hour, &minute, &second);
-    if (hour == AtHourMidnight) hour = 0;
+    SplitTimeOfDay(DecimalToInt(State.AtValue), &State.AtHour, &State.AtMinute, &State.AtSecond);
+    if (State.AtHour == AtHourMidnight) State.AtHour = 0;
     SetText(IDC_TE_TIMEOUTEDIT, "");
-    FormatTimeOfDayDigits(hour, minute, second, State.NumberText, sizeof State.NumberText);
+    FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText, sizeof State.NumberText);
     SetText(IDC_TE_ATEDIT, State.NumberText);
 }
 
@@ -140,29 +140,28 @@ int RejectTime()
     return 0;
 }
 
-// What OK reads, checked whole before any of it is stored.
+// What OK reads, checked whole before any of it is stored. The texts hold
+// one character more than their fields, so that a longer entry shows.
+constexpr int EntryTextSize = SmallTextSize + 1;
 struct TimedEntry {
     bool timer, at, warn;
-    char timerValue[SmallTextSize];
-    char atValue[SmallTextSize];
-    char warnValue[SmallTextSize];
+    char timerValue[EntryTextSize];
+    char atValue[EntryTextSize];
+    char warnValue[EntryTextSize];
     int timeoutSeconds, warnSeconds;
 };
 
 // An edit's whole text when it fits its six-character field: a longer entry
 // is refused, not cut.
-bool ReadWholeField(int id, char (&text)[SmallTextSize])
+bool ReadWholeField(int id, char (&text)[EntryTextSize])
 {
-    char whole[SmallTextSize + 1] = "";
-    GetDlgItemTextA(Dialog(), id, whole, sizeof whole);
-    if (whole[SmallTextSize - 1] != '\0') return false;
-    CopyText(text, sizeof text, whole);
-    return true;
+    GetDlgItemTextA(Dialog(), id, text, sizeof text);
+    return text[SmallTextSize - 1] == '\0';
 }
 
 // A count of 1 to 999999 seconds; its text is then the number it stands for
 // (" 45" and "45s" are kept as "45").
-bool ReadSeconds(int id, char (&text)[SmallTextSize], int* seconds)
+bool ReadSeconds(int id, char (&text)[EntryTextSize], int* seconds)
 {
     if (!ReadWholeField(id, text)) return false;
     *seconds = DecimalToInt(text);
