@@ -212,7 +212,7 @@ void SleepAndResume()
 {
     long long ms = (1 + Pick(180)) * Minute;
     Act("sleep " + std::to_string(ms / Minute) + " min");
-    Recorder::PassTimeAsleep(static_cast<DWORD>(ms));
+    Recorder::PassTimeAsleep(static_cast<DWORD>(ms), OneIn(3));
     if (OneIn(2)) Recorder::AdvanceTime(0);
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
     Recorder::AdvanceTime(0);

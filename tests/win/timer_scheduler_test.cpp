@@ -493,8 +493,9 @@ TEST_F(SchedulerTest, ANumberThatIsNoExitTypeIsNotPostedAsACommand)
 // A step of virtual time: 'w' time passes; 'j' the clock jumps with no
 // message (a daylight-saving switch); 'c' the clock is changed and
 // WM_TIMECHANGE sent; 's' the computer sleeps, resumes, then its overdue
-// timers fire; 'S' the overdue timers fire before the resume message; 'r' a
-// resume message alone; 'f' another program posts the exit timer's message.
+// timers fire; 'S' the overdue timers fire before the resume message; 'z' as
+// 's' with a tick count that stood still; 'r' a resume message alone; 'f'
+// another program posts the exit timer's message.
 struct ClockStep {
     char kind;
     long long ms;
@@ -532,7 +533,8 @@ void RunStep(const ClockStep& step)
         break;
     case 's':
     case 'S':
-        Recorder::PassTimeAsleep(static_cast<DWORD>(step.ms));
+    case 'z':
+        Recorder::PassTimeAsleep(static_cast<DWORD>(step.ms), step.kind == 'z');
         if (step.kind == 'S') Recorder::AdvanceTime(0);
         SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
         Recorder::AdvanceTime(0);
@@ -566,6 +568,7 @@ TEST_F(SchedulerTest, TheExitComesOnTimeWhateverTheClockDoes)
         {"slept through, then the next day", 12, 0, 0, "120500", 0, {{'s', 10 * Minute}, {'w', 24 * Hour}},
          "29 12:05:00"},
         {"slept through, timers before the resume", 12, 0, 0, "120500", 0, {{'S', 10 * Minute}, {'w', Hour}}, ""},
+        {"slept through, the tick count stood still", 12, 0, 0, "120500", 0, {{'z', 10 * Minute}, {'w', Hour}}, ""},
         {"woke within a minute", 12, 0, 0, "120500", 0, {{'s', 5 * Minute + 30000}}, "28 12:05:30"},
         {"forged timer before the time", 12, 0, 0, "120500", 0, {{'f', 0}, {'w', 4 * Minute}, {'f', 0}}, ""},
         {"forged timer, then on time", 12, 0, 0, "120500", 0, {{'f', 0}, {'w', 5 * Minute}}, "28 12:05:00"},

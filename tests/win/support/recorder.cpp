@@ -237,7 +237,14 @@ void AdvanceTime(DWORD ms)
 }
 
 void JumpClock(long long ms) { Data.virtualLocal += ms; }
-void PassTimeAsleep(DWORD ms) { PassTime(ms); }
+void PassTimeAsleep(DWORD ms, bool tickStops)
+{
+    if (!tickStops) return PassTime(ms);
+    Data.virtualLocal += ms;
+    Data.virtualTickStart -= ms;  // the timers wait on the tick count
+    for (VirtualTimer& timer : Data.timers) timer.due += ms;
+    Data.virtualElapsed += ms;
+}
 
 void OnTimerFiring(void (*observer)(UINT_PTR id)) { Data.timerObserver = observer; }
 

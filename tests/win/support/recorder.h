@@ -77,10 +77,11 @@ void AdvanceTime(DWORD ms);
 // The local clock is changed by `ms` (either way) while no time passes: a
 // clock change or a daylight-saving switch. No message is sent.
 void JumpClock(long long ms);
-// The computer sleeps for `ms`: the tick count and the clock run on, no timer
-// fires. The resume message is the test's to send; the overdue timers fire at
-// the next AdvanceTime.
-void PassTimeAsleep(DWORD ms);
+// The computer sleeps for `ms`: the clock runs on, and the tick count too
+// unless `tickStops` (as Windows counts it, sleep included); no timer fires.
+// The resume message is the test's to send; the overdue timers fire at the
+// next AdvanceTime.
+void PassTimeAsleep(DWORD ms, bool tickStops = false);
 // Called right before each virtual timer fires; nullptr for none.
 void OnTimerFiring(void (*observer)(UINT_PTR id));
 int LiveVirtualTimers();
