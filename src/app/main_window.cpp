@@ -29,6 +29,14 @@ LRESULT OnHotkey(WPARAM id)
     }
     return 0;
 }
+
+// While the exit waits for a program it started, messages sent to the main
+// window are answered, but nothing the user does (or another program sends
+// in the user's place) runs: no command, no hotkey, no tray-icon click.
+bool IsUserInput(UINT message)
+{
+    return message == WM_COMMAND || message == WM_HOTKEY || message == TrayMessage;
+}
 }  // namespace
 
 void RegisterMainWindowClass()
@@ -51,6 +59,7 @@ void CreateMainWindow()
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (State.WaitingForProgram && IsUserInput(message)) return 0;
     switch (message) {
     case WM_DESTROY: return OnDestroy();
     case WM_QUERYENDSESSION: return OnQueryEndSession();
