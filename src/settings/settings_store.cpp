@@ -121,7 +121,10 @@ void LoadSettings()
     LoadTextField(key, "ProgramsToRun", State.ProgramsToRun);
     LoadTextField(key, "WarningText", State.WarningText);
     RegCloseKey(key);
-    if (State.RunBeforeExit) UnpackProgramList();
+    // The slots always hold the stored list, also while "Run before Exit" is
+    // off: the switch decides whether the programs run, and the list must
+    // survive the dialog and the next save either way.
+    UnpackProgramList();
 }
 
 bool SaveSettings()
