@@ -5,6 +5,7 @@
 #include "app/block_reason.h"
 
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "app/tray_icon.h"
 #include "dialogs/about.h"
 #include "dialogs/hotkey.h"
@@ -69,10 +70,9 @@ void GrayWhileTimerRuns(HMENU menu, UINT count)
 
 void Flip(int& flag) { flag = flag == 0 ? 1 : 0; }
 
-void RunDialog(int templateId, DLGPROC procedure)
-{
-    DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(templateId), State.MainWindow, procedure, 0);
-}
+// The tray menu stays live behind a modal dialog: picking an open dialog
+// again brings it to the front rather than stacking a second copy.
+void RunDialog(int templateId, DLGPROC procedure) { RunDialogOnce(templateId, State.MainWindow, procedure); }
 
 void OpenAboutBox() { RunDialog(IDD_ABOUT, AboutDialogProc); }
 void OpenHotkeyDialog() { RunDialog(IDD_HOTKEY, HotkeyDialogProc); }
