@@ -6,6 +6,7 @@
 #include "core/command_line_text.h"
 #include "core/decimal.h"
 #include "core/text.h"
+#include "dialogs/hotkey.h"
 #include "settings/settings_store.h"
 #include "timer/scheduler.h"
 
@@ -99,7 +100,7 @@ void TakeHotKey(const char* text, const OptionTokens& tokens)
     TakeValue(text, "/h", tokens.hotkey, 'h', State.HotKey, sizeof State.HotKey);
     DWORD length = static_cast<DWORD>(TextLengthN(State.HotKey, sizeof State.HotKey - 1));
     CharUpperBuffA(State.HotKey, length);
-    if (!IsCharAlphaA(State.HotKey[0])) CopyText(State.HotKey, sizeof State.HotKey, DefaultHotKey);
+    if (!IsHotkeyLetter(State.HotKey[0])) CopyText(State.HotKey, sizeof State.HotKey, DefaultHotKey);
 }
 }  // namespace
 
