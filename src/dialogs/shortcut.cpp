@@ -3,6 +3,7 @@
 #include "dialogs/shortcut.h"
 
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "core/text.h"
 
 #include <objbase.h>
@@ -84,14 +85,19 @@ void OnInitDialog(HWND dialog)
 
 void OnOk(HWND dialog)
 {
-    if (CreateShortcut(IsDlgButtonChecked(dialog, IDC_SC_DESKTOP) == BST_CHECKED)) {
-        MessageBeep(CreatedBeep);
-        MessageBoxA(nullptr, CreatedMessage, CreatedCaption, MB_SETFOREGROUND | MB_ICONINFORMATION);
-        EndDialog(dialog, 0);
-    } else {
-        MessageBeep(FailedBeep);
-        MessageBoxA(nullptr, FailedMessage, nullptr, MB_SETFOREGROUND | MB_ICONEXCLAMATION);
+    bool created = false;
+    {
+        DialogInputPause pause(dialog);
+        created = CreateShortcut(IsDlgButtonChecked(dialog, IDC_SC_DESKTOP) == BST_CHECKED);
+        if (created) {
+            MessageBeep(CreatedBeep);
+            MessageBoxA(nullptr, CreatedMessage, CreatedCaption, MB_SETFOREGROUND | MB_ICONINFORMATION);
+        } else {
+            MessageBeep(FailedBeep);
+            MessageBoxA(nullptr, FailedMessage, nullptr, MB_SETFOREGROUND | MB_ICONEXCLAMATION);
+        }
     }
+    if (created) EndDialog(dialog, 0);
 }
 }  // namespace
 

@@ -185,6 +185,7 @@ TEST_F(HotkeyTest, NonLetterIsRefusedOnOkAndCancel)
         EXPECT_EQ(box.flags, 0x10030u);
         EXPECT_EQ(box.beepBefore, 0x30u);
         EXPECT_FALSE(box.hadOwner);
+        EXPECT_FALSE(box.activeWindowEnabled) << "the dialog took input behind its box";
         EXPECT_TRUE(IsFree('G')) << "a refused OK must not register";
     }
 }

@@ -160,6 +160,7 @@ protected:
         EXPECT_EQ(box.flags, 0x10040u);
         EXPECT_EQ(box.beepBefore, 48u);
         EXPECT_FALSE(box.hadOwner);
+        EXPECT_FALSE(box.activeWindowEnabled) << "the dialog took input behind its box";
     }
 
     static void ExpectFailedBox(size_t index = 0)
@@ -171,6 +172,7 @@ protected:
         EXPECT_EQ(box.flags, 0x10030u);
         EXPECT_EQ(box.beepBefore, 64u);
         EXPECT_FALSE(box.hadOwner);
+        EXPECT_FALSE(box.activeWindowEnabled) << "the dialog took input behind its box";
     }
 
     Harness::SharedLock lock_{"DorvaNT.Tests.Registry"};
