@@ -1,4 +1,4 @@
-// Finding the open dialog of a kind, and pausing a dialog behind its box.
+// Finding the open dialog of a kind, and a dialog busy behind its box.
 #include "app/single_dialog.h"
 
 #include "app/program_state.h"
@@ -7,6 +7,8 @@
 
 namespace {
 constexpr char DialogClassName[] = "#32770";
+// Marks a dialog whose button handler is running (and maybe showing a box).
+constexpr char BusyProperty[] = "DorvaBusy";
 
 struct DialogSearch {
     DLGPROC procedure;
@@ -36,31 +38,21 @@ void RunDialogOnce(int templateId, HWND owner, DLGPROC procedure)
 {
     if (HWND open = FindOpenDialog(procedure)) {
         // A dialog still opening or already ending is not shown: nothing to
-        // bring forward. One paused behind its box leaves the box in front.
+        // bring forward. One busy behind its box leaves the box in front.
         HWND front = GetLastActivePopup(open);
-        if (IsWindowVisible(front) && IsWindowEnabled(front)) SetForegroundWindow(front);
+        if (GetPropA(open, BusyProperty) || !IsWindowVisible(front) || !IsWindowEnabled(front)) return;
+        SetForegroundWindow(front);
         return;
     }
     DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
 }
 
-DialogInputPause::DialogInputPause(HWND dialog) : dialog_(dialog), focus_(GetFocus())
+DialogBusy::DialogBusy(HWND dialog) : dialog_(dialog), entered_(GetPropA(dialog, BusyProperty) == nullptr)
 {
-    EnableWindow(dialog_, FALSE);
+    if (entered_) SetPropA(dialog_, BusyProperty, reinterpret_cast<HANDLE>(1));
 }
 
-DialogInputPause::~DialogInputPause()
+DialogBusy::~DialogBusy()
 {
-    EnableWindow(dialog_, TRUE);
-    if (!IsWindowVisible(dialog_)) return;  // the handler ended the dialog
-    // A box took the activation, and it cannot come back to a disabled window
-    // when the box closes.
-    if (GetActiveWindow() != dialog_) SetForegroundWindow(dialog_);
-    if (focus_ && IsChild(dialog_, focus_) && GetFocus() != focus_) SetFocus(focus_);
-}
-
-void DialogErrorBox(HWND dialog, const char* text)
-{
-    DialogInputPause pause(dialog);
-    ErrorBox(text);
+    if (entered_) RemovePropA(dialog_, BusyProperty);
 }

@@ -15,22 +15,21 @@ HWND FindOpenDialog(DLGPROC procedure);
 void RunDialogOnce(int templateId, HWND owner, DLGPROC procedure);
 
 // Held by a dialog's button handler that may show a box. The boxes have no
-// owner, so without this the dialog stayed usable behind its box and a
-// second press stacked a second box (and a second round of what the button
-// does). Afterwards the dialog gets its activation and focus back.
-class DialogInputPause {
+// owner, so the dialog stays usable behind its box: a second press of a
+// button that raises boxes, while one is open, is ignored (Entered() is false
+// for it), so that it cannot stack a second box and a second round of what
+// the button does. Buttons that only switch something go on working.
+class DialogBusy {
 public:
-    explicit DialogInputPause(HWND dialog);
-    ~DialogInputPause();
-    DialogInputPause(const DialogInputPause&) = delete;
-    DialogInputPause& operator=(const DialogInputPause&) = delete;
+    explicit DialogBusy(HWND dialog);
+    ~DialogBusy();
+    DialogBusy(const DialogBusy&) = delete;
+    DialogBusy& operator=(const DialogBusy&) = delete;
+    bool Entered() const { return entered_; }
 
 private:
     HWND dialog_;
-    HWND focus_;
+    bool entered_;
 };
-
-// The error box for a dialog: shown while the dialog is paused.
-void DialogErrorBox(HWND dialog, const char* text);
 
 #endif

@@ -39,16 +39,16 @@ void OnToggleHotkey(HWND dialog)
 
 void OnOk(HWND dialog)
 {
-    DialogInputPause pause(dialog);
-    if (!CheckHotkeyLetter(dialog)) return;
+    DialogBusy busy(dialog);
+    if (!busy.Entered() || !CheckHotkeyLetter(dialog)) return;
     SetHotkey(State.HotkeyFlag);
     if (CheckHotkeyLetter(dialog)) EndDialog(dialog, 0);
 }
 
 void OnCancel(HWND dialog)
 {
-    DialogInputPause pause(dialog);
-    if (CheckHotkeyLetter(dialog)) EndDialog(dialog, 0);
+    DialogBusy busy(dialog);
+    if (busy.Entered() && CheckHotkeyLetter(dialog)) EndDialog(dialog, 0);
 }
 
 void OnCommand(HWND dialog, int id)

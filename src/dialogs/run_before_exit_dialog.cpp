@@ -64,6 +64,8 @@ void OnToggleRunBeforeExit(HWND dialog)
 
 void OnBrowse(HWND dialog, int slot)
 {
+    DialogBusy busy(dialog);
+    if (!busy.Entered()) return;
     State.BrowseSlot = slot;
     BrowseForProgram(dialog);
 }
@@ -72,12 +74,14 @@ void OnBrowse(HWND dialog, int slot)
 // stored whole keeps the dialog open with all the slots as they were.
 void OnOk(HWND dialog)
 {
+    DialogBusy busy(dialog);
+    if (!busy.Entered()) return;
     if (State.RunBeforeExit) {
         char entries[ProgramSlots][ProgramPathSize];
         for (int slot = 0; slot < ProgramSlots; ++slot) {
             GetDlgItemTextA(dialog, EditIds[slot], entries[slot], sizeof entries[slot]);
             if (!EntryFits(entries[slot])) {
-                DialogErrorBox(dialog, EntryRefusedMessage);
+                ErrorBox(EntryRefusedMessage);
                 return;
             }
         }
@@ -103,7 +107,7 @@ void OnCommand(HWND dialog, int id, int code)
     case IDC_RB_EDIT3:
     case IDC_RB_EDIT4:
         // Typing or pasting past the limit: say why the text stopped there.
-        if (code == EN_MAXTEXT) DialogErrorBox(dialog, EntryRefusedMessage);
+        if (code == EN_MAXTEXT) ErrorBox(EntryRefusedMessage);
         break;
     default: break;
     }
@@ -173,12 +177,12 @@ void BrowseForProgram(HWND dialog)
     if (!GetOpenFileNameA(&State.BrowseRequest)) return;
     char fullPath[MAX_PATH] = "";
     if (!FindChosenFile(State.BrowseFileName, fullPath, sizeof fullPath)) {
-        DialogErrorBox(dialog, FileNotFoundMessage);
+        ErrorBox(FileNotFoundMessage);
         return;
     }
     char entry[ProgramPathSize] = "";
     if (!QuoteIfBlank(fullPath, entry, sizeof entry) || !EntryFits(entry)) {
-        DialogErrorBox(dialog, EntryRefusedMessage);
+        ErrorBox(EntryRefusedMessage);
         return;
     }
     if (State.BrowseSlot >= 1 && State.BrowseSlot <= ProgramSlots) {

@@ -85,19 +85,16 @@ void OnInitDialog(HWND dialog)
 
 void OnOk(HWND dialog)
 {
-    bool created = false;
-    {
-        DialogInputPause pause(dialog);
-        created = CreateShortcut(IsDlgButtonChecked(dialog, IDC_SC_DESKTOP) == BST_CHECKED);
-        if (created) {
-            MessageBeep(CreatedBeep);
-            MessageBoxA(nullptr, CreatedMessage, CreatedCaption, MB_SETFOREGROUND | MB_ICONINFORMATION);
-        } else {
-            MessageBeep(FailedBeep);
-            MessageBoxA(nullptr, FailedMessage, nullptr, MB_SETFOREGROUND | MB_ICONEXCLAMATION);
-        }
+    DialogBusy busy(dialog);
+    if (!busy.Entered()) return;
+    if (CreateShortcut(IsDlgButtonChecked(dialog, IDC_SC_DESKTOP) == BST_CHECKED)) {
+        MessageBeep(CreatedBeep);
+        MessageBoxA(nullptr, CreatedMessage, CreatedCaption, MB_SETFOREGROUND | MB_ICONINFORMATION);
+        EndDialog(dialog, 0);
+    } else {
+        MessageBeep(FailedBeep);
+        MessageBoxA(nullptr, FailedMessage, nullptr, MB_SETFOREGROUND | MB_ICONEXCLAMATION);
     }
-    if (created) EndDialog(dialog, 0);
 }
 }  // namespace
 

@@ -166,12 +166,8 @@ void ShowOutcome(bool success)
 
 void OnOk(HWND dialog)
 {
-    bool applied = false;
-    {
-        DialogInputPause pause(dialog);
-        applied = ApplyRegistryDialog(dialog);
-    }
-    if (applied) EndDialog(dialog, 0);
+    DialogBusy busy(dialog);
+    if (busy.Entered() && ApplyRegistryDialog(dialog)) EndDialog(dialog, 0);
 }
 }  // namespace
 

@@ -119,16 +119,12 @@ void OnNoTimedExitChosen(HWND dialog)
 
 void OnCountdownText(HWND dialog) { RunDialogOnce(IDD_WARNINGTEXT, dialog, WarningTextProc); }
 
-// The boxes that the checks may show ("Invalid time", a warning longer than
-// the delay) have no owner: the dialog is paused while they are open.
+// The checks may show a box ("Invalid time", a warning longer than the
+// delay): another OK meanwhile is ignored.
 void OnTimedExitOk(HWND dialog)
 {
-    bool valid = false;
-    {
-        DialogInputPause pause(dialog);
-        valid = ValidateTimedExit(dialog) != 0;
-    }
-    if (valid) EndDialog(dialog, 0);
+    DialogBusy busy(dialog);
+    if (busy.Entered() && ValidateTimedExit(dialog)) EndDialog(dialog, 0);
 }
 
 void OnTimedExitCommand(HWND dialog, int id)

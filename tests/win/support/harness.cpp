@@ -70,7 +70,6 @@ int WINAPI RecordingMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT fla
     box.caption = caption ? caption : "";
     box.flags = flags;
     box.hadOwner = owner != nullptr;
-    box.activeWindowEnabled = IsWindowEnabled(GetActiveWindow()) != FALSE;
     box.beepBefore = Data.lastBeep;
     Data.lastBeep = ~0u;
     Data.boxes.push_back(box);

@@ -20,7 +20,6 @@ struct Box {
     std::string caption;     // as passed (empty for none)
     UINT flags = 0;          // as passed
     bool hadOwner = false;
-    bool activeWindowEnabled = false;  // could the window active as it opened take input?
     UINT beepBefore = ~0u;   // the MessageBeep made right before it, ~0u for none
     std::string shownCaption;  // read from the real box window
     std::string shownText;     // read from the real box's text control
