@@ -7,14 +7,18 @@ add_link_options(${DORVA_SANITIZE})
 add_library(dorva_core STATIC ${DORVA_CORE_SOURCES})
 target_include_directories(dorva_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+find_package(GTest CONFIG)
+if(NOT GTest_FOUND)
+    message(STATUS "GoogleTest not found: the host tests are not configured")
+    set(DORVA_TESTS_FOUND 0 CACHE INTERNAL "")
+    return()
+endif()
+set(DORVA_TESTS_FOUND 1 CACHE INTERNAL "")
 
 include(GoogleTest)
 file(GLOB DORVA_HOST_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*_test.cpp)
 add_executable(host_tests ${DORVA_HOST_TESTS})
-target_link_libraries(host_tests PRIVATE dorva_core gtest_main)
+target_link_libraries(host_tests PRIVATE dorva_core GTest::gtest_main)
 gtest_discover_tests(host_tests TEST_PREFIX "host." PROPERTIES LABELS host)
 
 # Generated images: parse what the build-time drawing tool writes.
@@ -29,9 +33,17 @@ set_tests_properties(host.images PROPERTIES LABELS host)
 # libFuzzer targets: clang is needed; each runs for DORVA_FUZZ_SECONDS over the
 # corpus kept in the repository (new finds go to the build folder).
 set(DORVA_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs in the test suite")
+# clang's libFuzzer runtime is looked up, not named by its version.
 find_program(DORVA_CLANGXX clang++)
-file(GLOB DORVA_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/fuzz_*.cpp)
+set(DORVA_FUZZER_RUNTIME "")
 if(DORVA_CLANGXX)
+    execute_process(COMMAND ${DORVA_CLANGXX} -print-file-name=libclang_rt.fuzzer-${CMAKE_HOST_SYSTEM_PROCESSOR}.a
+        OUTPUT_VARIABLE DORVA_FUZZER_RUNTIME OUTPUT_STRIP_TRAILING_WHITESPACE)
+endif()
+file(GLOB DORVA_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/fuzz_*.cpp)
+if(NOT IS_ABSOLUTE "${DORVA_FUZZER_RUNTIME}" OR NOT EXISTS "${DORVA_FUZZER_RUNTIME}")
+    message(STATUS "clang's libFuzzer runtime not found: no fuzz targets")
+else()
     foreach(fuzz_source ${DORVA_FUZZERS})
         get_filename_component(name ${fuzz_source} NAME_WE)
         string(REGEX REPLACE "^fuzz_" "" corpus ${name})

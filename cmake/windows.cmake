@@ -7,7 +7,9 @@ set(DORVA_DEFINES WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT NOMI
 # Images drawn as text, turned into .ico/.bmp/.cur at build time.
 set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
 file(GLOB DORVA_IMAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/images/*.txt)
-set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico tarn.bmp hand.cur)
+set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico tarn.bmp hand.cur
+    icon_1_alpha.ico icon_2_alpha.ico icon_3_alpha.ico icon_4_alpha.ico icon_5_alpha.ico icon_7_alpha.ico
+    icon_8_alpha.ico)
 list(TRANSFORM DORVA_IMAGES PREPEND ${DORVA_IMAGE_DIR}/ OUTPUT_VARIABLE DORVA_IMAGE_FILES)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(
@@ -23,9 +25,16 @@ set_source_files_properties(${DORVA_RC} PROPERTIES
     OBJECT_DEPENDS "${DORVA_IMAGE_FILES};${CMAKE_SOURCE_DIR}/src/res/dorva.manifest;${CMAKE_SOURCE_DIR}/src/res/resource_ids.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/res -I${DORVA_IMAGE_DIR}")
 
+# The stack protector guards every function with a local character array (the
+# text buffers that a bounded copy could overrun); its guard and failure
+# routine are the program's own (src/app/stack_guard.cpp). The small code
+# model reaches the program's own data directly.
 function(dorva_product_options target)
     target_compile_options(${target} PRIVATE ${DORVA_WARNINGS} -fno-exceptions -fno-rtti
-        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections)
+        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -ffunction-sections -fstack-protector)
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+        target_compile_options(${target} PRIVATE -mcmodel=small)
+    endif()
     target_compile_definitions(${target} PRIVATE ${DORVA_DEFINES})
 endfunction()
 
@@ -44,21 +53,9 @@ list(REMOVE_ITEM DORVA_APP_SOURCES
 add_library(dorva_app STATIC ${DORVA_APP_SOURCES})
 dorva_product_options(dorva_app)
 target_include_directories(dorva_app PUBLIC ${CMAKE_SOURCE_DIR}/src)
-# COM and the common dialogs are loaded when first used, not at start-up:
-# the tray icon comes up sooner.
-set(DORVA_DELAY_LIBS)
-foreach(dll ole32 comdlg32)
-    set(delay_lib ${CMAKE_BINARY_DIR}/lib${dll}_delay.a)
-    add_custom_command(OUTPUT ${delay_lib}
-        COMMAND ${CMAKE_DLLTOOL} --input-def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def
-                --output-delaylib ${delay_lib}
-        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
-    list(APPEND DORVA_DELAY_LIBS ${delay_lib})
-endforeach()
-add_custom_target(dorva_delay_libs DEPENDS ${DORVA_DELAY_LIBS})
-add_dependencies(dorva_app dorva_delay_libs)
-target_link_libraries(dorva_app PUBLIC dorva_core ${DORVA_DELAY_LIBS} shell32 ole32 uuid comdlg32 advapi32
-    user32 gdi32 kernel32)
+# COM and the common dialogs are loaded by the program when first used
+# (src/app/on_demand.cpp), so neither is imported.
+target_link_libraries(dorva_app PUBLIC dorva_core shell32 uuid advapi32 user32 gdi32 kernel32)
 
 set(DORVA_LINK_OPTIONS -static -Wl,--dynamicbase,--nxcompat -Wl,--gc-sections)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
@@ -86,9 +83,19 @@ if(MINGW)
     target_link_libraries(DorvaNT PRIVATE msvcrt gcc)
 endif()
 
-if(NOT DORVA_TESTS)
+# GoogleTest is built from its sources with the same compiler as the tests;
+# where they are is found, or given with -DDORVA_GTEST_SOURCE=...
+find_path(DORVA_GTEST_SOURCE NAMES googletest/include/gtest/gtest.h
+    PATHS /usr/src/googletest /usr/local/src/googletest /usr/share/googletest
+    NO_CMAKE_FIND_ROOT_PATH DOC "GoogleTest source tree")
+if(NOT DORVA_TESTS OR NOT DORVA_GTEST_SOURCE)
+    if(DORVA_TESTS)
+        message(STATUS "GoogleTest sources not found: only the product is configured")
+    endif()
+    set(DORVA_TESTS_FOUND 0 CACHE INTERNAL "")
     return()
 endif()
+set(DORVA_TESTS_FOUND 1 CACHE INTERNAL "")
 
 # ---- Test tiers under Wine -------------------------------------------------
 set(DORVA_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
@@ -98,7 +105,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${DORVA_
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(${DORVA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB DORVA_WIN_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
 # An object library, so that the recorder of system actions resolves the
@@ -106,7 +113,7 @@ file(GLOB DORVA_WIN_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/supp
 add_library(dorva_test_support OBJECT ${DORVA_WIN_SUPPORT})
 target_compile_definitions(dorva_test_support PUBLIC ${DORVA_DEFINES})
 target_include_directories(dorva_test_support PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests/win)
-target_link_libraries(dorva_test_support PUBLIC dorva_app gtest_main)
+target_link_libraries(dorva_test_support PUBLIC dorva_app gtest_main ole32 comdlg32)
 
 include(GoogleTest)
 file(GLOB DORVA_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)

@@ -58,7 +58,8 @@ run_wine_part() {
 }
 export -f run_wine_part
 export here top runs
-results=$(DORVA_OWN_XVFB=${DORVA_OWN_XVFB:-1} "$here/with-xvfb.sh" bash -c run_wine_part 2>/dev/null)
+# Windows programs end their lines with CR LF: the CR would break the table.
+results=$(DORVA_OWN_XVFB=${DORVA_OWN_XVFB:-1} "$here/with-xvfb.sh" bash -c run_wine_part 2>/dev/null | tr -d '\r')
 
 read -r _ p m < <(grep '^TRAY' <<<"$results")
 if [ -n "${p:-}" ] && [ "${m:-0}" -gt 0 ]; then

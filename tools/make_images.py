@@ -11,22 +11,28 @@ details), so two runs give the same bytes.
 Drawing format, one statement a line ('#' starts a comment line):
 
     kind icon | cursor | bitmap
-    palette vga16 | own          vga16: the 16 standard colours (icons, cursors)
+    palette vga16 | own | rgba   vga16: the 16 standard colours (icons, cursors)
                                  own: the colours listed below, in order (bitmaps)
+                                 rgba: any colours, with alpha (icons for current Windows)
     hotspot X Y                  cursors only
+    sizes N N ...                rgba icons only: the image sizes made from the drawing
     colour C transparent         C is one character of the grids
     colour C N [name]            vga16: N is the palette index 0..15
-    colour C #RRGGBB [name]      own: the next palette entry
+    colour C #RRGGBB [name]      own and rgba: the next palette entry
+    colour C #RRGGBBAA [name]    rgba: a colour with its opacity
     image WxH                    followed by H rows of W characters and 'end'
 
 Icons and cursors are 4 bits a pixel with an AND mask; the transparent
 character sets the mask bit and colour 0. Bitmaps are 8 bits a pixel with a
-256-entry palette.
+256-entry palette. An rgba icon has one square drawing at its largest size;
+every size it lists is that drawing scaled down by area (so the edges of the
+smaller ones are smoothed by their alpha), stored as a 32-bit PNG image.
 """
 
 import os
 import struct
 import sys
+import zlib
 
 # The standard 16-colour VGA palette in Windows order, as (R, G, B).
 VGA16 = [
@@ -52,6 +58,7 @@ def parse_drawing(path):
     kind = None
     palette_kind = None
     hotspot = None
+    sizes = None
     legend = {}
     own_palette = []
     images = []
@@ -68,8 +75,10 @@ def parse_drawing(path):
         words = line.split()
         if words[0] == "kind" and len(words) == 2 and words[1] in EXTENSIONS:
             kind = words[1]
-        elif words[0] == "palette" and len(words) == 2 and words[1] in ("vga16", "own"):
+        elif words[0] == "palette" and len(words) == 2 and words[1] in ("vga16", "own", "rgba"):
             palette_kind = words[1]
+        elif words[0] == "sizes" and len(words) >= 2 and all(w.isdigit() and 0 < int(w) <= 256 for w in words[1:]):
+            sizes = sorted(set(int(w) for w in words[1:]))
         elif words[0] == "hotspot" and len(words) == 3 and all(w.isdigit() for w in words[1:]):
             hotspot = (int(words[1]), int(words[2]))
         elif words[0] == "colour" and len(words) >= 3 and len(words[1]) == 1:
@@ -80,11 +89,12 @@ def parse_drawing(path):
                 legend[ch] = TRANSPARENT
             elif palette_kind == "vga16" and value.isdigit() and int(value) < 16:
                 legend[ch] = int(value)
-            elif (palette_kind == "own" and len(value) == 7 and value[0] == "#"
+            elif (palette_kind in ("own", "rgba") and value[:1] == "#"
+                  and len(value) in ((7, 9) if palette_kind == "rgba" else (7,))
                   and all(d in "0123456789abcdefABCDEF" for d in value[1:])):
                 if len(own_palette) == 256:
                     fail("more than 256 colours")
-                own_palette.append(tuple(int(value[k:k + 2], 16) for k in (1, 3, 5)))
+                own_palette.append(tuple(int(value[k:k + 2], 16) for k in range(1, len(value), 2)))
                 legend[ch] = len(own_palette) - 1
             else:
                 fail("bad colour line (palette given first?)")
@@ -122,9 +132,15 @@ def parse_drawing(path):
             raise DrawingError("%s: a bitmap has its own palette and one image" % path)
         if any(TRANSPARENT in row for row in images[0][2]):
             raise DrawingError("%s: a bitmap has no transparent pixels" % path)
+    elif palette_kind == "rgba":
+        width, height, _ = images[0]
+        if kind != "icon" or len(images) != 1 or width != height or not sizes or sizes[-1] != width:
+            raise DrawingError("%s: an rgba icon has one square drawing at the largest of its sizes" % path)
     else:
         if palette_kind != "vga16" or any(w > 255 or h > 255 for w, h, _ in images):
             raise DrawingError("%s: icons and cursors use vga16 and are below 256 pixels" % path)
+    if (palette_kind == "rgba") != (sizes is not None):
+        raise DrawingError("%s: sizes are given for rgba icons, and only for them" % path)
     if (kind == "cursor") != (hotspot is not None):
         raise DrawingError("%s: a cursor, and only a cursor, has a hot spot" % path)
     if kind == "cursor":
@@ -133,7 +149,8 @@ def parse_drawing(path):
         if not (hotspot[0] < images[0][0] and hotspot[1] < images[0][1]):
             raise DrawingError("%s: the hot spot lies outside the image" % path)
     palette = VGA16 if palette_kind == "vga16" else own_palette
-    return {"kind": kind, "palette": palette, "hotspot": hotspot, "images": images}
+    return {"kind": kind, "palette": palette, "hotspot": hotspot, "images": images,
+            "rgba": palette_kind == "rgba", "sizes": sizes}
 
 
 BI_RLE8 = 1
@@ -188,6 +205,116 @@ def build_icon_file(drawing):
     return out + b"".join(blobs)
 
 
+def rgba_pixels(drawing):
+    """The drawing as rows of (r, g, b, a) tuples."""
+    _, _, rows = drawing["images"][0]
+    colours = [c if len(c) == 4 else c + (255,) for c in drawing["palette"]]
+    return [[(0, 0, 0, 0) if v == TRANSPARENT else colours[v] for v in row] for row in rows]
+
+
+def scale_down(pixels, size):
+    """Scales a square image down to size x size. Each new pixel covers an
+    area of the drawing: its opacity is the covered area's average, so the
+    outline is smoothed; its colour is the drawing's colour that covers most
+    of the area's opaque part, so the inside keeps the drawing's flat colours
+    (sharp, and small once compressed)."""
+    source = len(pixels)
+    step = source / size
+    out = []
+    for ty in range(size):
+        row = []
+        for tx in range(size):
+            opacity = 0.0
+            colours = {}
+            y = ty * step
+            while y < (ty + 1) * step - 1e-9:
+                sy = int(y)
+                hy = min(sy + 1, (ty + 1) * step) - y
+                x = tx * step
+                while x < (tx + 1) * step - 1e-9:
+                    sx = int(x)
+                    hx = min(sx + 1, (tx + 1) * step) - x
+                    r, g, b, a = pixels[sy][sx]
+                    opacity += hx * hy * a
+                    if a:
+                        colours[(r, g, b)] = colours.get((r, g, b), 0) + hx * hy
+                    x += hx
+                y += hy
+            clear = step * step - sum(colours.values())
+            if clear >= max(colours.values(), default=0):
+                row.append((0, 0, 0, 0))
+            else:
+                # The largest share; ties go to the colour that sorts first.
+                colour = min(colours, key=lambda c: (-round(colours[c], 6), c))
+                row.append(colour + (255,))
+        out.append(row)
+    return out
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+
+def filter_row(kind, row, previous):
+    """One PNG scan line filtered with filter `kind` (0 to 4), 4 bytes a pixel."""
+    out = bytearray()
+    for i, value in enumerate(row):
+        left = row[i - 4] if i >= 4 else 0
+        up = previous[i]
+        corner = previous[i - 4] if i >= 4 else 0
+        if kind == 1:
+            value -= left
+        elif kind == 2:
+            value -= up
+        elif kind == 3:
+            value -= (left + up) // 2
+        elif kind == 4:
+            p = left + up - corner
+            pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+            value -= left if pa <= pb and pa <= pc else up if pb <= pc else corner
+        out.append(value & 0xFF)
+    return bytes(out)
+
+
+def png_image(pixels):
+    """A 32-bit RGBA PNG. Each way of choosing the row filters (one filter for
+    all rows, or per row the one with the smallest differences) is tried, and
+    the smallest result kept."""
+    size = len(pixels)
+    rows = [bytes(v for p in row for v in p) for row in pixels]
+
+    def cost(line):
+        return sum(min(v, 256 - v) for v in line)
+
+    def scan_lines(choose):
+        out, previous = bytearray(), bytes(len(rows[0]))
+        for row in rows:
+            kind = choose(row, previous)
+            out += bytes((kind,)) + filter_row(kind, row, previous)
+            previous = row
+        return bytes(out)
+
+    choices = [lambda row, previous, k=k: k for k in range(5)]
+    choices.append(lambda row, previous: min(range(5), key=lambda k: cost(filter_row(k, row, previous))))
+    data = min((zlib.compress(scan_lines(choose), 9) for choose in choices), key=len)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", data)
+            + png_chunk(b"IEND", b""))
+
+
+def build_png_icon_file(drawing):
+    """An .ico file of 32-bit PNG images, one for each size of the drawing."""
+    pixels = rgba_pixels(drawing)
+    blobs = [png_image(pixels if size == len(pixels) else scale_down(pixels, size))
+             for size in drawing["sizes"]]
+    out = struct.pack("<HHH", 0, 1, len(blobs))
+    offset = 6 + 16 * len(blobs)
+    for size, blob in zip(drawing["sizes"], blobs):
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    return out + b"".join(blobs)
+
+
 def rle8_row(row):
     """One row in BI_RLE8: runs of a repeated colour as (count, colour),
     other stretches of three or more pixels in absolute mode (0, count,
@@ -220,15 +347,17 @@ def rle8_row(row):
 
 
 def build_bitmap_file(drawing):
-    """A bottom-up 8-bit .bmp with a 256-entry palette, run-length encoded
-    (BI_RLE8): the logo's large plain areas shrink to a fraction."""
+    """A bottom-up 8-bit (256-colour) .bmp whose palette lists only the
+    colours drawn, run-length encoded (BI_RLE8): the logo's large plain areas
+    shrink to a fraction."""
     width, height, rows = drawing["images"][0]
+    colours = len(drawing["palette"])
     bits = b"".join(rle8_row(row) for row in reversed(rows))[:-2] + b"\x00\x01"
-    offset = 14 + 40 + 256 * 4
+    offset = 14 + 40 + colours * 4
     file_header = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
     info_header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, BI_RLE8, len(bits),
-                              2835, 2835, 256, 0)
-    return file_header + info_header + palette_bytes(drawing["palette"], 256) + bits
+                              2835, 2835, colours, 0)
+    return file_header + info_header + palette_bytes(drawing["palette"], colours) + bits
 
 
 def main(argv):
@@ -249,6 +378,8 @@ def main(argv):
             return 1
         if drawing["kind"] == "bitmap":
             data = build_bitmap_file(drawing)
+        elif drawing["rgba"]:
+            data = build_png_icon_file(drawing)
         else:
             data = build_icon_file(drawing)
         target = os.path.join(out_dir, name[:-4] + EXTENSIONS[drawing["kind"]])

@@ -39,7 +39,7 @@ bool IsUserInput(UINT message)
 }
 }  // namespace
 
-void RegisterMainWindowClass()
+bool RegisterMainWindowClass()
 {
     WNDCLASSA windowClass = {};
     windowClass.style = 0;
@@ -48,13 +48,15 @@ void RegisterMainWindowClass()
     windowClass.hIcon = LoadProgramIcon("Icon_1");
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.lpszClassName = MainClassName;
-    RegisterClassA(&windowClass);
+    // Registered already (a second start-up in one process) is as good.
+    return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void CreateMainWindow()
+bool CreateMainWindow()
 {
     State.MainWindow = CreateWindowExA(0, MainClassName, MainClassName, WS_SYSMENU | WS_MINIMIZEBOX,
                                        0, 0, 0, 0, nullptr, nullptr, State.Instance, nullptr);
+    return State.MainWindow != nullptr;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

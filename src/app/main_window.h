@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-void RegisterMainWindowClass();
-void CreateMainWindow();
+// Both return false when the system refuses.
+bool RegisterMainWindowClass();
+bool CreateMainWindow();
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

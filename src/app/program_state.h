@@ -114,6 +114,9 @@ extern ProgramState State;
 // BrowseFileName "*.*". Only tests call it again later.
 void ResetProgramState();
 
+// The system's version record (8-bit), as GetVersionExA fills it.
+OSVERSIONINFOA WindowsVersion();
+
 // Error box: exclamation beep, then a box with no owner and no caption.
 void ErrorBox(const char* text);
 

@@ -4,31 +4,39 @@
 #include "app/block_reason.h"
 #include "app/main_window.h"
 #include "app/menus.h"
+#include "app/on_demand.h"
 #include "app/program_state.h"
+#include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "cmdline/command_line.h"
+#include "core/command_line_text.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
+#include "settings/settings_store.h"
 #include "timer/scheduler.h"
-
-#include <objbase.h>
 
 namespace {
 constexpr char Win9xMessage[] = "This program will not run under Windows 95/98";
 constexpr char PrivilegeMessage[] = "Cannot change program privileges";
 constexpr DWORD TokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;  // 0x28
+constexpr char NoWindowMessage[] = "Cannot create the program's window";
+constexpr int NoWindowResult = 1;
+constexpr char NoIconOption[] = "/n";
 
-bool IsWindowsNt()
+// The command line, lower-cased in a copy of its own: the system's buffer
+// behind GetCommandLineA stays as it was. As long as any command line.
+constexpr int CommandLineSize = 32768;
+char LoweredCommandLine[CommandLineSize];
+
+const char* LowerCaseCopy(const char* commandLine)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    CopyText(LoweredCommandLine, sizeof LoweredCommandLine, commandLine ? commandLine : "");
+    CharLowerA(LoweredCommandLine);
+    return LoweredCommandLine;
 }
+
+bool IsWindowsNt() { return WindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
 
 // Shows the tray icon of the selected exit type; a number that is no exit
 // type gets no icon at all.
@@ -65,32 +73,18 @@ BOOL EnableShutdownPrivilege()
 
 void SetDefaults()
 {
-    State.ExitType = ExitTypeShutdown;
+    SetSettingDefaults();
     State.WarningTextAuto = 0;
     State.WarningTextEdited = 0;
-    State.RunBeforeExit = 0;
-    State.ForceFlag = 0;
-    State.HotkeyFlag = 0;
-    State.EjectFlag = 0;
     State.NoIconMode = 0;
     State.NoTimedExit = 0;
-    State.AtFlag = 0;
     State.TimerRunning = 0;
-    State.TimerFlag = 0;
-    State.WarnFlag = 0;
     State.PickToExit = 0;
     State.TimerCancelled = 0;
-    State.ConfirmFlag = 0;
-    State.BlockFlag = 0;
     State.HideIconFlag = 0;
-    State.ClickFlag = 1;
-    CopyText(State.HotKey, sizeof State.HotKey, "X");
-    CopyText(State.AtValue, sizeof State.AtValue, "230000");
-    CopyText(State.TimerValue, sizeof State.TimerValue, "30");
-    CopyText(State.WarnValue, sizeof State.WarnValue, "10");
 }
 
-bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
+bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
 {
     *result = 0;
     if (!IsWindowsNt()) {
@@ -103,8 +97,10 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
     }
     SetDefaults();
     State.Instance = instance;
-    CharLowerA(commandLine);
-    if (!ParseCommandLine(commandLine)) return false;
+    const char* options = LowerCaseCopy(commandLine);
+    // A second start in tray mode leaves the tray to the first, silently.
+    if (!HasOption(options, NoIconOption) && !ClaimTray()) return false;
+    if (!ParseCommandLine(options)) return false;
 
     if (State.NoIconMode) {
         if (State.TimerFlag) {
@@ -115,8 +111,12 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
         }
     }
 
-    RegisterMainWindowClass();
-    CreateMainWindow();
+    // Without its window the program could neither be seen nor ended.
+    if (!RegisterMainWindowClass() || !CreateMainWindow()) {
+        ErrorBox(NoWindowMessage);
+        *result = NoWindowResult;
+        return false;
+    }
     UpdateBlockReason();
     // A timed exit armed by the command line already holds the hotkey off:
     // registering it now would let it start a second one.
@@ -125,7 +125,7 @@ bool StartProgram(HINSTANCE instance, char* commandLine, int* result)
     if (State.TimerRunning) ModifyTrayIcon(LoadProgramIcon("Icon_7"), "Timed Exit");
     LoadMenus();
     UpdateFullMenu();
-    CoInitialize(nullptr);
+    InitializeCom();
     return true;
 }
 
@@ -145,10 +145,10 @@ void Teardown()
 {
     DeleteTrayIcon(State.MainWindow);
     SetHotkey(0);
-    CoUninitialize();
+    UninitializeCom();
 }
 
-int ProgramMain(HINSTANCE instance, char* commandLine)
+int ProgramMain(HINSTANCE instance, const char* commandLine)
 {
     ResetProgramState();
     int result = 0;

@@ -6,11 +6,12 @@
 
 // The whole life of the program: start-up, message loop, teardown. Returns the
 // process result.
-int ProgramMain(HINSTANCE instance, char* commandLine);
+int ProgramMain(HINSTANCE instance, const char* commandLine);
 
 // Start-up up to the message loop. Returns false when the program stops during
-// start-up; *result is then the process result.
-bool StartProgram(HINSTANCE instance, char* commandLine, int* result);
+// start-up; *result is then the process result. The command line is read, not
+// changed.
+bool StartProgram(HINSTANCE instance, const char* commandLine, int* result);
 
 // Runs until the quit message and returns its first parameter.
 int RunMessageLoop();

@@ -13,6 +13,12 @@ namespace {
 constexpr UINT AddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;   // 7
 constexpr UINT ModifyFlags = NIF_ICON | NIF_TIP;             // 6
 
+// Vista and later read the 32-bit PNG icons "Icon_1_Alpha" and so on; older
+// systems get the 16-colour "Icon_1".
+constexpr DWORD AlphaIconsMajorVersion = 6;
+constexpr char AlphaIconSuffix[] = "_Alpha";
+constexpr size_t IconNameSize = 16;
+
 // True from a successful add until the icon is deleted; a deleted icon is not
 // brought back by a shell restart.
 bool IconShown = false;
@@ -57,7 +63,22 @@ void OnLeftButtonDown()
 }
 }  // namespace
 
-HICON LoadProgramIcon(const char* name) { return LoadIconA(State.Instance, name); }
+bool HasAlphaIcons()
+{
+    const OSVERSIONINFOA version = WindowsVersion();
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= AlphaIconsMajorVersion;
+}
+
+// Loaded shared, so that the icon of a name and size is made once and kept
+// for the run however often it is shown again.
+HICON LoadProgramIcon(const char* name)
+{
+    char resource[IconNameSize] = "";
+    CopyText(resource, sizeof resource, name);
+    if (HasAlphaIcons()) AppendText(resource, sizeof resource, AlphaIconSuffix);
+    return static_cast<HICON>(LoadImageA(State.Instance, resource, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
 
 BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip)
 {

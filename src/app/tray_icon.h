@@ -10,8 +10,11 @@ BOOL DeleteTrayIcon(HWND owner);
 void OnTrayMessage(WPARAM iconId, LPARAM mouseMessage);
 void TrayClickAction();
 
-// Loads a named icon resource of the program.
+// Loads a named icon of the program at the small-icon size of the current
+// DPI: on Vista and later its 32-bit version with alpha, on older systems
+// the 16-colour one.
 HICON LoadProgramIcon(const char* name);
+bool HasAlphaIcons();
 
 // The shell restarted (the "TaskbarCreated" broadcast): add the icon again if
 // it was shown, with the picture and tip it had.

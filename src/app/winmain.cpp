@@ -2,12 +2,13 @@
 // runtime's start-up code (argument parsing, TLS, atexit), which the program
 // never uses and which would make up a sixth of its size. WinMain stays for
 // builds that keep the runtime's start-up.
+#include "app/stack_guard.h"
 #include "app/startup.h"
 
 namespace {
 // The argument text: the command line after the program's own name, which may
 // be quoted, and the blanks that follow it.
-char* ArgumentText(char* line)
+const char* ArgumentText(const char* line)
 {
     if (*line == '"') {
         ++line;
@@ -23,6 +24,7 @@ char* ArgumentText(char* line)
 
 extern "C" void WINAPI ProgramEntry()
 {
+    InitStackGuard();
     ExitProcess(static_cast<UINT>(ProgramMain(GetModuleHandleA(nullptr), ArgumentText(GetCommandLineA()))));
 }
 

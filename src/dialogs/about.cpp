@@ -26,8 +26,9 @@ constexpr char LogoName[] = "TARN";
 constexpr int LogoX = 12;
 constexpr int LogoY = 8;
 
-// The link font: 8 pixels high, underlined, variable-pitch Swiss.
+// The link font: 8 pixels high at 96 DPI, underlined, variable-pitch Swiss.
 constexpr int LinkFontHeight = 8;
+constexpr int BaseDpi = 96;
 constexpr BYTE LinkFontPitchAndFamily = VARIABLE_PITCH | FF_SWISS;  // 34
 constexpr char LinkFontFace[] = "MS Sans Serif";
 
@@ -62,16 +63,33 @@ bool IsLink(HWND dialog, HWND control)
     return control && (control == GetDlgItem(dialog, IDC_AB_EMAIL) || control == GetDlgItem(dialog, IDC_AB_WEB));
 }
 
-HFONT CreateLinkFont()
+// The dialog's DPI: its monitor's on Windows 10 and later, else the
+// system's.
+int DialogDpi(HWND dialog)
 {
-    return CreateFontA(LinkFontHeight, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto forWindow = reinterpret_cast<GetDpiForWindowFn>(user32 ? GetProcAddress(user32, "GetDpiForWindow") : nullptr);
+    if (forWindow) {
+        if (const UINT dpi = forWindow(dialog)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(dialog);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(dialog, screen);
+    return dpi > 0 ? dpi : BaseDpi;
+}
+
+// The link font grows with the dialog: 8 pixels high at 96 DPI.
+HFONT CreateLinkFont(HWND dialog)
+{
+    return CreateFontA(MulDiv(LinkFontHeight, DialogDpi(dialog), BaseDpi), 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, LinkFontPitchAndFamily, LinkFontFace);
 }
 
 void OnInitDialog(HWND dialog)
 {
     State.AboutDialog = dialog;
-    HFONT linkFont = CreateLinkFont();
+    HFONT linkFont = CreateLinkFont(dialog);
     SetPropA(dialog, LinkFontProperty, linkFont);
     SetPropA(dialog, LogoProperty, LoadBitmapA(State.Instance, LogoName));
     SendDlgItemMessageA(dialog, IDC_AB_EMAIL, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), FALSE);

@@ -2,6 +2,7 @@
 // before every exit, a Browse button for each, and the switch for the feature.
 #include "dialogs/run_before_exit_dialog.h"
 
+#include "app/on_demand.h"
 #include "app/program_state.h"
 #include "app/single_dialog.h"
 #include "core/text.h"
@@ -174,7 +175,7 @@ void EnableProgramControls(HWND dialog)
 void BrowseForProgram(HWND dialog)
 {
     FillBrowseRequest(dialog);
-    if (!GetOpenFileNameA(&State.BrowseRequest)) return;
+    if (!ShowOpenFileDialog(&State.BrowseRequest)) return;
     char fullPath[MAX_PATH] = "";
     if (!FindChosenFile(State.BrowseFileName, fullPath, sizeof fullPath)) {
         ErrorBox(FileNotFoundMessage);

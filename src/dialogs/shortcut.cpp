@@ -2,6 +2,7 @@
 // with "/n" from the desktop or the Start menu, carrying the hotkey.
 #include "dialogs/shortcut.h"
 
+#include "app/on_demand.h"
 #include "app/program_state.h"
 #include "app/single_dialog.h"
 #include "core/text.h"
@@ -30,7 +31,7 @@ bool GetSpecialFolderPath(int folder, char* path)
     if (FAILED(SHGetSpecialFolderLocation(State.MainWindow, folder, &items)) || !items) return false;
     path[0] = '\0';
     const bool found = SHGetPathFromIDListA(items, path) && path[0] != '\0';
-    CoTaskMemFree(items);
+    FreeComMemory(items);
     return found;
 }
 
@@ -106,8 +107,7 @@ bool CreateShortcut(int onDesktop)
     if (!GetProgramPath(programPath, sizeof programPath)) return false;
 
     IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link)))) {
+    if (FAILED(CreateComInstance(CLSID_ShellLink, IID_IShellLinkA, reinterpret_cast<void**>(&link)))) {
         return false;
     }
     if (State.HotkeyFlag) {

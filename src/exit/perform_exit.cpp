@@ -8,6 +8,7 @@
 #include "exit/drives.h"
 #include "exit/run_programs.h"
 #include "exit/system_actions.h"
+#include "settings/registry_view.h"
 
 namespace {
 constexpr char ConfirmText[] = "Are you sure you want to exit ?";
@@ -34,6 +35,10 @@ constexpr char ShellClassName[] = "Progman";
 constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 constexpr char ShellValueName[] = "Shell";
 constexpr DWORD ShellValueSize = 260;
+// A new shell started while the old one still runs only opens a folder
+// window and ends: the old one gets this long to end first.
+constexpr DWORD ShellQuitWaitMs = 10000;
+constexpr char ShellStillRunning[] = "The shell did not end: no new shell was started";
 
 // Whether the exit type ends the session, so that other applications are
 // closed first when Force is on.
@@ -58,10 +63,8 @@ bool ConfirmExit()
 // terminator still ends as a text.
 bool ReadConfiguredShell(char (&shell)[ShellValueSize + 1])
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, WinlogonKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        return false;
-    }
+    HKEY key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    if (!key) return false;
     DWORD size = ShellValueSize;
     LONG result = RegQueryValueExA(key, ShellValueName, nullptr, nullptr,
                                    reinterpret_cast<BYTE*>(shell), &size);
@@ -71,13 +74,31 @@ bool ReadConfiguredShell(char (&shell)[ShellValueSize + 1])
     return true;
 }
 
-// Ends the running shell and starts the configured one. The quit goes only to
-// a shell window that exists: posted to no window it would land in this
-// program's own queue and end the program.
-void RestartShell()
+// Tells the running shell to quit and waits for its process to end; false
+// when it is still running after the wait. The quit goes only to a shell
+// window that exists: posted to no window it would land in this program's
+// own queue and end the program.
+bool EndShell()
 {
     HWND shellWindow = SysFindWindow(ShellClassName, nullptr);
-    if (shellWindow) SysPostMessage(shellWindow, WM_QUIT, 0, 0);
+    if (!shellWindow) return true;
+    DWORD processId = 0;
+    SysGetWindowThreadProcessId(shellWindow, &processId);
+    HANDLE process = SysOpenProcess(SYNCHRONIZE, FALSE, processId);
+    SysPostMessage(shellWindow, WM_QUIT, 0, 0);
+    if (!process) return true;  // nothing to wait on
+    const bool ended = SysWaitForSingleObject(process, ShellQuitWaitMs) == WAIT_OBJECT_0;
+    SysCloseHandle(process);
+    return ended;
+}
+
+// Ends the running shell and then starts the configured one.
+void RestartShell()
+{
+    if (!EndShell()) {
+        ErrorBox(ShellStillRunning);
+        return;
+    }
     char shell[ShellValueSize + 1] = "";
     if (ReadConfiguredShell(shell) && shell[0] != '\0') SysWinExec(shell, SW_SHOW);
 }

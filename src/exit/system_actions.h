@@ -34,6 +34,14 @@ HANDLE SysCreateFile(const char* name, DWORD access, DWORD share, DWORD disposit
 BOOL SysFlushFileBuffers(HANDLE volume);
 BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize);
 
+// Opening and creating registry keys, for the settings and the system
+// switches. Windows refuses writes under HKEY_LOCAL_MACHINE to a program that
+// runs without elevation; Wine never does, so tests refuse them here.
+LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key);
+LONG SysRegCreateKeyEx(HKEY root, const char* path, char* keyClass, REGSAM access, HKEY* key);
+// True for a 32-bit program on 64-bit Windows, whose registry view differs.
+BOOL SysIsWow64();
+
 // The clock of the time-of-day exit.
 void SysGetLocalTime(SYSTEMTIME* time);
 

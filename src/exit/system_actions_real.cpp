@@ -52,6 +52,15 @@ BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize)
 
 void SysGetLocalTime(SYSTEMTIME* time) { GetLocalTime(time); }
 
+LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key)
+{
+    return RegOpenKeyExA(root, path, 0, access, key);
+}
+LONG SysRegCreateKeyEx(HKEY root, const char* path, char* keyClass, REGSAM access, HKEY* key)
+{
+    return RegCreateKeyExA(root, path, 0, keyClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
+}
+
 namespace {
 using BlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
 using BlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
@@ -63,6 +72,17 @@ FARPROC User32Function(const char* name)
     return user32 ? GetProcAddress(user32, name) : nullptr;
 }
 }  // namespace
+
+// Looked up at run time: IsWow64Process is missing before XP SP2, and a
+// system without it runs no 32-bit program on 64-bit Windows.
+BOOL SysIsWow64()
+{
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(kernel32 ? GetProcAddress(kernel32, "IsWow64Process") : nullptr);
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
 
 BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason)
 {

@@ -1,14 +1,19 @@
-// The program's own settings under HKLM "SOFTWARE\Tarnwick\DorvaNT": loaded
-// once at start, saved and deleted from the Registry dialog; and the stored
-// form of the program list.
+// The program's own settings, kept under "SOFTWARE\Tarnwick\DorvaNT" in two
+// stores: the machine's (HKEY_LOCAL_MACHINE), read first, and the current
+// user's (HKEY_CURRENT_USER), read over it. A save goes to the machine's store
+// when the program may write there and to the user's otherwise; a delete
+// empties both. Also the stored form of the program list.
 #include "settings/settings_store.h"
 
 #include "app/program_state.h"
 #include "core/decimal.h"
 #include "core/program_list.h"
 #include "core/stored_value.h"
+#include "core/text.h"
+#include "settings/registry_view.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 constexpr char ParentKeyPath[] = "SOFTWARE\\Tarnwick";
@@ -25,147 +30,187 @@ static_assert(sizeof State.WarningText == WarningTextSize, "warning text field s
 static_assert(ProgramItemSize == ProgramPathSize && ProgramListSlots == ProgramSlots,
               "the stored list and the program slots agree");
 
-// A small value: a number field, or a text field of its size.
-struct SmallValue {
+// How a value is written; every value is read the same way.
+enum class SaveRule {
+    AsIs,
+    OffWhenCancelled,  // "0" while a timed exit was cancelled from the tray icon
+    ZeroOrOne,         // any non-zero number as "1"
+    PackedList,        // the program slots, packed afresh
+    OnlyWhenEdited,    // only after the user edited the countdown text
+};
+
+// One stored value: a number field, or a text field of its size. The data
+// length is fixed whatever the text; the bytes after the terminator are zeros.
+struct StoredSetting {
     const char* name;
     int* number;
     char* text;
     size_t textSize;
+    DWORD length;
+    int defaultNumber;
+    const char* defaultText;
+    SaveRule rule;
 };
 
-// The small values in the order they are read.
-const std::array<SmallValue, 15> LoadOrder = {{
-    {"ForceFlag", &State.ForceFlag, nullptr, 0},
-    {"ClickFlag", &State.ClickFlag, nullptr, 0},
-    {"ConfirmFlag", &State.ConfirmFlag, nullptr, 0},
-    {"EjectFlag", &State.EjectFlag, nullptr, 0},
-    {"ExitType", &State.ExitType, nullptr, 0},
-    {"TimerFlag", &State.TimerFlag, nullptr, 0},
-    {"TimerValue", nullptr, State.TimerValue, sizeof State.TimerValue},
-    {"AtFlag", &State.AtFlag, nullptr, 0},
-    {"AtValue", nullptr, State.AtValue, sizeof State.AtValue},
-    {"WarnFlag", &State.WarnFlag, nullptr, 0},
-    {"WarnValue", nullptr, State.WarnValue, sizeof State.WarnValue},
-    {"BlockFlag", &State.BlockFlag, nullptr, 0},
-    {"HotkeyFlag", &State.HotkeyFlag, nullptr, 0},
-    {"HotKey", nullptr, State.HotKey, sizeof State.HotKey},
-    {"RunBeforeExit", &State.RunBeforeExit, nullptr, 0},
+// The seventeen values, in the order in which they are written and read.
+const std::array<StoredSetting, 17> Settings = {{
+    {"ClickFlag", &State.ClickFlag, nullptr, 0, SmallValueLength, 1, nullptr, SaveRule::AsIs},
+    {"ConfirmFlag", &State.ConfirmFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
+    {"TimerFlag", &State.TimerFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
+    {"TimerValue", nullptr, State.TimerValue, sizeof State.TimerValue, SmallValueLength, 0, "30", SaveRule::AsIs},
+    {"AtFlag", &State.AtFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::OffWhenCancelled},
+    {"AtValue", nullptr, State.AtValue, sizeof State.AtValue, SmallValueLength, 0, "230000", SaveRule::AsIs},
+    {"WarnFlag", &State.WarnFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::OffWhenCancelled},
+    {"WarnValue", nullptr, State.WarnValue, sizeof State.WarnValue, SmallValueLength, 0, "10", SaveRule::AsIs},
+    {"HotkeyFlag", &State.HotkeyFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::ZeroOrOne},
+    {"HotKey", nullptr, State.HotKey, sizeof State.HotKey, SmallValueLength, 0, "X", SaveRule::AsIs},
+    {"ExitType", &State.ExitType, nullptr, 0, SmallValueLength, ExitTypeShutdown, nullptr, SaveRule::AsIs},
+    {"RunBeforeExit", &State.RunBeforeExit, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
+    {"ProgramsToRun", nullptr, State.ProgramsToRun, sizeof State.ProgramsToRun, ProgramsToRunSize, 0, "",
+     SaveRule::PackedList},
+    {"WarningText", nullptr, State.WarningText, sizeof State.WarningText, WarningTextSize, 0, "",
+     SaveRule::OnlyWhenEdited},
+    {"ForceFlag", &State.ForceFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
+    {"EjectFlag", &State.EjectFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
+    {"BlockFlag", &State.BlockFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
 }};
 
-// Reads one value into `buffer` with an allowed length of `size` bytes.
-// Returns the length read, or -1 when the value is missing, longer than
-// allowed or unreadable.
-long ReadValue(HKEY key, const char* name, char* buffer, DWORD size)
-{
-    DWORD length = size;
-    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &length);
-    if (result != ERROR_SUCCESS || length > size) return -1;
-    return static_cast<long>(length);
-}
+// The machine's store first: the user's is read over it.
+const HKEY Stores[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
 
-void LoadSmallValue(HKEY key, const SmallValue& value)
+// Applies one stored value when it can be read within its length; a value
+// that is missing, longer or unreadable leaves its field as it was. Text
+// fields always end in a terminator, even when the data filled them without.
+void LoadSetting(HKEY key, const StoredSetting& setting)
 {
-    char data[SmallValueLength];
-    long length = ReadValue(key, value.name, data, sizeof data);
-    if (length < 0) return;
-    if (value.number) {
-        *value.number = StoredNumber(data, static_cast<size_t>(length));
-    } else {
-        StoredTextToField(data, static_cast<size_t>(length), value.text, value.textSize);
+    char data[ProgramsToRunSize];
+    DWORD length = setting.length;
+    if (RegQueryValueExA(key, setting.name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &length) !=
+            ERROR_SUCCESS ||
+        length > setting.length) {
+        return;
     }
-}
-
-// A whole text field read through a buffer of its size: the field changes
-// only when the read succeeds, and always ends in a terminator, even when
-// the stored data filled it without one.
-template <size_t Size>
-void LoadTextField(HKEY key, const char* name, char (&field)[Size])
-{
-    char data[Size];
-    long length = ReadValue(key, name, data, sizeof data);
-    if (length >= 0) StoredTextToField(data, static_cast<size_t>(length), field, Size);
+    if (setting.number) {
+        *setting.number = StoredNumber(data, length);
+    } else {
+        StoredTextToField(data, length, setting.text, setting.textSize);
+    }
 }
 
 // Writes `text` as REG_SZ with exactly `length` bytes of data: the text, its
 // terminator and zeros after it.
-template <size_t Length>
-bool WriteFixed(HKEY key, const char* name, const char* text)
+bool WriteFixed(HKEY key, const char* name, const char* text, DWORD length)
 {
-    char data[Length];
-    FillFixedLength(text, data, Length);
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), Length) == ERROR_SUCCESS;
+    char data[ProgramsToRunSize];
+    FillFixedLength(text, data, length);
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), length) == ERROR_SUCCESS;
 }
 
-bool WriteSmallText(HKEY key, const char* name, const char* text)
+bool SaveSetting(HKEY key, const StoredSetting& setting)
 {
-    return WriteFixed<SmallValueLength>(key, name, text);
-}
-
-bool WriteNumber(HKEY key, const char* name, int number)
-{
+    if (setting.rule == SaveRule::OnlyWhenEdited && !State.WarningTextEdited) return true;
+    if (setting.rule == SaveRule::PackedList) PackProgramList();
+    if (setting.text) return WriteFixed(key, setting.name, setting.text, setting.length);
+    int number = *setting.number;
+    if (setting.rule == SaveRule::OffWhenCancelled && State.TimerCancelled) number = 0;
+    if (setting.rule == SaveRule::ZeroOrOne) number = number ? 1 : 0;
     char text[NumberTextSize];
     IntToDecimal(number, text, sizeof text);
-    return WriteSmallText(key, name, text);
+    return WriteFixed(key, setting.name, text, setting.length);
 }
 
-// After a timed exit was cancelled from the tray icon, the time-of-day exit
-// and the warning are stored as off.
-int FlagToSave(int flag) { return State.TimerCancelled ? 0 : flag; }
-}  // namespace
-
-void LoadSettings()
+bool LoadFrom(HKEY store)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
-    for (const SmallValue& value : LoadOrder) LoadSmallValue(key, value);
-    LoadTextField(key, "ProgramsToRun", State.ProgramsToRun);
-    LoadTextField(key, "WarningText", State.WarningText);
+    HKEY key = OpenRegistryKey(store, SettingsKeyPath, KEY_QUERY_VALUE);
+    if (!key) return false;
+    for (const StoredSetting& setting : Settings) LoadSetting(key, setting);
     RegCloseKey(key);
-    // The slots always hold the stored list, also while "Run before Exit" is
-    // off: the switch decides whether the programs run, and the list must
-    // survive the dialog and the next save either way.
-    UnpackProgramList();
+    return true;
 }
 
-bool SaveSettings()
+// Every write is made, whatever failed before it.
+bool SaveTo(HKEY store)
 {
-    char keyClass[] = "REG_SZ";
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    // Every write is made, whatever failed before it.
+    HKEY key = CreateRegistryKey(store, SettingsKeyPath, KEY_WRITE);
+    if (!key) return false;
     bool saved = true;
-    saved &= WriteNumber(key, "ClickFlag", State.ClickFlag);
-    saved &= WriteNumber(key, "ConfirmFlag", State.ConfirmFlag);
-    saved &= WriteNumber(key, "TimerFlag", State.TimerFlag);
-    saved &= WriteSmallText(key, "TimerValue", State.TimerValue);
-    saved &= WriteNumber(key, "AtFlag", FlagToSave(State.AtFlag));
-    saved &= WriteSmallText(key, "AtValue", State.AtValue);
-    saved &= WriteNumber(key, "WarnFlag", FlagToSave(State.WarnFlag));
-    saved &= WriteSmallText(key, "WarnValue", State.WarnValue);
-    saved &= WriteNumber(key, "HotkeyFlag", State.HotkeyFlag ? 1 : 0);
-    saved &= WriteSmallText(key, "HotKey", State.HotKey);
-    saved &= WriteNumber(key, "ExitType", State.ExitType);
-    saved &= WriteNumber(key, "RunBeforeExit", State.RunBeforeExit);
-    PackProgramList();
-    saved &= WriteFixed<ProgramsToRunSize>(key, "ProgramsToRun", State.ProgramsToRun);
-    if (State.WarningTextEdited) saved &= WriteFixed<WarningTextSize>(key, "WarningText", State.WarningText);
-    saved &= WriteNumber(key, "ForceFlag", State.ForceFlag);
-    saved &= WriteNumber(key, "EjectFlag", State.EjectFlag);
-    saved &= WriteNumber(key, "BlockFlag", State.BlockFlag);
+    for (const StoredSetting& setting : Settings) saved &= SaveSetting(key, setting);
     RegCloseKey(key);
     return saved;
 }
 
-bool DeleteSettings()
+bool HasSettings(HKEY store)
 {
-    HKEY parent = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ParentKeyPath, 0, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) return false;
-    bool deleted = RegDeleteKeyA(parent, SettingsKeyName) == ERROR_SUCCESS;
+    HKEY key = OpenRegistryKey(store, SettingsKeyPath, KEY_QUERY_VALUE);
+    if (key) RegCloseKey(key);
+    return key != nullptr;
+}
+
+// Deletes the key; "SOFTWARE\Tarnwick" stays, empty.
+bool DeleteFrom(HKEY store)
+{
+    HKEY parent = OpenRegistryKey(store, ParentKeyPath, KEY_ALL_ACCESS);
+    if (!parent) return false;
+    const bool deleted = DeleteRegistryKey(parent, SettingsKeyName);
     RegCloseKey(parent);
     return deleted;
+}
+}  // namespace
+
+void SetSettingDefaults()
+{
+    for (const StoredSetting& setting : Settings) {
+        if (setting.number) {
+            *setting.number = setting.defaultNumber;
+        } else {
+            CopyText(setting.text, setting.textSize, setting.defaultText);
+        }
+    }
+}
+
+const char* SettingDefault(const char* name)
+{
+    for (const StoredSetting& setting : Settings) {
+        if (!setting.number && std::strcmp(setting.name, name) == 0) return setting.defaultText;
+    }
+    return "";
+}
+
+void LoadSettings()
+{
+    bool loaded = false;
+    for (HKEY store : Stores) loaded |= LoadFrom(store);
+    // The slots always hold the stored list, also while "Run before Exit" is
+    // off: the switch decides whether the programs run, and the list must
+    // survive the dialog and the next save either way.
+    if (loaded) UnpackProgramList();
+}
+
+// A save to the machine's store also removes the user's own copy, which would
+// otherwise be read over what was just saved.
+bool SaveSettings()
+{
+    if (!SaveTo(HKEY_LOCAL_MACHINE)) return SaveTo(HKEY_CURRENT_USER);
+    if (HasSettings(HKEY_CURRENT_USER)) DeleteFrom(HKEY_CURRENT_USER);
+    return true;
+}
+
+// True when settings were deleted and neither store holds any now: settings
+// left in the machine's store (without the right to delete them) would still
+// be loaded at the next start.
+bool DeleteSettings()
+{
+    bool deleted = false;
+    bool left = false;
+    for (HKEY store : Stores) {
+        if (!HasSettings(store)) continue;
+        if (DeleteFrom(store)) {
+            deleted = true;
+        } else {
+            left = true;
+        }
+    }
+    return deleted && !left;
 }
 
 void PackProgramList()

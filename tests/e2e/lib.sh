@@ -101,7 +101,8 @@ tray_slot_icon() {
         convert "$icon[0]" -background white -flatten -sample 16x16 "$ref"
         score=$(compare -metric AE -fuzz 10% "$pic" "$ref" null: 2>&1)
         score=${score%%.*}
-        if [ "$score" -lt "$best" ]; then best=$score; name=$(basename "$icon" .ico); fi
+        # Vista and later show the 32-bit version of the same picture.
+        if [ "$score" -lt "$best" ]; then best=$score; name=$(basename "$icon" .ico); name=${name%_alpha}; fi
     done
     rm -f "$pic" "$ref"
     echo "$name"

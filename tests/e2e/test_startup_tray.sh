@@ -9,6 +9,13 @@ program=$E2E_LAST_PID
 check "the tray shows an icon" wait_until 20 tray_slot_filled 0
 check "the icon is the Shutdown picture" [ "$(tray_slot_icon 0)" = icon_1 ]
 check "there is exactly one icon" eval '! tray_slot_filled 1'
+# A second start in tray mode leaves the tray to the first; a run without an
+# icon is not affected.
+start_program /z
+check "a second start in tray mode ends at once" wait_until 15 process_gone "$E2E_LAST_PID"
+start_program /z /n /x:s
+check "an icon-less run performs its exit and ends" wait_until 15 process_gone "$E2E_LAST_PID"
+check "still exactly one icon" eval 'tray_slot_filled 0 && ! tray_slot_filled 1'
 
 read -r x y < <(tray_slot_centre 0)
 xdotool mousemove "$x" "$y"

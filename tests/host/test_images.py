@@ -15,6 +15,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 VGA16 = [
     (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
@@ -128,6 +129,33 @@ def check_icon_file(out_dir, name, kind, sizes, hotspot):
     check(sorted(found) == sorted(sizes), name, "sizes %s, expected %s" % (found, sizes))
 
 
+# The icons for Vista and later: one 32-bit PNG image with alpha a size.
+ALPHA_ICONS = ["icon_%d_alpha.ico" % n for n in (1, 2, 3, 4, 5, 7, 8)]
+ALPHA_SIZES = [16, 20, 24, 32, 48]
+
+
+def check_alpha_icon_file(out_dir, name):
+    with open(os.path.join(out_dir, name), "rb") as f:
+        data = f.read()
+    _, dir_type, count = struct.unpack_from("<HHH", data, 0)
+    if not check(dir_type == ICON and count == len(ALPHA_SIZES), name, "type %d, %d images" % (dir_type, count)):
+        return
+    for i, size in enumerate(ALPHA_SIZES):
+        where = "%s image %d" % (name, i)
+        w, h, colours, _, planes, bits, length, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+        check((w, h, colours, planes, bits) == (size, size, 0, 1, 32), where,
+              "entry %dx%d, %d colours, planes %d, %d bits" % (w, h, colours, planes, bits))
+        png = data[offset:offset + length]
+        if not check(png[:8] == b"\x89PNG\r\n\x1a\n" and len(png) == length, where, "not a PNG image"):
+            continue
+        pw, ph, depth, colour_type = struct.unpack_from(">IIBB", png, 16)
+        check((pw, ph, depth, colour_type) == (size, size, 8, 6), where,
+              "PNG %dx%d, depth %d, colour type %d; expected RGBA" % (pw, ph, depth, colour_type))
+        raw = zlib.decompress(png[41:41 + struct.unpack_from(">I", png, 33)[0]])
+        alphas = {raw[y * (size * 4 + 1) + 1 + x * 4 + 3] for y in range(size) for x in range(size)}
+        check(0 in alphas and 255 in alphas, where, "needs transparent and opaque pixels")
+
+
 def check_logo(out_dir):
     name, width, height = LOGO
     path = os.path.join(out_dir, name)
@@ -145,11 +173,12 @@ def check_logo(out_dir):
     check((w, h) == (width, height), name, "%dx%d, expected %dx%d bottom-up" % (w, h, width, height))
     check(planes == 1 and bits == 8 and compression == 1, name,
           "planes %d, %d bits, compression %d; expected 1, 8, RLE8" % (planes, bits, compression))
-    check(used in (0, 256), name, "%d palette entries used, expected 256" % used)
-    check(bits_offset == 14 + 40 + 256 * 4, name, "pixels at %d, after a 256-entry palette" % bits_offset)
+    check(1 < used <= 256, name, "%d palette entries, expected 2 to 256" % used)
+    check(bits_offset == 14 + 40 + used * 4, name, "pixels at %d, after a %d-entry palette" % (bits_offset, used))
     pixels = decode_rle8(data[bits_offset:], width, height, name)
     if pixels is not None:
         check(len(set(pixels)) > 1, name, "the picture is a single colour")
+        check(max(pixels) < used, name, "a pixel uses a colour beyond the palette")
 
 
 def decode_rle8(encoded, width, height, name):
@@ -207,11 +236,13 @@ def main(argv):
     out_dir = argv[1]
     for row in ICON_FILES:
         check_icon_file(out_dir, *row)
+    for name in ALPHA_ICONS:
+        check_alpha_icon_file(out_dir, name)
     check_logo(out_dir)
     check_reproducible(out_dir)
     for failure in failures:
         print("FAIL", failure)
-    print("test_images: %d files, %d failures" % (len(ICON_FILES) + 1, len(failures)))
+    print("test_images: %d files, %d failures" % (len(ICON_FILES) + len(ALPHA_ICONS) + 1, len(failures)))
     return 1 if failures else 0
 
 

@@ -49,7 +49,16 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
               WS_SYSMENU | WS_MINIMIZEBOX);
 
     EXPECT_STREQ(State.TrayData.szTip, "Shutdown");
-    EXPECT_EQ(State.TrayData.hIcon, LoadIconA(State.Instance, "Icon_1"));
+    // The tray icon has the small-icon size of the DPI, in 32 bits with alpha.
+    EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_1"));
+    ICONINFO icon = {};
+    ASSERT_TRUE(GetIconInfo(State.TrayData.hIcon, &icon));
+    BITMAP image = {};
+    GetObjectA(icon.hbmColor, sizeof image, &image);
+    EXPECT_EQ(image.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(image.bmBitsPixel, HasAlphaIcons() ? 32 : 4);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
     EXPECT_EQ(GetMenuItemCount(State.FullMenu), 15);
     EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 7);
     EXPECT_NE(State.Accelerators, nullptr);
@@ -59,6 +68,34 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     UnregisterHotKey(other, 1);
     DestroyWindow(other);
     Teardown();
+}
+
+HWND WINAPI RefusedCreateWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+TEST_F(StartupTest, ReadsACopyOfTheCommandLineAndEndsLoudlyWithoutAWindow)
+{
+    char commandLine[] = "/Z /E:L";
+    int result = -1;
+    ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), commandLine, &result));
+    EXPECT_STREQ(commandLine, "/Z /E:L") << "the system's buffer is not lower-cased in place";
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
+    Teardown();
+    DestroyWindow(State.MainWindow);
+
+    ResetProgramState();
+    void* real = Harness::PatchImport("user32.dll", "CreateWindowExA", reinterpret_cast<void*>(RefusedCreateWindow));
+    ASSERT_NE(real, nullptr);
+    Harness::AnswerBoxes({IDOK});
+    const bool started = StartProgram(GetModuleHandleA(nullptr), "/z", &result);
+    Harness::PatchImport("user32.dll", "CreateWindowExA", real);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(result, 1);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    EXPECT_EQ(Harness::Boxes()[0].text, "Cannot create the program's window");
 }
 
 TEST_F(StartupTest, CloseEndsTheLoopWithResultZero)

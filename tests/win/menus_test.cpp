@@ -171,7 +171,7 @@ TEST_F(MenusTest, ExitTypeCommandsSelectTheTypeWithItsIconAndTip)
         State.TrayData.uFlags = 0;
         DispatchCommand(c.command);
         EXPECT_EQ(State.ExitType, static_cast<int>(c.command));
-        EXPECT_EQ(State.TrayData.hIcon, LoadIconA(State.Instance, c.icon));
+        EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon(c.icon));
         EXPECT_NE(State.TrayData.hIcon, nullptr);
         EXPECT_STREQ(State.TrayData.szTip, c.tip);
         EXPECT_EQ(State.TrayData.uFlags, 6u) << "the icon is modified";
@@ -280,7 +280,7 @@ TEST_F(MenusTest, ScreensaverWithForceShowsTheBoxAndClearsForce)
     ExpectScreensaverBox(Harness::Boxes()[0]);
     EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
     EXPECT_EQ(State.ForceFlag, 0);
-    EXPECT_EQ(State.TrayData.hIcon, LoadIconA(State.Instance, "Icon_4"));
+    EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_4"));
     EXPECT_STREQ(State.TrayData.szTip, "Screensaver");
     UpdateFullMenu();
     EXPECT_FALSE(CommandChecked(State.FullMenu, IDM_FORCE)) << "unchecked when the menu opens next";

@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "settings/settings_store.h"
 #include "support/harness.h"
+#include "support/recorder.h"
 #include "support/settings_key.h"
 
 #include <cstring>
@@ -44,9 +45,9 @@ ReadBack QueryValue(const char* name)
     return result;
 }
 
-void WriteRaw(const char* name, const std::string& data, DWORD type = REG_SZ)
+void WriteRaw(const char* name, const std::string& data, DWORD type = REG_SZ, HKEY root = HKEY_LOCAL_MACHINE)
 {
-    EXPECT_TRUE(SettingsKey::WriteRaw(name, data, type)) << name;
+    EXPECT_TRUE(SettingsKey::WriteRaw(name, data, type, root)) << name;
 }
 
 // A stored text as this program writes it: the text, then zeros up to `length`.
@@ -193,17 +194,12 @@ TEST_F(SettingsTest, SaveWritesInItsOrderAndLoadReadsInItsOrder)
         EXPECT_EQ(SetCalls[i].name, written[i].name) << "write " << i;
         EXPECT_EQ(SetCalls[i].length, written[i].length) << written[i].name;
     }
-    // Every read is allowed its full length, set afresh before the read.
-    const RegistryCall read[] = {
-        {"ForceFlag", 7},  {"ClickFlag", 7},  {"ConfirmFlag", 7}, {"EjectFlag", 7},     {"ExitType", 7},
-        {"TimerFlag", 7},  {"TimerValue", 7}, {"AtFlag", 7},      {"AtValue", 7},       {"WarnFlag", 7},
-        {"WarnValue", 7},  {"BlockFlag", 7},  {"HotkeyFlag", 7},  {"HotKey", 7},        {"RunBeforeExit", 7},
-        {"ProgramsToRun", 1024},              {"WarningText", 100},
-    };
-    ASSERT_EQ(QueryCalls.size(), std::size(read));
+    // One table gives both orders; every read is allowed its full length,
+    // set afresh before the read.
+    ASSERT_EQ(QueryCalls.size(), std::size(written));
     for (size_t i = 0; i < QueryCalls.size(); ++i) {
-        EXPECT_EQ(QueryCalls[i].name, read[i].name) << "read " << i;
-        EXPECT_EQ(QueryCalls[i].length, read[i].length) << read[i].name;
+        EXPECT_EQ(QueryCalls[i].name, written[i].name) << "read " << i;
+        EXPECT_EQ(QueryCalls[i].length, written[i].length) << written[i].name;
     }
 }
 
@@ -494,6 +490,69 @@ TEST_F(SettingsTest, FiveStoredItemsKeepTheFirstFour)
     EXPECT_STREQ(State.ProgramPath[3], "D");
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(QueryValue("ProgramsToRun").data, Fixed("A;B;C;D;", 1024));
+}
+
+// ---- the machine's store and the user's ----------------------------------------------
+
+void Reload()
+{
+    ResetProgramState();
+    SetDefaults();
+    LoadSettings();
+}
+
+TEST_F(SettingsTest, WithoutRightsToTheMachineTheUsersStoreIsUsedAndReadOverTheMachines)
+{
+    Recorder::RefuseMachineWrites(true);
+    State.ExitType = ExitTypeLogoff;
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_FALSE(KeyExists(KeyPath));
+    const std::vector<RawValue> user = SettingsKey::ReadAll(HKEY_CURRENT_USER);
+    EXPECT_EQ(user.size(), 16u);
+    // An administrator's machine-wide settings lie under the user's own: a
+    // value the user's store lacks comes from the machine's.
+    WriteRaw("ExitType", Fixed("20", 7));
+    WriteRaw("WarningText", Fixed("Machine-wide", 100));
+    Reload();
+    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
+    EXPECT_STREQ(State.WarningText, "Machine-wide");
+    // The user's copy goes; the machine's stays, and that is no success.
+    EXPECT_FALSE(DeleteSettings());
+    EXPECT_FALSE(SettingsKey::Exists(KeyPath, HKEY_CURRENT_USER));
+    EXPECT_TRUE(KeyExists(KeyPath));
+
+    // With the rights, a save goes to the machine's store, and the user's
+    // older copy no longer hides it.
+    Recorder::RefuseMachineWrites(false);
+    WriteRaw("ExitType", Fixed("30", 7), REG_SZ, HKEY_CURRENT_USER);
+    State.ExitType = ExitTypePowerOff;
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_FALSE(SettingsKey::Exists(KeyPath, HKEY_CURRENT_USER));
+    Reload();
+    EXPECT_EQ(State.ExitType, ExitTypePowerOff);
+    WriteRaw("ExitType", Fixed("30", 7), REG_SZ, HKEY_CURRENT_USER);
+    EXPECT_TRUE(DeleteSettings());
+    EXPECT_FALSE(KeyExists(KeyPath));
+    EXPECT_FALSE(SettingsKey::Exists(KeyPath, HKEY_CURRENT_USER));
+}
+
+TEST_F(SettingsTest, OnSixtyFourBitWindowsTheX86ExeUsesTheSixtyFourBitView)
+{
+    for (bool wow64 : {false, true}) {
+        Recorder::Reset();
+        Recorder::SetWow64(wow64);
+        ASSERT_TRUE(SaveSettings());
+        LoadSettings();
+        EXPECT_TRUE(DeleteSettings()) << wow64;
+        int opened = 0;
+        for (int i = 0; i < Recorder::CallCount(); ++i) {
+            const RecordedCall& call = Recorder::Call(i);
+            if (std::strncmp(call.name, "Reg", 3) != 0) continue;
+            ++opened;
+            EXPECT_EQ(call.arg[1] & KEY_WOW64_64KEY, wow64 ? KEY_WOW64_64KEY : 0u) << call.name << " " << call.text;
+        }
+        EXPECT_GE(opened, 5) << wow64;
+    }
 }
 
 // ---- pack and unpack -----------------------------------------------------------------

@@ -20,6 +20,8 @@ struct RecorderData {
     SYSTEMTIME clock;
     int openVolumes;
     Recorder::CallObserver observer;
+    bool refuseMachineWrites;
+    bool wow64;
 };
 RecorderData Data = {};
 
@@ -129,6 +131,8 @@ void SetLocalTime(int hour, int minute, int second)
     Data.clock.wSecond = static_cast<WORD>(second);
 }
 void UseRealClock() { Data.fixedClock = false; }
+void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
+void SetWow64(bool wow64) { Data.wow64 = wow64; }
 }  // namespace Recorder
 
 // ---- the seam ----------------------------------------------------------------
@@ -288,6 +292,31 @@ void SysGetLocalTime(SYSTEMTIME* time)
         GetLocalTime(time);
     }
 }
+
+namespace {
+constexpr REGSAM WriteAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
+bool Refused(HKEY root, REGSAM access)
+{
+    return Data.refuseMachineWrites && root == HKEY_LOCAL_MACHINE && (access & WriteAccess) != 0;
+}
+}  // namespace
+
+// Every open and create is recorded with its root, access and path.
+LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key)
+{
+    Record("RegOpenKeyEx", reinterpret_cast<uintptr_t>(root), access, 0, 0, path);
+    if (Refused(root, access)) return ERROR_ACCESS_DENIED;
+    return RegOpenKeyExA(root, path, 0, access, key);
+}
+
+LONG SysRegCreateKeyEx(HKEY root, const char* path, char* keyClass, REGSAM access, HKEY* key)
+{
+    Record("RegCreateKeyEx", reinterpret_cast<uintptr_t>(root), access, 0, 0, path);
+    if (Refused(root, access)) return ERROR_ACCESS_DENIED;
+    return RegCreateKeyExA(root, path, 0, keyClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
+}
+
+BOOL SysIsWow64() { return Data.wow64; }
 
 BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason)
 {

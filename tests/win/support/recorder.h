@@ -57,6 +57,11 @@ void AddDrive(const ScriptedDrive& drive);
 void SetShellWindow(HWND window);   // what FindWindow("Progman") returns
 void SetExitWindowsResult(BOOL result);
 void SetLocalTime(int hour, int minute, int second);  // else the real clock
+// Registry keys are opened for real; with this set, opening or creating one
+// under HKEY_LOCAL_MACHINE with any write access is refused with
+// ERROR_ACCESS_DENIED, as for a program without elevation.
+void RefuseMachineWrites(bool refuse);
+void SetWow64(bool wow64);          // what IsWow64Process says
 void UseRealClock();
 }  // namespace Recorder
 

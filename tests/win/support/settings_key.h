@@ -23,20 +23,20 @@ struct RawValue {
     std::string data;  // the bytes as stored
 };
 
-inline bool Exists(const char* path)
+inline bool Exists(const char* path, HKEY root = HKEY_LOCAL_MACHINE)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
 
 // All values of the settings key, in the registry's enumeration order.
-inline std::vector<RawValue> ReadAll()
+inline std::vector<RawValue> ReadAll(HKEY root = HKEY_LOCAL_MACHINE)
 {
     std::vector<RawValue> values;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Path, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    if (RegOpenKeyExA(root, Path, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
     for (DWORD index = 0;; ++index) {
         char name[256];
         DWORD nameLength = sizeof name;
@@ -54,10 +54,10 @@ inline std::vector<RawValue> ReadAll()
 }
 
 // Writes one value of the settings key as raw bytes, creating the key.
-inline bool WriteRaw(const char* name, const std::string& data, DWORD type = REG_SZ)
+inline bool WriteRaw(const char* name, const std::string& data, DWORD type = REG_SZ, HKEY root = HKEY_LOCAL_MACHINE)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, Path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(root, Path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     LONG result = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
@@ -67,50 +67,59 @@ inline bool WriteRaw(const char* name, const std::string& data, DWORD type = REG
 }
 
 // Deletes HKLM\parent\name (a key without sub-keys).
-inline void DeleteKey(const char* parent, const char* name)
+inline void DeleteKey(const char* parent, const char* name, HKEY root = HKEY_LOCAL_MACHINE)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, parent, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
     RegDeleteKeyA(key, name);
     RegCloseKey(key);
 }
 
-inline void CreateKey(const char* path)
+inline void CreateKey(const char* path, HKEY root = HKEY_LOCAL_MACHINE)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
         RegCloseKey(key);
     }
 }
 
-class Guard {
+// Saves and restores the key in one store: the machine's or the user's.
+class StoreGuard {
 public:
-    Guard()
+    explicit StoreGuard(HKEY root) : root_(root)
     {
-        parentExisted_ = Exists(ParentPath);
-        keyExisted_ = Exists(Path);
-        if (keyExisted_) saved_ = ReadAll();
-        DeleteKey(ParentPath, "DorvaNT");
+        parentExisted_ = Exists(ParentPath, root_);
+        keyExisted_ = Exists(Path, root_);
+        if (keyExisted_) saved_ = ReadAll(root_);
+        DeleteKey(ParentPath, "DorvaNT", root_);
     }
-    ~Guard()
+    ~StoreGuard()
     {
-        DeleteKey(ParentPath, "DorvaNT");
+        DeleteKey(ParentPath, "DorvaNT", root_);
         if (keyExisted_) {
-            for (const RawValue& value : saved_) WriteRaw(value.name.c_str(), value.data, value.type);
+            for (const RawValue& value : saved_) WriteRaw(value.name.c_str(), value.data, value.type, root_);
         } else if (parentExisted_) {
-            CreateKey(ParentPath);
+            CreateKey(ParentPath, root_);
         } else {
-            DeleteKey("SOFTWARE", "Tarnwick");
+            DeleteKey("SOFTWARE", "Tarnwick", root_);
         }
     }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
+    StoreGuard(const StoreGuard&) = delete;
+    StoreGuard& operator=(const StoreGuard&) = delete;
 
 private:
-    Harness::SharedLock lock_{"DorvaTestSettingsKey"};  // held while the key is saved and restored
+    HKEY root_;
     bool parentExisted_ = false;
     bool keyExisted_ = false;
     std::vector<RawValue> saved_;
+};
+
+// Both stores, the machine's and the current user's.
+class Guard {
+private:
+    Harness::SharedLock lock_{"DorvaTestSettingsKey"};  // held while the keys are saved and restored
+    StoreGuard machine_{HKEY_LOCAL_MACHINE};
+    StoreGuard user_{HKEY_CURRENT_USER};
 };
 
 }  // namespace SettingsKey

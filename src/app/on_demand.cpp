@@ -1,0 +1,62 @@
+// COM (ole32) and the file-open dialog (comdlg32) are loaded by name when
+// first used. Both are found in the system folder only, never next to the
+// exe, and stay loaded for the rest of the run.
+#include "app/on_demand.h"
+
+namespace {
+using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
+using CoUninitializeFn = void(WINAPI*)();
+using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
+using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+// The system folder's copy of `dll`, loaded once.
+FARPROC SystemFunction(const char* dll, const char* name)
+{
+    char path[MAX_PATH] = "";
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    const size_t dllLength = lstrlenA(dll);
+    if (length == 0 || length + 1 + dllLength >= sizeof path) return nullptr;
+    path[length] = '\\';
+    CopyMemory(path + length + 1, dll, dllLength + 1);
+    HMODULE module = GetModuleHandleA(path);
+    if (!module) module = LoadLibraryA(path);
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
+bool ComStarted = false;
+}  // namespace
+
+bool InitializeCom()
+{
+    auto initialize = reinterpret_cast<CoInitializeFn>(SystemFunction("ole32.dll", "CoInitialize"));
+    ComStarted = initialize && SUCCEEDED(initialize(nullptr));
+    return ComStarted;
+}
+
+void UninitializeCom()
+{
+    if (!ComStarted) return;
+    auto uninitialize = reinterpret_cast<CoUninitializeFn>(SystemFunction("ole32.dll", "CoUninitialize"));
+    if (uninitialize) uninitialize();
+    ComStarted = false;
+}
+
+HRESULT CreateComInstance(REFCLSID classId, REFIID interfaceId, void** object)
+{
+    auto create = reinterpret_cast<CoCreateInstanceFn>(SystemFunction("ole32.dll", "CoCreateInstance"));
+    if (!create) return E_NOTIMPL;
+    return create(classId, nullptr, CLSCTX_INPROC_SERVER, interfaceId, object);
+}
+
+void FreeComMemory(void* block)
+{
+    auto release = reinterpret_cast<CoTaskMemFreeFn>(SystemFunction("ole32.dll", "CoTaskMemFree"));
+    if (release) release(block);
+}
+
+BOOL ShowOpenFileDialog(OPENFILENAMEA* request)
+{
+    auto show = reinterpret_cast<GetOpenFileNameFn>(SystemFunction("comdlg32.dll", "GetOpenFileNameA"));
+    return show ? show(request) : FALSE;
+}

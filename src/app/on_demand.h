@@ -1,0 +1,20 @@
+// COM and the common file dialog, whose libraries are loaded only when the
+// program first needs them: the tray icon comes up without waiting for them.
+#ifndef DORVA_ON_DEMAND_H
+#define DORVA_ON_DEMAND_H
+
+#include <windows.h>
+#include <commdlg.h>
+
+// CoInitialize for this thread; false when COM cannot be loaded or started.
+bool InitializeCom();
+// CoUninitialize, when InitializeCom succeeded.
+void UninitializeCom();
+// CoCreateInstance of an in-process server without an outer object.
+HRESULT CreateComInstance(REFCLSID classId, REFIID interfaceId, void** object);
+// CoTaskMemFree.
+void FreeComMemory(void* block);
+// GetOpenFileNameA; FALSE when the dialog cannot be loaded or was cancelled.
+BOOL ShowOpenFileDialog(OPENFILENAMEA* request);
+
+#endif

@@ -1,0 +1,41 @@
+// Registry keys opened in the 64-bit view. The x86 exe on 64-bit Windows would
+// otherwise see the 32-bit view (WOW6432Node), where Windows never looks for
+// the Run key or Winlogon values, and where the x64 exe's settings are not.
+#include "settings/registry_view.h"
+
+#include "exit/system_actions.h"
+
+namespace {
+// The class string that the settings key has always been created with.
+char KeyClass[] = "REG_SZ";
+}  // namespace
+
+REGSAM RegistryView() { return SysIsWow64() ? KEY_WOW64_64KEY : 0; }
+
+HKEY OpenRegistryKey(HKEY root, const char* path, REGSAM access)
+{
+    HKEY key = nullptr;
+    if (SysRegOpenKeyEx(root, path, access | RegistryView(), &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
+HKEY CreateRegistryKey(HKEY root, const char* path, REGSAM access)
+{
+    HKEY key = nullptr;
+    if (SysRegCreateKeyEx(root, path, KeyClass, access | RegistryView(), &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
+// RegDeleteKeyA deletes in the process's own view; the 64-bit one needs
+// RegDeleteKeyExA, which every 64-bit Windows has.
+bool DeleteRegistryKey(HKEY parent, const char* name)
+{
+    const REGSAM view = RegistryView();
+    if (view) {
+        using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+        HMODULE advapi32 = GetModuleHandleA("advapi32.dll");
+        auto deleteKey = reinterpret_cast<RegDeleteKeyExFn>(advapi32 ? GetProcAddress(advapi32, "RegDeleteKeyExA") : nullptr);
+        if (deleteKey) return deleteKey(parent, name, view, 0) == ERROR_SUCCESS;
+    }
+    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+}

@@ -1,0 +1,20 @@
+// The registry as the program opens it: in the 64-bit view on 64-bit Windows,
+// for the x86 exe too, so that both exes share their settings and the system
+// switches land where Windows reads them.
+#ifndef DORVA_REGISTRY_VIEW_H
+#define DORVA_REGISTRY_VIEW_H
+
+#include <windows.h>
+
+// KEY_WOW64_64KEY for the x86 exe on 64-bit Windows, else 0: decided at run
+// time, so that the exe still starts on systems that know no such flag.
+REGSAM RegistryView();
+
+// The key, or nullptr when it cannot be opened (or created) with `access`.
+HKEY OpenRegistryKey(HKEY root, const char* path, REGSAM access);
+HKEY CreateRegistryKey(HKEY root, const char* path, REGSAM access);
+
+// Deletes the sub-key `name` (without sub-keys of its own) of `parent`.
+bool DeleteRegistryKey(HKEY parent, const char* name);
+
+#endif
