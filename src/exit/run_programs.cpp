@@ -9,7 +9,6 @@
 
 #include <shellapi.h>
 
-#include <initializer_list>
 
 namespace {
 // Room for cmd.exe's path, a batch file's path and the arguments of an entry.
@@ -20,43 +19,6 @@ constexpr char CommandShellName[] = "\\cmd.exe";
 // batch file's name stays quoted and "&", "|", "<", ">", "^" or "(" in it are
 // part of the name, not commands of their own.
 constexpr char BatchCommandStart[] = "cmd.exe /d /v:off /s /c \"\"";
-
-// An entry as it is started: the program and its arguments.
-struct Launch {
-    char program[MAX_PATH];
-    const char* arguments;
-};
-
-bool NamesExistingFile(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// An entry whose whole text names an existing file is that file, blanks and
-// all; any other entry is split by its quotes or its program extension.
-// False when the entry holds no program that can be named.
-bool SplitEntry(const char* text, Launch& launch)
-{
-    if (NamesExistingFile(text)) {
-        launch.arguments = "";
-        return CopyText(launch.program, sizeof launch.program, text) == TextLengthN(text, MAX_PATH);
-    }
-    launch.arguments = SplitProgramEntry(text, launch.program, sizeof launch.program);
-    return launch.arguments != nullptr;
-}
-
-// Joins the parts into `out`; false when they do not all fit.
-bool Compose(char* out, size_t outSize, std::initializer_list<const char*> parts)
-{
-    out[0] = '\0';
-    size_t wanted = 0;
-    for (const char* part : parts) {
-        wanted += TextLengthN(part, outSize);
-        if (AppendText(out, outSize, part) != wanted) return false;
-    }
-    return true;
-}
 
 // Waits for a started program to end. Meanwhile the messages that other
 // programs send to this program's windows are answered (a program that sends
@@ -87,34 +49,57 @@ void StartAndWait(const char* application, char* commandLine)
     WaitAndClose(started.hProcess);
 }
 
-// A batch file runs through the system's own cmd.exe with its full path in
-// quotes. cmd expands "%" even inside quotes, so a name that holds one is not
-// run at all; the arguments are cmd's to read, as the user wrote them.
-void RunBatchFile(const Launch& launch)
+// Runs one entry and waits for it. An entry whose whole text names an
+// existing file is that file, blanks and all; any other entry is split by its
+// quotes or its program extension, and the program is always named whole, in
+// quotes. A batch file runs through the system's own cmd.exe, whichever road
+// the entry took; cmd expands "%" even inside quotes, so a batch file whose
+// name holds one is not run at all. Its arguments are cmd's to read, as the
+// user wrote them. On the shell road the shell shows no box of its own: a
+// file that cannot be opened is passed over, and an unattended exit never
+// waits for someone to answer a box.
+void RunEntry(const char* text, bool direct)
 {
-    char batch[MAX_PATH] = "";
-    const DWORD found = SearchPathA(nullptr, launch.program, nullptr, sizeof batch, batch, nullptr);
-    if (found == 0 || found >= sizeof batch || ContainsText(batch, "%")) return;
-    char folder[MAX_PATH] = "";
-    const UINT folderLength = GetSystemDirectoryA(folder, sizeof folder);
-    char shell[MAX_PATH];
-    if (folderLength == 0 || folderLength >= sizeof folder) return;
-    if (!Compose(shell, sizeof shell, {folder, CommandShellName})) return;
+    if (!text || text[0] == '\0') return;
+    char program[MAX_PATH];
+    const char* arguments = "";
+    const DWORD attributes = GetFileAttributesA(text);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CopyText(program, sizeof program, text);  // a slot always fits
+    } else if (!(arguments = SplitProgramEntry(text, program, sizeof program))) {
+        return;
+    }
     char commandLine[CommandLineSize];
-    if (!Compose(commandLine, sizeof commandLine, {BatchCommandStart, batch, "\" ", launch.arguments, "\""})) return;
-    StartAndWait(shell, commandLine);
+    if (IsBatchName(program)) {
+        char shell[MAX_PATH];
+        const UINT folder = GetSystemDirectoryA(shell, sizeof shell - sizeof CommandShellName);
+        if (ContainsText(program, "%") || folder == 0 || folder >= sizeof shell - sizeof CommandShellName) return;
+        CopyText(shell + folder, sizeof shell - folder, CommandShellName);
+        if (JoinText(commandLine, sizeof commandLine, {BatchCommandStart, program, "\" ", arguments, "\""})) {
+            StartAndWait(shell, commandLine);
+        }
+    } else if (direct) {
+        if (JoinText(commandLine, sizeof commandLine, {"\"", program, "\" ", arguments})) {
+            StartAndWait(nullptr, commandLine);
+        }
+    } else {
+        SHELLEXECUTEINFOA request = {};
+        request.cbSize = sizeof request;
+        request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+        request.hwnd = State.MainWindow;  // none yet when the exit runs at start-up
+        request.lpFile = program;
+        request.lpParameters = arguments[0] != '\0' ? arguments : nullptr;
+        request.nShow = SW_SHOWNORMAL;
+        // A file that went to an already running program reports no process.
+        if (ShellExecuteExA(&request) && request.hProcess) WaitAndClose(request.hProcess);
+    }
 }
 }  // namespace
 
 void RunProgramsBeforeExit()
 {
-    for (const char* slot : State.ProgramPath) {
-        if (HasProgramExtension(slot)) {
-            RunProgramDirect(slot);
-        } else {
-            RunProgramByShell(slot);  // returns at once for an empty slot
-        }
-    }
+    // An empty slot starts nothing on either road.
+    for (const char* slot : State.ProgramPath) RunEntry(slot, HasProgramExtension(slot));
 }
 
 // A plain, case-sensitive search anywhere in the text: arguments after the
@@ -127,38 +112,6 @@ bool HasProgramExtension(const char* text)
     return false;
 }
 
-// The program is started by its own name, in quotes: never by the first words
-// of a path with blanks.
-void RunProgramDirect(const char* text)
-{
-    Launch launch;
-    if (!text || text[0] == '\0' || !SplitEntry(text, launch)) return;
-    if (IsBatchName(launch.program)) {
-        RunBatchFile(launch);
-        return;
-    }
-    char commandLine[CommandLineSize];
-    if (!Compose(commandLine, sizeof commandLine, {"\"", launch.program, "\" ", launch.arguments})) return;
-    StartAndWait(nullptr, commandLine);
-}
+void RunProgramDirect(const char* text) { RunEntry(text, true); }
 
-// The shell shows no box of its own: a file that cannot be opened is passed
-// over, and an unattended exit never waits for someone to answer a box.
-void RunProgramByShell(const char* text)
-{
-    Launch launch;
-    if (!text || text[0] == '\0' || !SplitEntry(text, launch)) return;
-    if (IsBatchName(launch.program)) {
-        RunBatchFile(launch);
-        return;
-    }
-    SHELLEXECUTEINFOA request = {};
-    request.cbSize = sizeof request;
-    request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    request.hwnd = State.MainWindow;  // none yet when the exit runs at start-up
-    request.lpFile = launch.program;
-    request.lpParameters = launch.arguments[0] != '\0' ? launch.arguments : nullptr;
-    request.nShow = SW_SHOWNORMAL;
-    // A file that went to an already running program reports no process.
-    if (ShellExecuteExA(&request) && request.hProcess) WaitAndClose(request.hProcess);
-}
+void RunProgramByShell(const char* text) { RunEntry(text, false); }
