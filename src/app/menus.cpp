@@ -72,14 +72,17 @@ void Flip(int& flag) { flag = flag == 0 ? 1 : 0; }
 
 // The tray menu stays live behind a modal dialog: picking an open dialog
 // again brings it to the front rather than stacking a second copy.
-void RunDialog(int templateId, DLGPROC procedure) { RunDialogOnce(templateId, State.MainWindow, procedure); }
+void RunDialog(int templateId, DLGPROC procedure, HWND& openDialog)
+{
+    RunDialogOnce(templateId, State.MainWindow, procedure, openDialog);
+}
 
-void OpenAboutBox() { RunDialog(IDD_ABOUT, AboutDialogProc); }
-void OpenHotkeyDialog() { RunDialog(IDD_HOTKEY, HotkeyDialogProc); }
-void OpenTimedExitDialog() { RunDialog(IDD_TIMEDEXIT, TimedExitProc); }
-void OpenRunBeforeExitDialog() { RunDialog(IDD_RUNBEFOREEXIT, RunBeforeExitDialogProc); }
-void OpenShortcutDialog() { RunDialog(IDD_SHORTCUT, ShortcutDialogProc); }
-void OpenRegistryDialog() { RunDialog(IDD_REGISTRY, RegistryDialogProc); }
+void OpenAboutBox() { RunDialog(IDD_ABOUT, AboutDialogProc, State.AboutDialog); }
+void OpenHotkeyDialog() { RunDialog(IDD_HOTKEY, HotkeyDialogProc, State.HotkeyDialog); }
+void OpenTimedExitDialog() { RunDialog(IDD_TIMEDEXIT, TimedExitProc, State.TimedExitDialog); }
+void OpenRunBeforeExitDialog() { RunDialog(IDD_RUNBEFOREEXIT, RunBeforeExitDialogProc, State.RunBeforeExitDialog); }
+void OpenShortcutDialog() { RunDialog(IDD_SHORTCUT, ShortcutDialogProc, State.ShortcutDialog); }
+void OpenRegistryDialog() { RunDialog(IDD_REGISTRY, RegistryDialogProc, State.RegistryDialog); }
 
 void OnSelectExitType(int code)
 {

@@ -1,18 +1,16 @@
 // One dialog of each kind: a request for a dialog that is open already brings
-// it to the front instead of opening a second copy over it, and a dialog
-// takes no input while a box it raised is open.
+// it to the front instead of opening a second copy over it, and a dialog's
+// buttons do not stack a second box over the one they raised.
 #ifndef DORVA_SINGLE_DIALOG_H
 #define DORVA_SINGLE_DIALOG_H
 
 #include <windows.h>
 
-// The dialog of this thread run by `procedure`, or null when none is open.
-HWND FindOpenDialog(DLGPROC procedure);
-
-// Runs the modal dialog of `templateId`, owned by `owner`, unless a dialog
-// with the same procedure is open: that one, or the dialog it has opened
-// over itself, comes to the front instead.
-void RunDialogOnce(int templateId, HWND owner, DLGPROC procedure);
+// Runs the modal dialog of `templateId`, owned by `owner`, unless the dialog
+// of its kind is open: `openDialog` is its ProgramState field, which the
+// dialog sets when it opens and which is cleared here once it has closed.
+// An open one comes to the front (or the dialog it has opened over itself).
+void RunDialogOnce(int templateId, HWND owner, DLGPROC procedure, HWND& openDialog);
 
 // Held by a dialog's button handler that may show a box. The boxes have no
 // owner, so the dialog stays usable behind its box: a second press of a

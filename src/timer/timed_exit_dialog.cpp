@@ -117,7 +117,10 @@ void OnNoTimedExitChosen(HWND dialog)
     Enable(dialog, {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}, false);
 }
 
-void OnCountdownText(HWND dialog) { RunDialogOnce(IDD_WARNINGTEXT, dialog, WarningTextProc); }
+void OnCountdownText(HWND dialog)
+{
+    RunDialogOnce(IDD_WARNINGTEXT, dialog, WarningTextProc, State.WarningTextDialog);
+}
 
 // The checks may show a box ("Invalid time", a warning longer than the
 // delay): another OK meanwhile is ignored.
