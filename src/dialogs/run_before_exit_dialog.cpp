@@ -54,7 +54,7 @@ void OnInitDialog(HWND dialog)
     EnableProgramControls(dialog);
     // The dialog manager gives no focus when the procedure answers FALSE:
     // start on the switch, which is enabled whatever its state.
-    SetFocus(GetDlgItem(dialog, IDC_RB_CHECK));
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_RB_CHECK)), TRUE);
 }
 
 void OnToggleRunBeforeExit(HWND dialog)
@@ -93,7 +93,7 @@ void OnOk(HWND dialog)
     EndDialog(dialog, 0);
 }
 
-void OnCommand(HWND dialog, int id, int code)
+void OnCommand(HWND dialog, int id)
 {
     switch (id) {
     case IDC_RB_CHECK: OnToggleRunBeforeExit(dialog); break;
@@ -103,13 +103,6 @@ void OnCommand(HWND dialog, int id, int code)
     case IDC_RB_BROWSE4: OnBrowse(dialog, 4); break;
     case IDOK: OnOk(dialog); break;
     case IDCANCEL: EndDialog(dialog, 0); break;
-    case IDC_RB_EDIT1:
-    case IDC_RB_EDIT2:
-    case IDC_RB_EDIT3:
-    case IDC_RB_EDIT4:
-        // Typing or pasting past the limit: say why the text stopped there.
-        if (code == EN_MAXTEXT) ErrorBox(EntryRefusedMessage);
-        break;
     default: break;
     }
 }
@@ -147,20 +140,6 @@ bool FindChosenFile(const char* name, char* fullPath, size_t fullPathSize)
     return true;
 }
 
-// A chosen path with blanks is stored in quotes, so that it runs as itself
-// and never as a program named by its first words. False when the entry
-// would not fit a slot.
-bool QuoteIfBlank(const char* path, char* entry, size_t entrySize)
-{
-    const size_t length = TextLengthN(path, MAX_PATH);
-    if (!ContainsText(path, " ") && !ContainsText(path, "\t")) return CopyText(entry, entrySize, path) == length;
-    if (length + 3 > entrySize) return false;
-    entry[0] = '"';
-    CopyText(entry + 1, entrySize - 1, path);
-    entry[length + 1] = '"';
-    entry[length + 2] = '\0';
-    return true;
-}
 }  // namespace
 
 void EnableProgramControls(HWND dialog)
@@ -181,8 +160,11 @@ void BrowseForProgram(HWND dialog)
         ErrorBox(FileNotFoundMessage);
         return;
     }
+    // A path with blanks is stored in quotes, so that it runs as itself and
+    // never as a program named by its first words.
+    const char* quote = ContainsText(fullPath, " ") ? "\"" : "";
     char entry[ProgramPathSize] = "";
-    if (!QuoteIfBlank(fullPath, entry, sizeof entry) || !EntryFits(entry)) {
+    if (!JoinText(entry, sizeof entry, {quote, fullPath, quote}) || !EntryFits(entry)) {
         ErrorBox(EntryRefusedMessage);
         return;
     }
@@ -195,7 +177,7 @@ INT_PTR CALLBACK RunBeforeExitDialogProc(HWND dialog, UINT message, WPARAM wPara
 {
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(dialog); break;
-    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); break;
+    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); break;
     case WM_CLOSE: EndDialog(dialog, 0); break;
     default: break;
     }

@@ -81,7 +81,7 @@ HRESULT SaveLink(IShellLinkA* link, const char* linkPath)
 void OnInitDialog(HWND dialog)
 {
     State.ShortcutDialog = dialog;
-    CheckRadioButton(dialog, IDC_SC_DESKTOP, IDC_SC_STARTMENU, IDC_SC_DESKTOP);
+    CheckDlgButton(dialog, IDC_SC_DESKTOP, BST_CHECKED);  // the Start menu's radio starts clear
 }
 
 void OnOk(HWND dialog)

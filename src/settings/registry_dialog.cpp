@@ -141,10 +141,8 @@ bool WriteRunValue(HKEY key)
     char path[MAX_PATH] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length == 0 || length >= sizeof path) return false;  // no path, or only part of it
-    char quoted[MAX_PATH + 2] = {};
-    quoted[0] = '"';
-    CopyMemory(quoted + 1, path, length);
-    quoted[length + 1] = '"';
+    char quoted[MAX_PATH + 2];
+    JoinText(quoted, sizeof quoted, {"\"", path, "\""});  // always fits
     const DWORD quotedSize = length + 3;  // both quotes and the terminator
     return WriteValue(key, RunValue, REG_SZ, quoted, quotedSize > RunValueSize ? quotedSize : RunValueSize);
 }
