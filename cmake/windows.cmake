@@ -139,6 +139,10 @@ foreach(test_source ${DORVA_WIN_TESTS})
     gtest_discover_tests(win_${name}
         DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
         TEST_PREFIX "win." PROPERTIES TIMEOUT 60 LABELS win ${lock_properties})
+    # The same program run whole, in one process: no test may depend on
+    # running alone or leave something behind for the next.
+    add_test(NAME win.whole.${name} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:win_${name}>)
+    set_tests_properties(win.whole.${name} PROPERTIES TIMEOUT 300 LABELS win ${lock_properties})
     list(APPEND DORVA_WIN_TEST_FILES $<TARGET_FILE:win_${name}>)
 endforeach()
 

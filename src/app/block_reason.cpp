@@ -6,18 +6,16 @@
 
 namespace {
 constexpr wchar_t BlockReasonText[] = L"Dorva NT: Block Shutdown is on";
-
-// The reason lives on MainWindow; it is registered once, removed once.
-bool ReasonRegistered = false;
 }  // namespace
 
+// The reason lives on MainWindow; it is registered once, removed once.
 void UpdateBlockReason()
 {
     if (!State.MainWindow) return;
-    if (State.BlockFlag && !ReasonRegistered) {
-        ReasonRegistered = SysShutdownBlockReasonCreate(State.MainWindow, BlockReasonText) != FALSE;
-    } else if (!State.BlockFlag && ReasonRegistered) {
+    if (State.BlockFlag && !State.BlockReasonRegistered) {
+        State.BlockReasonRegistered = SysShutdownBlockReasonCreate(State.MainWindow, BlockReasonText) != FALSE;
+    } else if (!State.BlockFlag && State.BlockReasonRegistered) {
         SysShutdownBlockReasonDestroy(State.MainWindow);
-        ReasonRegistered = false;
+        State.BlockReasonRegistered = 0;
     }
 }

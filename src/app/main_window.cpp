@@ -10,6 +10,7 @@
 namespace {
 LRESULT OnDestroy()
 {
+    State.ProgramEnding = 1;
     PostQuitMessage(0);
     DestroyMenu(State.FullMenu);
     DestroyMenu(State.ShortMenu);
@@ -19,15 +20,29 @@ LRESULT OnDestroy()
 // Another program asks to end the session: refuse while Block Shutdown is on.
 LRESULT OnQueryEndSession() { return State.BlockFlag ? 0 : 1; }
 
+// Only the hotkey this program registered counts: another program can post
+// the same message. While an exit is being performed it does nothing.
 LRESULT OnHotkey(WPARAM id)
 {
-    if (static_cast<int>(id) != HotkeyId) return 0;
+    if (static_cast<int>(id) != HotkeyId || !State.HotkeyFlag || !State.HotkeyRegistered) return 0;
+    if (State.ExitInProgress) return 0;
     if (State.TimerFlag || State.AtFlag) {
         StartTimedExit();
     } else {
         PerformExit();
     }
     return 0;
+}
+
+// Nobody sees this window, yet it can hold the keyboard after a menu closed:
+// Alt+F4 would close it and Alt+Space open its window menu, ending the
+// program and dropping an armed exit. A close that another program asks for
+// (WM_CLOSE) still ends it; the screen saver and the monitor's power commands
+// that reach the foreground window keep their default handling.
+bool IsKeyboardWindowCommand(WPARAM command)
+{
+    const WPARAM type = command & 0xFFF0;
+    return type == SC_CLOSE || type == SC_KEYMENU;
 }
 
 // While the exit waits for a program it started, messages sent to the main
@@ -59,6 +74,17 @@ bool CreateMainWindow()
     return State.MainWindow != nullptr;
 }
 
+// The program lives on only while the user can still reach it: through its
+// icon, the hotkey or an armed timed exit, or when it was started without an
+// icon on purpose ("/f:h"). In icon-less mode only the armed exit keeps it:
+// once that is cancelled, or has been performed, the program ends.
+void EndIfUnreachable()
+{
+    if (State.TimerRunning) return;
+    if (!State.NoIconMode && (State.TrayIconWanted || State.HotkeyRegistered || State.HideIconFlag)) return;
+    PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (State.WaitingForProgram && IsUserInput(message)) return 0;
@@ -67,6 +93,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_COMMAND: DispatchCommand(wParam); return 0;
     case WM_HOTKEY: return OnHotkey(wParam);
+    case WM_SYSCOMMAND:
+        if (IsKeyboardWindowCommand(wParam)) return 0;
+        break;
     case TrayMessage: OnTrayMessage(wParam, lParam); return 0;
     case WM_TIMECHANGE: RearmTimeOfDayExit(); break;
     case WM_POWERBROADCAST:

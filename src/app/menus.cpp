@@ -4,6 +4,7 @@
 
 #include "app/block_reason.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/single_dialog.h"
 #include "app/tray_icon.h"
@@ -27,10 +28,6 @@ constexpr char ScreensaverMessage[] = "Screensaver cannot be forced";
 constexpr char HideIconQuestion[] = "Are you sure you want to hide the tray icon ?";
 constexpr char HideIconCaption[] = "Confirm";
 constexpr UINT HideIconFlags = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;  // 0x1024
-
-// The notification code that TranslateAccelerator puts in the upper half of
-// a command's parameter.
-constexpr WPARAM AcceleratorNotification = 1;
 
 // The toggles of the "To&ggles" submenu and the flags they show and flip.
 struct Toggle {
@@ -100,9 +97,11 @@ void OnForceExit()
 
 void OnHideTrayIcon()
 {
-    if (MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags) == IDYES) {
-        DeleteTrayIcon(State.MainWindow);
-    }
+    if (MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags) != IDYES) return;
+    DeleteTrayIcon(State.MainWindow);
+    // Without a hotkey or an armed timed exit nothing could reach the program
+    // any more: hiding its icon then ends it.
+    EndIfUnreachable();
 }
 
 void OnExitProgram() { PostMessageA(State.MainWindow, WM_CLOSE, 0, 0); }
@@ -136,13 +135,6 @@ void RunCommand(UINT command)
     }
 }
 
-// The command an accelerator key asks for, unless its menu item is grayed
-// now: while a timed exit is armed only "E&xit Program" is available, from
-// the keyboard as from the menu.
-bool AcceleratorAllowed(UINT command)
-{
-    return !State.TimerRunning || command == IDM_EXITPROGRAM;
-}
 }  // namespace
 
 void UpdateFullMenu()
@@ -163,22 +155,17 @@ void UpdateShortMenu()
 
 void DispatchCommand(WPARAM command)
 {
-    // Menu picks and the posted re-selection of the exit type carry the bare
-    // id; accelerator keys carry the id with the accelerator notification.
-    const WPARAM notification = command >> 16;
-    const UINT id = LOWORD(command);
-
     // A pick from the short menu performs the exit it selected, once. The
     // mark is taken now, so that a command dispatched inside a box or dialog
     // that this command opens does not perform it a second time.
     const bool pickToExit = State.PickToExit != 0;
     State.PickToExit = 0;
 
-    if (notification == 0) {
-        RunCommand(id);
-    } else if (notification == AcceleratorNotification && AcceleratorAllowed(id)) {
-        RunCommand(id);
-    }
+    // Menu picks and the posted re-selection of the exit type carry the bare
+    // id. Keys typed to the hidden main window or the countdown window come
+    // through the accelerator table with a notification in the upper half:
+    // nobody sees where they go, so they change nothing and perform nothing.
+    if ((command >> 16) == 0) RunCommand(static_cast<UINT>(command));
     if (pickToExit) PerformExit();
 }
 

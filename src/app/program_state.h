@@ -106,6 +106,17 @@ struct ProgramState {
     HWND ShortcutDialog;
 
     TrayIconRecord TrayData;
+
+    // What the program has made the system hold for it, so that one reset
+    // forgets it all.
+    int TrayIconWanted;         // the icon belongs in the notification area
+    int TrayIconShown;          // the shell holds the icon
+    UINT_PTR TrayRetryTimerId;  // retries an add the shell refused
+    int TrayRetriesLeft;
+    int BlockReasonRegistered;  // the shutdown block reason is on MainWindow
+    int HotkeyRegistered;       // HotkeyId is registered on MainWindow
+    int ExitInProgress;         // PerformExit runs (its box may be open)
+    int ProgramEnding;          // MainWindow is destroyed: the loop is about to end
 };
 
 extern ProgramState State;

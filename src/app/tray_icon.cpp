@@ -13,15 +13,17 @@ namespace {
 constexpr UINT AddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;   // 7
 constexpr UINT ModifyFlags = NIF_ICON | NIF_TIP;             // 6
 
+// At logon the shell may take a while before it accepts icons: a refused add
+// is retried every two seconds for two minutes, and again whenever the
+// taskbar announces itself.
+constexpr UINT AddRetryPeriodMs = 2000;
+constexpr int AddRetries = 60;
+
 // Vista and later read the 32-bit PNG icons "Icon_1_Alpha" and so on; older
 // systems get the 16-colour "Icon_1".
 constexpr DWORD AlphaIconsMajorVersion = 6;
 constexpr char AlphaIconSuffix[] = "_Alpha";
 constexpr size_t IconNameSize = 16;
-
-// True from a successful add until the icon is deleted; a deleted icon is not
-// brought back by a shell restart.
-bool IconShown = false;
 
 UINT IconId() { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)); }
 
@@ -35,31 +37,72 @@ BOOL NotifyShell(DWORD action)
     return Shell_NotifyIconA(action, reinterpret_cast<NOTIFYICONDATAA*>(&State.TrayData));
 }
 
+void CALLBACK RetryAddProc(HWND, UINT, UINT_PTR id, DWORD);
+
+void StopAddRetries()
+{
+    KillTimer(nullptr, State.TrayRetryTimerId);
+    State.TrayRetryTimerId = 0;
+}
+
+// Asks the shell to show the wanted icon with its current picture and tip.
+// An add that timed out may still have reached the shell: a modify then finds
+// the icon there. While the shell refuses, the add is retried every two
+// seconds, `retries` more times.
+void ShowWantedIcon(int retries)
+{
+    State.TrayData.uFlags = AddFlags;
+    State.TrayIconShown = NotifyShell(NIM_ADD) || NotifyShell(NIM_MODIFY);
+    State.TrayRetriesLeft = State.TrayIconShown ? 0 : retries;
+    if (State.TrayRetriesLeft <= 0) {
+        StopAddRetries();
+    } else if (!State.TrayRetryTimerId) {
+        State.TrayRetryTimerId = SetTimer(nullptr, 0, AddRetryPeriodMs, RetryAddProc);
+    }
+}
+
+void CALLBACK RetryAddProc(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (id == State.TrayRetryTimerId) ShowWantedIcon(State.TrayRetriesLeft - 1);
+}
+
 bool ShiftIsDown() { return GetAsyncKeyState(VK_SHIFT) < 0; }
 
-void ShowPopupMenu(HMENU menu)
+// Shows a popup menu at the cursor and returns the command picked, 0 for
+// none. The pick comes back from the menu itself, so that nothing else that
+// arrives meanwhile (the re-selection posted when a timed exit fires while
+// the menu is open) can pass for it.
+UINT ShowPopupMenu(HMENU menu)
 {
     SetForegroundWindow(State.MainWindow);
     POINT cursor = {};
     GetCursorPos(&cursor);
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, State.MainWindow, nullptr);
+    UINT picked = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD, cursor.x, cursor.y, 0, State.MainWindow, nullptr));
     PostMessageA(State.MainWindow, WM_NULL, 0, 0);
+    return picked;
 }
 
+// A pick from the short menu selects its exit type and performs that exit,
+// once.
 void OnLeftButtonDown()
 {
+    State.PickToExit = 0;
     if (!ShiftIsDown()) {
-        State.PickToExit = 0;
         if (State.ClickFlag) TrayClickAction();
         return;
     }
-    State.PickToExit = 1;
     UpdateShortMenu();
-    ShowPopupMenu(State.ShortMenu);
-    // A pick has been posted as a command and still finds PickToExit set when
-    // it is dispatched; without a pick nothing may perform an exit later.
-    MSG pick = {};
-    if (!PeekMessageA(&pick, State.MainWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE)) State.PickToExit = 0;
+    UINT pick = ShowPopupMenu(State.ShortMenu);
+    if (!pick) return;
+    State.PickToExit = 1;
+    DispatchCommand(pick);
+}
+
+void OnRightButtonDown()
+{
+    UpdateFullMenu();
+    if (UINT pick = ShowPopupMenu(State.FullMenu)) DispatchCommand(pick);
 }
 }  // namespace
 
@@ -90,9 +133,9 @@ BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip)
     State.TrayData.uCallbackMessage = TrayMessage;
     State.TrayData.hIcon = icon;
     SetTip(tip);
-    BOOL added = NotifyShell(NIM_ADD);
-    IconShown = added != FALSE;
-    return added;
+    State.TrayIconWanted = 1;
+    ShowWantedIcon(AddRetries);
+    return State.TrayIconShown;
 }
 
 BOOL ModifyTrayIcon(HICON icon, const char* tip)
@@ -107,15 +150,17 @@ BOOL DeleteTrayIcon(HWND owner)
 {
     State.TrayData.hWnd = owner;
     State.TrayData.uID = IconId();
-    IconShown = false;
+    State.TrayIconWanted = 0;
+    State.TrayIconShown = 0;
+    StopAddRetries();
     return NotifyShell(NIM_DELETE);
 }
 
+// A deleted icon is not brought back by a shell restart; one that was
+// wanted but refused is added now.
 void RestoreTrayIcon()
 {
-    if (!IconShown) return;
-    State.TrayData.uFlags = AddFlags;
-    NotifyShell(NIM_ADD);
+    if (State.TrayIconWanted) ShowWantedIcon(AddRetries);
 }
 
 UINT TaskbarCreatedMessage()
@@ -131,10 +176,7 @@ void OnTrayMessage(WPARAM, LPARAM mouseMessage)
     case WM_LBUTTONDBLCLK:
         if (!State.ClickFlag) TrayClickAction();
         break;
-    case WM_RBUTTONDOWN:
-        UpdateFullMenu();
-        ShowPopupMenu(State.FullMenu);
-        break;
+    case WM_RBUTTONDOWN: OnRightButtonDown(); break;
     default: break;
     }
 }
@@ -144,6 +186,8 @@ void TrayClickAction()
     if (State.TimerRunning) {
         State.TimerCancelled = 1;
         CancelTimedExit();
+    } else if (State.ExitInProgress) {
+        return;  // one exit at a time: not even a timed one beside it
     } else if (State.TimerFlag) {
         StartTimedExit();
     } else {

@@ -16,8 +16,8 @@ void TrayClickAction();
 HICON LoadProgramIcon(const char* name);
 bool HasAlphaIcons();
 
-// The shell restarted (the "TaskbarCreated" broadcast): add the icon again if
-// it was shown, with the picture and tip it had.
+// The shell (re)started (the "TaskbarCreated" broadcast): add the icon if it
+// is wanted, with its current picture and tip.
 void RestoreTrayIcon();
 UINT TaskbarCreatedMessage();
 

@@ -67,7 +67,7 @@ void OnCommand(HWND dialog, int id)
 void SetHotkey(int on)
 {
     UnregisterHotKey(State.MainWindow, HotkeyId);
-    if (on) RegisterHotKey(State.MainWindow, HotkeyId, HotkeyModifiers, HotkeyKeyCode());
+    State.HotkeyRegistered = on && RegisterHotKey(State.MainWindow, HotkeyId, HotkeyModifiers, HotkeyKeyCode());
 }
 
 // Only A to Z: a letter of the locale beyond them (an accented letter, a

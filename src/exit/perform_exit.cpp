@@ -48,13 +48,16 @@ bool EndsSession(int exitType)
            exitType == ExitTypePowerOff || exitType == ExitTypeLogoff;
 }
 
-// True when the user agrees to the exit, or was not asked. A box that cannot
-// be shown counts as consent: only an explicit No stops the exit.
+// True when the user agrees to the exit, or was not asked. Only Yes is
+// consent: a box that cannot be shown, or that ends because the program ends
+// under it ("E&xit Program" picked while it is open), is a No, and a program
+// on its way out shows no second box.
 bool ConfirmExit()
 {
     if (!State.ConfirmFlag) return true;
-    if (MessageBoxA(nullptr, ConfirmText, ConfirmCaption, ConfirmBoxFlags) != IDNO) return true;
-    MessageBoxA(nullptr, DeclinedText, DeclinedCaption, DeclinedBoxFlags);
+    if (MessageBoxA(nullptr, ConfirmText, ConfirmCaption, ConfirmBoxFlags) == IDYES) return true;
+    // The box's own loop passes the quit message on to the main loop.
+    if (!State.ProgramEnding) MessageBoxA(nullptr, DeclinedText, DeclinedCaption, DeclinedBoxFlags);
     return false;
 }
 
@@ -117,12 +120,10 @@ void RequestExit(int exitType)
     default: break;  // an unknown stored type makes no request
     }
 }
-}  // namespace
 
-void PerformExit()
+// The steps after the consent.
+void CarryOutExit()
 {
-    if (State.TimerRunning) return;
-    if (!ConfirmExit()) return;
     if (State.RunBeforeExit) RunProgramsBeforeExit();
     if (State.ForceFlag && EndsSession(State.ExitType)) SysEnumWindows(ForceCloseWindow, 0);
     if (State.ExitType != ExitTypeScreensaver) FlushAndEjectDrives();
@@ -132,6 +133,17 @@ void PerformExit()
         UpdateBlockReason();
     }
     RequestExit(State.ExitType);
+}
+}  // namespace
+
+// One exit at a time: a call that arrives while the box is open or the
+// programs run (the hotkey pressed again, a click) is ignored.
+void PerformExit()
+{
+    if (State.TimerRunning || State.ExitInProgress) return;
+    State.ExitInProgress = 1;
+    if (ConfirmExit()) CarryOutExit();
+    State.ExitInProgress = 0;
 }
 
 BOOL CALLBACK ForceCloseWindow(HWND window, LPARAM)

@@ -38,7 +38,7 @@ BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize)
 // switches. Windows refuses writes under HKEY_LOCAL_MACHINE to a program that
 // runs without elevation; Wine never does, so tests refuse them here.
 LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key);
-LONG SysRegCreateKeyEx(HKEY root, const char* path, char* keyClass, REGSAM access, HKEY* key);
+LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM access, HKEY* key);
 // True for a 32-bit program on 64-bit Windows, whose registry view differs.
 BOOL SysIsWow64();
 

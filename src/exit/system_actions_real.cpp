@@ -56,9 +56,10 @@ LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key)
 {
     return RegOpenKeyExA(root, path, 0, access, key);
 }
-LONG SysRegCreateKeyEx(HKEY root, const char* path, char* keyClass, REGSAM access, HKEY* key)
+LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM access, HKEY* key)
 {
-    return RegCreateKeyExA(root, path, 0, keyClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
+    // The class text is only read.
+    return RegCreateKeyExA(root, path, 0, const_cast<char*>(keyClass), REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
 }
 
 namespace {

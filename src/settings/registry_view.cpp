@@ -5,6 +5,11 @@
 
 #include "exit/system_actions.h"
 
+namespace {
+// The class string that the settings key has always been created with.
+constexpr char KeyClass[] = "REG_SZ";
+}  // namespace
+
 REGSAM RegistryView() { return SysIsWow64() ? KEY_WOW64_64KEY : 0; }
 
 HKEY OpenRegistryKey(HKEY root, const char* path, REGSAM access)
@@ -16,12 +21,8 @@ HKEY OpenRegistryKey(HKEY root, const char* path, REGSAM access)
 
 HKEY CreateRegistryKey(HKEY root, const char* path, REGSAM access)
 {
-    // The class string that the settings key has always been created with; a
-    // copy of its own on the stack, as the call takes it writable (a global
-    // one would cost the exe a section of initialised data).
-    char keyClass[] = "REG_SZ";
     HKEY key = nullptr;
-    if (SysRegCreateKeyEx(root, path, keyClass, access | RegistryView(), &key) != ERROR_SUCCESS) return nullptr;
+    if (SysRegCreateKeyEx(root, path, KeyClass, access | RegistryView(), &key) != ERROR_SUCCESS) return nullptr;
     return key;
 }
 

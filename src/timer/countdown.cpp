@@ -2,6 +2,7 @@
 // once-a-second tick, and the generated default warning text.
 #include "timer/countdown.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
 #include "core/countdown_text.h"
 #include "core/warning_text.h"
@@ -31,7 +32,10 @@ void OnCountdownCommand(HWND window, int id)
 {
     switch (id) {
     case IDC_CD_CLOSE: OnCountdownClose(window); break;
-    case IDC_CD_ABORT: CancelTimedExit(); break;  // destroys this window
+    case IDC_CD_ABORT:
+        CancelTimedExit();  // destroys this window
+        EndIfUnreachable();
+        break;
     default: break;
     }
 }

@@ -3,6 +3,7 @@
 // and nothing polls.
 #include "timer/scheduler.h"
 
+#include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "core/decimal.h"
@@ -203,7 +204,7 @@ void CALLBACK ExitTimerProc(HWND, UINT, UINT_PTR id, DWORD)
     if (!State.TimerRunning || id != State.ExitTimerId) return;
     CancelTimedExit();
     PerformExit();  // does nothing while TimerRunning is set: cancel first
-    if (State.NoIconMode) PostMessageA(State.MainWindow, WM_QUIT, 0, 0);
+    EndIfUnreachable();
 }
 
 void CancelTimedExit()

@@ -86,6 +86,7 @@ void TimersByState()
 {
     Fresh();
     Harness::CountThreadTimers();  // counting starts afresh from here
+    AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");  // idle with the icon in
     Harness::PumpFor(200);
     Print("timers_alive_while_idle", Harness::LiveThreadTimers(), "timers", "0");
     State.TimerFlag = 1;
@@ -102,6 +103,7 @@ void TimersByState()
     Print("timers_alive_while_counting_down", Harness::LiveThreadTimers(), "timers", "2");
     CancelTimedExit();
     Print("timers_alive_after_cancel", Harness::LiveThreadTimers(), "timers", "0");
+    DeleteTrayIcon(State.MainWindow);
     CloseMainWindow();
 }
 

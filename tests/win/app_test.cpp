@@ -4,8 +4,11 @@
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
+#include "exit/perform_exit.h"
 #include "support/harness.h"
 #include "support/recorder.h"
+#include "support/settings_key.h"
+#include "timer/scheduler.h"
 
 #include <gtest/gtest-spi.h>
 
@@ -18,8 +21,9 @@ class StartupTest : public DorvaTest {};
 
 TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
 {
+    SettingsKey::Guard key;  // no saved settings
     ResetProgramState();
-    char commandLine[] = "/z";  // no saved settings, whatever the prefix holds
+    char commandLine[] = "";
     int result = -1;
     ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), commandLine, &result));
     EXPECT_EQ(State.ExitType, ExitTypeShutdown);
@@ -109,9 +113,34 @@ TEST_F(StartupTest, CloseEndsTheLoopWithResultZero)
     Teardown();
 }
 
+// Whether the token holds the shutdown privilege enabled; `switchOff` first
+// disables it, so that the program's own call has something to do.
+bool ShutdownPrivilegeOn(bool switchOff)
+{
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES off = {1, {{{}, 0}}};
+    alignas(TOKEN_PRIVILEGES) BYTE held[4096];
+    DWORD size = 0;
+    LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &off.Privileges[0].Luid);
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+    if (switchOff) AdjustTokenPrivileges(token, FALSE, &off, 0, nullptr, nullptr);
+    BOOL read = GetTokenInformation(token, TokenPrivileges, held, sizeof held, &size);
+    CloseHandle(token);
+    const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(held);
+    for (DWORD i = 0; read && i < list->PrivilegeCount; ++i) {
+        const LUID_AND_ATTRIBUTES& entry = list->Privileges[i];
+        if (std::memcmp(&entry.Luid, &off.Privileges[0].Luid, sizeof entry.Luid) == 0) {
+            return (entry.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        }
+    }
+    return false;
+}
+
 TEST_F(StartupTest, ShutdownPrivilegeIsEnabled)
 {
+    ASSERT_FALSE(ShutdownPrivilegeOn(true)) << "the privilege could not be switched off first";
     EXPECT_TRUE(EnableShutdownPrivilege());
+    EXPECT_TRUE(ShutdownPrivilegeOn(false)) << "the token does not hold it enabled";
 }
 
 class TrayTest : public DorvaTest {};
@@ -175,8 +204,7 @@ TEST_F(TrayTest, MouseMessagesActBySingleOrDoubleClick)
         SCOPED_TRACE(testing::Message() << "ClickFlag " << c.clickFlag << " message 0x" << std::hex
                                         << c.mouseMessage);
         State.ClickFlag = c.clickFlag;
-        State.TimerRunning = 0;  // nothing real is armed: CancelTimedExit has nothing to kill
-        State.TimerRunning = 0x7FFF0000;
+        State.TimerRunning = 0x7FFF0000;  // stands for an armed exit: no real timer to kill
         State.TimerCancelled = 0;
         State.PickToExit = 1;
         OnTrayMessage(reinterpret_cast<WPARAM>(State.Instance), c.mouseMessage);
@@ -208,6 +236,17 @@ TEST_F(TrayTest, RightPressShowsTheFullMenuAndLeavesPickToExit)
     State.TimerRunning = 0;
 }
 
+// What the exit timer does when it comes due: cancel, then perform the exit.
+void CALLBACK ExitTimerComesDue(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    CancelTimedExit();
+    PerformExit();
+}
+
+// The exit timer fires while the short menu is open, which then closes
+// without a pick: the re-selection that the timer posts is no pick, and the
+// exit happens once.
 TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndAClosedMenuClearsPickToExit)
 {
     CreateMainWindowAndMenus();
@@ -215,6 +254,7 @@ TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndAClosedMenuClearsPickToExit)
     Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) < 0; }, 1000);
     ASSERT_LT(GetAsyncKeyState(VK_SHIFT), 0) << "cannot hold Shift in this session";
     State.TimerRunning = 0x7FFF0000;
+    SetTimer(nullptr, 0, 100, ExitTimerComesDue);
     SetTimer(nullptr, 0, 300, CloseMenuSoon);
     DWORD start = GetTickCount();
     OnTrayMessage(0, WM_LBUTTONDOWN);
@@ -224,7 +264,7 @@ TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndAClosedMenuClearsPickToExit)
     EXPECT_GE(shown, 250u) << "the short menu was not tracked";
     EXPECT_EQ(State.TimerCancelled, 0) << "a Shift press must not act";
     EXPECT_EQ(State.PickToExit, 0) << "closed without a pick: no later command may exit";
-    State.TimerRunning = 0;
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
 }
 
 class MainWindowTest : public DorvaTest {};
@@ -239,12 +279,41 @@ TEST_F(MainWindowTest, QueryEndSessionIsRefusedExactlyWhileBlockFlagIsSet)
     }
 }
 
-TEST_F(MainWindowTest, HotkeyWithAnotherIdDoesNothing)
+// Another id, or the program's own id while its hotkey is not registered (a
+// message another program posted), does nothing. The pressed hotkey acts:
+// HotkeyTest.PressedCombinationReachesTheMainWindowAsItsHotkey.
+TEST_F(MainWindowTest, AHotkeyMessageThatIsNotTheRegisteredHotkeyDoesNothing)
 {
     CreateMainWindowAndMenus();
     State.TimerFlag = 0;
     SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId + 1, 0);
+    State.HotkeyFlag = 1;
+    SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
     EXPECT_EQ(Recorder::CallCount(), 0);
+}
+
+// An add that the shell refuses (not ready yet at logon) keeps the icon
+// wanted, is retried, and is made when the taskbar announces itself.
+using NotifyFn = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*);
+NotifyFn RealNotify = nullptr;
+bool ShellReady = false;
+BOOL WINAPI NotReadyShell(DWORD action, NOTIFYICONDATAA* data) { return ShellReady && RealNotify(action, data); }
+
+TEST_F(TrayTest, ARefusedAddIsMadeWhenTheTaskbarComesBack)
+{
+    CreateMainWindowAndMenus();
+    void* real = Harness::PatchImport("shell32.dll", "Shell_NotifyIconA", reinterpret_cast<void*>(NotReadyShell));
+    RealNotify = reinterpret_cast<NotifyFn>(real);
+    ShellReady = false;
+    EXPECT_FALSE(AddTrayIcon(State.MainWindow, LoadIconA(State.Instance, "Icon_3"), "Logoff"));
+    EXPECT_NE(State.TrayRetryTimerId, 0u) << "retried for a while";
+    ModifyTrayIcon(LoadIconA(State.Instance, "Icon_7"), "Timed Exit");
+    ShellReady = true;
+    SendMessageA(State.MainWindow, TaskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(ModifyTrayIcon(LoadIconA(State.Instance, "Icon_7"), "Timed Exit")) << "the icon is there";
+    EXPECT_EQ(State.TrayRetryTimerId, 0u) << "the retries end with the add";
+    DeleteTrayIcon(State.MainWindow);
+    Harness::PatchImport("shell32.dll", "Shell_NotifyIconA", real);
 }
 
 // The harness itself: boxes are caught with what the program asked for and

@@ -72,6 +72,7 @@ TEST_F(HotkeyTest, SetHotkeyRegistersAndUnregistersCtrlAltLetter)
 TEST_F(HotkeyTest, PressedCombinationReachesTheMainWindowAsItsHotkey)
 {
     SetLetter("U");
+    State.HotkeyFlag = 1;
     SetHotkey(1);
     bool seen = false;
     const BYTE keys[] = {VK_CONTROL, VK_MENU, 'U'};

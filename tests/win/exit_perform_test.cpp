@@ -218,25 +218,56 @@ TEST_F(PerformExitTest, DeclinedConfirmationTouchesNothingAndKeepsBlock)
     RemoveScratchDir();
 }
 
-int FailingBoxCalls = 0;
-int WINAPI FailingMessageBox(HWND, LPCSTR, LPCSTR, UINT)
+// A confirmation box that ends as the row says, without a user, and what
+// happens while it is open.
+struct FakeBox {
+    int result;
+    bool programEnds;    // "E&xit Program" closes the main window under it
+    bool hotkeyPressed;  // the hotkey is pressed again while it is open
+    int boxes;           // boxes shown in all
+    const char* requests;
+};
+FakeBox Box;
+int FakeBoxCalls = 0;
+
+int WINAPI FakeMessageBox(HWND, LPCSTR, LPCSTR, UINT)
 {
-    ++FailingBoxCalls;
-    return 0;
+    if (++FakeBoxCalls == 1 && Box.programEnds) DestroyWindow(State.MainWindow);
+    if (FakeBoxCalls == 1 && Box.hotkeyPressed) SendMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
+    return Box.result;
 }
 
-TEST_F(PerformExitTest, AConfirmationBoxThatFailsCountsAsYes)
+// Only Yes is consent: a box that cannot be shown (0), is cancelled, or ends
+// because the program ends under it is a No, and the program on its way out
+// shows no second box and keeps its quit message. One exit at a time: the
+// hotkey pressed again while the box is open does nothing.
+TEST_F(PerformExitTest, OnlyYesIsConsentAndOnlyOnce)
 {
-    ScriptEverything();
-    State.ConfirmFlag = 1;
-    State.ExitType = ExitTypeLogoff;
-    void* previous = Harness::PatchImport("user32.dll", "MessageBoxA",
-                                          reinterpret_cast<void*>(FailingMessageBox));
-    ASSERT_NE(previous, nullptr);
-    PerformExit();
-    Harness::PatchImport("user32.dll", "MessageBoxA", previous);
-    EXPECT_EQ(FailingBoxCalls, 1);
-    EXPECT_EQ(Requests(), "ExitWindowsEx 0 0");
+    const FakeBox rows[] = {
+        {0, false, false, 2, ""},
+        {IDCANCEL, false, false, 2, ""},
+        {IDCANCEL, true, false, 1, ""},
+        {IDYES, false, true, 1, "ExitWindowsEx 0 0"},
+    };
+    for (const FakeBox& row : rows) {
+        SCOPED_TRACE(testing::Message() << "result " << row.result << " ending " << row.programEnds);
+        CreateMainWindowAndMenus();
+        Recorder::Reset();
+        State.ConfirmFlag = State.HotkeyFlag = State.HotkeyRegistered = 1;
+        State.ExitType = ExitTypeLogoff;
+        Box = row;
+        FakeBoxCalls = 0;
+        void* previous = Harness::PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(FakeMessageBox));
+        PerformExit();
+        Harness::PatchImport("user32.dll", "MessageBoxA", previous);
+        EXPECT_EQ(Requests(), row.requests);
+        EXPECT_EQ(FakeBoxCalls, row.boxes);
+        MSG quit;
+        EXPECT_EQ(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, row.programEnds);
+        DestroyWindow(State.MainWindow);
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        State.ProgramEnding = 0;
+    }
 }
 
 TEST_F(PerformExitTest, ScreensaverRunsProgramsButNeitherClosesApplicationsNorTouchesDrives)

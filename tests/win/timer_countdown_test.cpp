@@ -105,6 +105,23 @@ TEST_F(CountdownTest, ATickOfAKilledTimerDoesNotCount)
     DestroyWindow(window);
 }
 
+// Abort cancels the timed exit. The program ends when nothing is left to
+// reach it by: always in icon-less mode, and when its icon is hidden unless
+// it was started so on purpose (icon-less, icon wanted, "/f:h", ends).
+TEST_F(CountdownTest, AbortEndsTheProgramWhenNothingElseReachesIt)
+{
+    const int cases[][4] = {{1, 0, 0, 1}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    for (const auto& c : cases) {
+        State.NoIconMode = c[0];
+        State.TrayIconWanted = c[1];
+        State.HideIconFlag = c[2];
+        State.TimerRunning = 0x7FFF0000;  // stands for the armed exit
+        Harness::Click(Open(5), IDC_CD_ABORT);
+        MSG close;
+        EXPECT_EQ(PeekMessageA(&close, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE), c[3]) << c[0] << c[1] << c[2];
+    }
+}
+
 struct DefaultTextCase {
     int exitType;
     const char* text;

@@ -65,6 +65,7 @@ protected:
     {
         DorvaTest::SetUp();
         CreateMainWindowAndMenus();
+        State.TrayIconWanted = 1;  // the program goes on after a timed exit
     }
     void SetTimeout(int seconds)
     {

@@ -137,6 +137,32 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
     }
     return CallNextHookEx(Data.hook, code, wParam, lParam);
 }
+
+// Every replacement made, with the function it replaced: patching a slot with
+// what it already holds returns that function again, so that a second patch
+// never makes a replacement call itself.
+struct Patch {
+    ULONG_PTR* slot;
+    ULONG_PTR replacement;
+    ULONG_PTR replaced;
+};
+std::vector<Patch> Patches;
+
+void* SwapSlot(ULONG_PTR* slot, ULONG_PTR replacement)
+{
+    const ULONG_PTR current = *slot;
+    for (const Patch& patch : Patches) {
+        if (current == replacement && patch.slot == slot && patch.replacement == replacement) {
+            return reinterpret_cast<void*>(patch.replaced);
+        }
+    }
+    Patches.push_back({slot, replacement, current});
+    DWORD old = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+    *slot = replacement;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+    return reinterpret_cast<void*>(current);
+}
 }  // namespace
 
 namespace Harness {
@@ -157,12 +183,7 @@ void* PatchImport(const char* dll, const char* name, void* replacement)
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (std::strcmp(reinterpret_cast<char*>(byName->Name), name) != 0) continue;
-            DWORD old = 0;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-            void* original = reinterpret_cast<void*>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-            return original;
+            return SwapSlot(&slots->u1.Function, reinterpret_cast<ULONG_PTR>(replacement));
         }
     }
     return nullptr;
@@ -279,7 +300,7 @@ void DorvaTest::TearDown()
 {
     EXPECT_EQ(Harness::PendingBoxAnswers(), 0) << "expected message boxes did not appear";
     EXPECT_EQ(Harness::PendingDialogScripts(), 0) << "expected dialogs did not open";
-    for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId}) {
+    for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId, State.TrayRetryTimerId}) {
         if (id) KillTimer(nullptr, id);
     }
     if (State.CountdownWindow && IsWindow(State.CountdownWindow)) DestroyWindow(State.CountdownWindow);

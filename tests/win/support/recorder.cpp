@@ -309,11 +309,11 @@ LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key)
     return RegOpenKeyExA(root, path, 0, access, key);
 }
 
-LONG SysRegCreateKeyEx(HKEY root, const char* path, char* keyClass, REGSAM access, HKEY* key)
+LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM access, HKEY* key)
 {
     Record("RegCreateKeyEx", reinterpret_cast<uintptr_t>(root), access, 0, 0, path);
     if (Refused(root, access)) return ERROR_ACCESS_DENIED;
-    return RegCreateKeyExA(root, path, 0, keyClass, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
+    return RegCreateKeyExA(root, path, 0, const_cast<char*>(keyClass), REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
 }
 
 BOOL SysIsWow64() { return Data.wow64; }

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Only consent ends the session, and no process stays that nobody can reach:
+# "E&xit Program" picked while "Are you sure you want to exit ?" is open ends
+# the program, not the session, without a second box; keys typed into the
+# countdown change nothing; in icon-less mode, Abort ends the program.
+. "$(dirname "$0")/lib.sh"
+cd "$E2E_WORK" || exit 1
+
+check "a witness window is up" start_witness consent
+start_program /z /e:l /f:c
+program=$E2E_LAST_PID
+check "the icon appears" wait_until 20 tray_slot_filled 0
+tray_click 0 1
+check "the confirmation is asked" wait_until 10 has_window_named Confirm
+check "E&xit Program is picked under it" pick_full 14
+check "the program ends, without a second box" wait_until 10 process_gone "$program"
+check "nor a session end" eval 'sleep 1; ! has_window_named Abort && [ "$(witness_events consent)" = start ]'
+
+start_program /z /e:l /t:60 /w:60
+program=$E2E_LAST_PID
+check "the icon appears again" wait_until 20 tray_slot_filled 0
+tray_click 0 1
+countdown=$(expect_dialog Countdown consent-countdown)
+xdotool key --window "$countdown" shift+o shift+x
+check "keys typed into the countdown end nothing" eval 'sleep 1; process_alive $program'
+check "the timed exit stays armed" [ "$(tray_slot_icon 0)" = icon_7 ]
+close_program
+
+start_program /z /n /t:60 /w:60 /e:l
+program=$E2E_LAST_PID
+countdown=$(expect_dialog Countdown consent-iconless)
+eval "$(xdotool getwindowgeometry --shell "$countdown")"
+xdotool mousemove $((X + WIDTH * 84 / 115)) $((Y + HEIGHT - 25)) sleep 0.2 click 1  # Abort
+check "Abort in icon-less mode ends the program" wait_until 10 process_gone "$program"
+check "without a session end" [ "$(witness_events consent)" = start ]
+finish
