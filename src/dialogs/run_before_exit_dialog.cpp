@@ -139,7 +139,6 @@ bool FindChosenFile(const char* name, char* fullPath, size_t fullPathSize)
     CopyText(fullPath, fullPathSize, name);
     return true;
 }
-
 }  // namespace
 
 void EnableProgramControls(HWND dialog)
