@@ -3,6 +3,7 @@
 #include "timer/timed_exit_dialog.h"
 
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "core/decimal.h"
 #include "timer/scheduler.h"
 #include "timer/warning_text_dialog.h"
@@ -15,126 +16,127 @@ constexpr unsigned MaxTimeoutSeconds = 999999;
 constexpr int MillisPerSecond = 1000;
 constexpr int AtHourMidnight = 24;
 
-HWND Dialog() { return State.TimedExitDialog; }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+void SetChecked(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
 
-bool Checked(int id) { return IsDlgButtonChecked(Dialog(), id) == BST_CHECKED; }
-void SetChecked(int id, bool on) { CheckDlgButton(Dialog(), id, on ? BST_CHECKED : BST_UNCHECKED); }
-void SetText(int id, const char* text) { SetDlgItemTextA(Dialog(), id, text); }
-
-void Enable(std::initializer_list<int> ids, bool on)
+void Enable(HWND dialog, std::initializer_list<int> ids, bool on)
 {
-    for (int id : ids) EnableWindow(GetDlgItem(Dialog(), id), on ? TRUE : FALSE);
+    for (int id : ids) EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE);
 }
 
 // Reads at most the field's six characters: the rest of a longer entry is
 // ignored.
-void ReadField(int id, char* field, int fieldSize) { GetDlgItemTextA(Dialog(), id, field, fieldSize); }
+void ReadField(HWND dialog, int id, char* field, int fieldSize) { GetDlgItemTextA(dialog, id, field, fieldSize); }
 
-void ShowNumber(int id, int value)
+void ShowNumber(HWND dialog, int id, int value)
 {
     FormatFieldNumber(value, State.NumberText, sizeof State.NumberText);
-    SetText(id, State.NumberText);
+    SetText(dialog, id, State.NumberText);
 }
 
-void FillTimeout()
+void FillTimeout(HWND dialog)
 {
     State.TimeoutSeconds = DecimalToInt(State.TimerValue);
-    ShowNumber(IDC_TE_TIMEOUTEDIT, State.TimeoutSeconds);
-    SetText(IDC_TE_ATEDIT, "");
+    ShowNumber(dialog, IDC_TE_TIMEOUTEDIT, State.TimeoutSeconds);
+    SetText(dialog, IDC_TE_ATEDIT, "");
 }
 
 // Even an invalid stored time is shown split into its fields; midnight as 00.
-void FillTimeOfDay()
+void FillTimeOfDay(HWND dialog)
 {
     ParseAtValue();
     if (State.AtHour == AtHourMidnight) State.AtHour = 0;
-    SetText(IDC_TE_TIMEOUTEDIT, "");
+    SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
     FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText,
                           sizeof State.NumberText);
-    SetText(IDC_TE_ATEDIT, State.NumberText);
+    SetText(dialog, IDC_TE_ATEDIT, State.NumberText);
 }
 
-void FillWarning()
+void FillWarning(HWND dialog)
 {
     State.WarnSeconds = DecimalToInt(State.WarnValue);
-    ShowNumber(IDC_TE_WARNEDIT, State.WarnSeconds);
+    ShowNumber(dialog, IDC_TE_WARNEDIT, State.WarnSeconds);
 }
 
-void ClearEdits()
+void ClearEdits(HWND dialog)
 {
-    SetText(IDC_TE_TIMEOUTEDIT, "");
-    SetText(IDC_TE_ATEDIT, "");
-    SetText(IDC_TE_WARNEDIT, "");
+    SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
+    SetText(dialog, IDC_TE_ATEDIT, "");
+    SetText(dialog, IDC_TE_WARNEDIT, "");
 }
 
 void OnTimedExitInit(HWND dialog)
 {
     State.TimedExitDialog = dialog;
-    SetChecked(IDC_TE_TIMEOUT, State.TimerFlag != 0);
-    SetChecked(IDC_TE_AT, State.AtFlag != 0);
-    SetChecked(IDC_TE_WARN, State.WarnFlag != 0);
+    SetChecked(dialog, IDC_TE_TIMEOUT, State.TimerFlag != 0);
+    SetChecked(dialog, IDC_TE_AT, State.AtFlag != 0);
+    SetChecked(dialog, IDC_TE_WARN, State.WarnFlag != 0);
     State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
-    SetChecked(IDC_TE_NONE, State.NoTimedExit != 0);
+    SetChecked(dialog, IDC_TE_NONE, State.NoTimedExit != 0);
     if (State.NoTimedExit) {
         State.WarnFlag = 0;  // at once: it stays off even after Cancel
-        SetChecked(IDC_TE_WARN, false);
-        Enable({IDC_TE_WARN, IDC_TE_TEXT}, false);
+        SetChecked(dialog, IDC_TE_WARN, false);
+        Enable(dialog, {IDC_TE_WARN, IDC_TE_TEXT}, false);
     }
-    if (State.TimerFlag) FillTimeout();
-    if (State.AtFlag) FillTimeOfDay();
-    if (State.WarnFlag) FillWarning();
-    if (State.NoTimedExit) ClearEdits();
+    if (State.TimerFlag) FillTimeout(dialog);
+    if (State.AtFlag) FillTimeOfDay(dialog);
+    if (State.WarnFlag) FillWarning(dialog);
+    if (State.NoTimedExit) ClearEdits(dialog);
 }
 
-void OnTimeoutChosen()
+void OnTimeoutChosen(HWND dialog)
 {
-    FillTimeout();
-    Enable({IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
-    Enable({IDC_TE_ATEDIT}, false);
+    FillTimeout(dialog);
+    Enable(dialog, {IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
+    Enable(dialog, {IDC_TE_ATEDIT}, false);
 }
 
-void OnTimeOfDayChosen()
+void OnTimeOfDayChosen(HWND dialog)
 {
-    FillTimeOfDay();
-    Enable({IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
-    Enable({IDC_TE_TIMEOUTEDIT}, false);
+    FillTimeOfDay(dialog);
+    Enable(dialog, {IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
+    Enable(dialog, {IDC_TE_TIMEOUTEDIT}, false);
 }
 
-void OnWarningToggled()
+void OnWarningToggled(HWND dialog)
 {
-    bool on = Checked(IDC_TE_WARN);
+    bool on = Checked(dialog, IDC_TE_WARN);
     if (on) {
-        FillWarning();
+        FillWarning(dialog);
     } else {
-        SetText(IDC_TE_WARNEDIT, "");
+        SetText(dialog, IDC_TE_WARNEDIT, "");
     }
-    Enable({IDC_TE_WARNEDIT, IDC_TE_TEXT}, on);
+    Enable(dialog, {IDC_TE_WARNEDIT, IDC_TE_TEXT}, on);
 }
 
-void OnNoTimedExitChosen()
+void OnNoTimedExitChosen(HWND dialog)
 {
-    SetChecked(IDC_TE_WARN, false);
-    ClearEdits();
-    Enable({IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}, false);
+    SetChecked(dialog, IDC_TE_WARN, false);
+    ClearEdits(dialog);
+    Enable(dialog, {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}, false);
 }
 
 void OnCountdownText(HWND dialog)
 {
-    DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(IDD_WARNINGTEXT), dialog, WarningTextProc, 0);
+    RunDialogOnce(IDD_WARNINGTEXT, dialog, WarningTextProc, State.WarningTextDialog);
 }
 
+// The checks may show a box ("Invalid time", a warning longer than the
+// delay): another OK meanwhile is ignored.
 void OnTimedExitOk(HWND dialog)
 {
-    if (ValidateTimedExit()) EndDialog(dialog, 0);
+    DialogBusy busy(dialog);
+    if (busy.Entered() && ValidateTimedExit(dialog)) EndDialog(dialog, 0);
 }
 
 void OnTimedExitCommand(HWND dialog, int id)
 {
     switch (id) {
-    case IDC_TE_TIMEOUT: OnTimeoutChosen(); break;
-    case IDC_TE_AT: OnTimeOfDayChosen(); break;
-    case IDC_TE_WARN: OnWarningToggled(); break;
-    case IDC_TE_NONE: OnNoTimedExitChosen(); break;
+    case IDC_TE_TIMEOUT: OnTimeoutChosen(dialog); break;
+    case IDC_TE_AT: OnTimeOfDayChosen(dialog); break;
+    case IDC_TE_WARN: OnWarningToggled(dialog); break;
+    case IDC_TE_NONE: OnNoTimedExitChosen(dialog); break;
     case IDC_TE_TEXT: OnCountdownText(dialog); break;
     case IDOK: OnTimedExitOk(dialog); break;
     case IDCANCEL: EndDialog(dialog, 0); break;
@@ -172,26 +174,26 @@ INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 // What OK stores is kept even when it is then rejected, so the user's
 // entries stay as typed; with a timed exit armed, OK can only cancel it.
-int ValidateTimedExit()
+int ValidateTimedExit(HWND dialog)
 {
-    State.NoTimedExit = Checked(IDC_TE_NONE) ? 1 : 0;
+    State.NoTimedExit = Checked(dialog, IDC_TE_NONE) ? 1 : 0;
     if (!State.TimerRunning) {
-        State.TimerFlag = Checked(IDC_TE_TIMEOUT) ? 1 : 0;
-        State.AtFlag = Checked(IDC_TE_AT) ? 1 : 0;
-        State.WarnFlag = Checked(IDC_TE_WARN) ? 1 : 0;
+        State.TimerFlag = Checked(dialog, IDC_TE_TIMEOUT) ? 1 : 0;
+        State.AtFlag = Checked(dialog, IDC_TE_AT) ? 1 : 0;
+        State.WarnFlag = Checked(dialog, IDC_TE_WARN) ? 1 : 0;
         if (State.WarnFlag) {
-            ReadField(IDC_TE_WARNEDIT, State.WarnValue, sizeof State.WarnValue);
+            ReadField(dialog, IDC_TE_WARNEDIT, State.WarnValue, sizeof State.WarnValue);
             State.WarnSeconds = DecimalToInt(State.WarnValue);
         }
         if (State.TimerFlag) {
-            ReadField(IDC_TE_TIMEOUTEDIT, State.TimerValue, sizeof State.TimerValue);
+            ReadField(dialog, IDC_TE_TIMEOUTEDIT, State.TimerValue, sizeof State.TimerValue);
             State.TimeoutSeconds = DecimalToInt(State.TimerValue);
             if (static_cast<unsigned>(State.TimeoutSeconds) - 1u >= MaxTimeoutSeconds) return RejectTime();
             if (State.AtFlag) CancelTimedExit();
             State.AtFlag = 0;
         }
         if (State.AtFlag) {
-            ReadField(IDC_TE_ATEDIT, State.AtValue, sizeof State.AtValue);
+            ReadField(dialog, IDC_TE_ATEDIT, State.AtValue, sizeof State.AtValue);
             if (!ParseAtValue()) return RejectTime();
             State.TimerFlag = 0;
             StartTimedExit();
