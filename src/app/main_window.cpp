@@ -44,6 +44,14 @@ bool IsKeyboardWindowCommand(WPARAM command)
     const WPARAM type = command & 0xFFF0;
     return type == SC_CLOSE || type == SC_KEYMENU;
 }
+
+// While the exit waits for a program it started, messages sent to the main
+// window are answered, but nothing the user does (or another program sends
+// in the user's place) runs: no command, no hotkey, no tray-icon click.
+bool IsUserInput(UINT message)
+{
+    return message == WM_COMMAND || message == WM_HOTKEY || message == TrayMessage;
+}
 }  // namespace
 
 bool RegisterMainWindowClass()
@@ -79,6 +87,7 @@ void EndIfUnreachable()
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (State.WaitingForProgram && IsUserInput(message)) return 0;
     switch (message) {
     case WM_DESTROY: return OnDestroy();
     case WM_QUERYENDSESSION: return OnQueryEndSession();

@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "app/tray_icon.h"
 #include "dialogs/about.h"
 #include "dialogs/hotkey.h"
@@ -66,17 +67,19 @@ void GrayWhileTimerRuns(HMENU menu, UINT count)
 
 void Flip(int& flag) { flag = flag == 0 ? 1 : 0; }
 
-void RunDialog(int templateId, DLGPROC procedure)
+// The tray menu stays live behind a modal dialog: picking an open dialog
+// again brings it to the front rather than stacking a second copy.
+void RunDialog(int templateId, DLGPROC procedure, HWND& openDialog)
 {
-    DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(templateId), State.MainWindow, procedure, 0);
+    RunDialogOnce(templateId, State.MainWindow, procedure, openDialog);
 }
 
-void OpenAboutBox() { RunDialog(IDD_ABOUT, AboutDialogProc); }
-void OpenHotkeyDialog() { RunDialog(IDD_HOTKEY, HotkeyDialogProc); }
-void OpenTimedExitDialog() { RunDialog(IDD_TIMEDEXIT, TimedExitProc); }
-void OpenRunBeforeExitDialog() { RunDialog(IDD_RUNBEFOREEXIT, RunBeforeExitDialogProc); }
-void OpenShortcutDialog() { RunDialog(IDD_SHORTCUT, ShortcutDialogProc); }
-void OpenRegistryDialog() { RunDialog(IDD_REGISTRY, RegistryDialogProc); }
+void OpenAboutBox() { RunDialog(IDD_ABOUT, AboutDialogProc, State.AboutDialog); }
+void OpenHotkeyDialog() { RunDialog(IDD_HOTKEY, HotkeyDialogProc, State.HotkeyDialog); }
+void OpenTimedExitDialog() { RunDialog(IDD_TIMEDEXIT, TimedExitProc, State.TimedExitDialog); }
+void OpenRunBeforeExitDialog() { RunDialog(IDD_RUNBEFOREEXIT, RunBeforeExitDialogProc, State.RunBeforeExitDialog); }
+void OpenShortcutDialog() { RunDialog(IDD_SHORTCUT, ShortcutDialogProc, State.ShortcutDialog); }
+void OpenRegistryDialog() { RunDialog(IDD_REGISTRY, RegistryDialogProc, State.RegistryDialog); }
 
 void OnSelectExitType(int code)
 {

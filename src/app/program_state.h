@@ -105,6 +105,7 @@ struct ProgramState {
     char BrowseFileName[MAX_PATH];
     char NumberText[SmallTextSize];
     int SwitchAutorun, SwitchNoLogOff, SwitchNoClose, SwitchAutoAdminLogon;
+    int WaitingForProgram;   // the exit waits for a program it started
 
     // Handles.
     HINSTANCE Instance;

@@ -6,6 +6,7 @@
 #include "core/command_line_text.h"
 #include "core/decimal.h"
 #include "core/text.h"
+#include "dialogs/hotkey.h"
 #include "settings/settings_store.h"
 #include "timer/scheduler.h"
 
@@ -104,9 +105,10 @@ void TakeHotKey(const char* text)
         char value[HotKeySize];
         if (OptionValue(text, 'h', value, sizeof value) > 0) CopyText(State.HotKey, sizeof State.HotKey, value);
     }
-    DWORD length = static_cast<DWORD>(TextLengthN(State.HotKey, sizeof State.HotKey - 1));
-    CharUpperBuffA(State.HotKey, length);
-    if (!IsCharAlphaA(State.HotKey[0])) CopyText(State.HotKey, sizeof State.HotKey, DefaultHotKey);
+    // Only A to Z are hotkey letters: a plain upper-casing is all they need.
+    char& letter = State.HotKey[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    if (!IsHotkeyLetter(State.HotKey[0])) CopyText(State.HotKey, sizeof State.HotKey, DefaultHotKey);
 }
 }  // namespace
 

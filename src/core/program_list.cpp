@@ -3,6 +3,39 @@
 
 #include "text.h"
 
+namespace {
+constexpr size_t ExtensionLength = 4;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// True when `text` starts with the lower-case `word`, in any case. Stops at
+// the first difference, so never reads past the terminator of `text`.
+bool StartsWithNoCase(const char* text, const char* word)
+{
+    for (; *word; ++text, ++word) {
+        if (LowerAscii(*text) != *word) return false;
+    }
+    return true;
+}
+
+// The length of the program of an unquoted entry.
+size_t UnquotedProgramLength(const char* entry)
+{
+    size_t at = 0;
+    for (; entry[at] != '\0'; ++at) {
+        for (const char* extension : ProgramExtensions) {
+            if (!StartsWithNoCase(entry + at, extension)) continue;
+            const char after = entry[at + ExtensionLength];
+            if (after == '\0' || IsBlank(after)) return at + ExtensionLength;
+        }
+    }
+    while (at > 0 && IsBlank(entry[at - 1])) --at;
+    return at;
+}
+}  // namespace
+
 void PackProgramText(const char slots[ProgramListSlots][ProgramItemSize], char* out, size_t outSize)
 {
     if (out == nullptr || outSize == 0) return;
@@ -39,4 +72,33 @@ void UnpackProgramTextN(const char* list, size_t listMax, char slots[ProgramList
 void UnpackProgramText(const char* list, char slots[ProgramListSlots][ProgramItemSize])
 {
     UnpackProgramTextN(list, static_cast<size_t>(-1), slots);
+}
+
+const char* SplitProgramEntry(const char* entry, char* program, size_t programSize)
+{
+    if (entry == nullptr || program == nullptr || programSize == 0) return nullptr;
+    while (IsBlank(*entry)) ++entry;
+    const char* start = entry;
+    size_t length = 0;
+    const char* rest = nullptr;
+    if (*entry == '"') {
+        start = entry + 1;
+        while (start[length] != '\0' && start[length] != '"') ++length;
+        rest = start[length] == '"' ? start + length + 1 : start + length;
+    } else {
+        length = UnquotedProgramLength(entry);
+        rest = entry + length;
+    }
+    if (length == 0 || length >= programSize) return nullptr;
+    CopyTextN(program, programSize, start, length);
+    while (IsBlank(*rest)) ++rest;
+    return rest;
+}
+
+bool IsBatchName(const char* program)
+{
+    size_t length = TextLengthN(program, static_cast<size_t>(-1));
+    if (length < ExtensionLength) return false;
+    const char* extension = program + length - ExtensionLength;
+    return StartsWithNoCase(extension, ".bat") || StartsWithNoCase(extension, ".cmd");
 }

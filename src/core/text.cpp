@@ -26,6 +26,17 @@ size_t CopyText(char* dst, size_t dstSize, const char* src)
     return CopyTextN(dst, dstSize, src, static_cast<size_t>(-1));
 }
 
+bool JoinText(char* dst, size_t dstSize, std::initializer_list<const char*> parts)
+{
+    dst[0] = '\0';
+    size_t wanted = 0;
+    for (const char* part : parts) {
+        wanted += TextLengthN(part, dstSize);
+        if (AppendText(dst, dstSize, part) != wanted) return false;
+    }
+    return true;
+}
+
 size_t AppendText(char* dst, size_t dstSize, const char* src)
 {
     if (dst == nullptr || dstSize == 0) return 0;

@@ -4,6 +4,7 @@
 #define DORVA_CORE_TEXT_H
 
 #include <cstddef>
+#include <initializer_list>
 
 // Length of `text`, looking at no more than `maxLen` bytes (a text without a
 // terminator within them counts as `maxLen` long). A null pointer is empty.
@@ -22,6 +23,10 @@ size_t AppendText(char* dst, size_t dstSize, const char* src);
 // As CopyText, but reads at most `srcMax` bytes of `src` and stops at its
 // terminator if one comes first: for data that may lack a terminator.
 size_t CopyTextN(char* dst, size_t dstSize, const char* src, size_t srcMax);
+
+// Joins the parts into `dst` (dstSize > 0), cut to fit; true when they all
+// fit whole.
+bool JoinText(char* dst, size_t dstSize, std::initializer_list<const char*> parts);
 
 // True when `needle` occurs anywhere in `text` (case-sensitive). The empty
 // needle occurs in every text; nothing occurs in a null text.

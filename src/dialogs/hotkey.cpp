@@ -3,6 +3,7 @@
 #include "dialogs/hotkey.h"
 
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 
 namespace {
 constexpr UINT HotkeyModifiers = MOD_CONTROL | MOD_ALT;
@@ -38,14 +39,16 @@ void OnToggleHotkey(HWND dialog)
 
 void OnOk(HWND dialog)
 {
-    if (!CheckHotkeyLetter()) return;
+    DialogBusy busy(dialog);
+    if (!busy.Entered() || !CheckHotkeyLetter(dialog)) return;
     SetHotkey(State.HotkeyFlag);
-    if (CheckHotkeyLetter()) EndDialog(dialog, 0);
+    if (CheckHotkeyLetter(dialog)) EndDialog(dialog, 0);
 }
 
 void OnCancel(HWND dialog)
 {
-    if (CheckHotkeyLetter()) EndDialog(dialog, 0);
+    DialogBusy busy(dialog);
+    if (busy.Entered() && CheckHotkeyLetter(dialog)) EndDialog(dialog, 0);
 }
 
 void OnCommand(HWND dialog, int id)
@@ -67,11 +70,13 @@ void SetHotkey(int on)
     State.HotkeyRegistered = on && RegisterHotKey(State.MainWindow, HotkeyId, HotkeyModifiers, HotkeyKeyCode());
 }
 
-bool CheckHotkeyLetter()
+// Only A to Z: a letter of the locale beyond them (an accented letter, a
+// sharp s) is no virtual-key code of its own and would not register.
+bool CheckHotkeyLetter(HWND dialog)
 {
     if (!State.HotkeyFlag) return true;
-    GetDlgItemTextA(State.HotkeyDialog, IDC_HK_EDIT, State.HotKey, sizeof State.HotKey);
-    if (State.HotKey[0] != '\0' && IsCharAlphaA(State.HotKey[0])) return true;
+    GetDlgItemTextA(dialog, IDC_HK_EDIT, State.HotKey, sizeof State.HotKey);
+    if (IsHotkeyLetter(State.HotKey[0])) return true;
     ErrorBox(LetterMessage);
     return false;
 }

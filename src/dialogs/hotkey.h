@@ -6,6 +6,10 @@
 
 void SetHotkey(int on);
 INT_PTR CALLBACK HotkeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-bool CheckHotkeyLetter();
+bool CheckHotkeyLetter(HWND dialog);
+
+// The letters a hotkey can use: A to Z, whose character codes are their
+// virtual-key codes.
+constexpr bool IsHotkeyLetter(char letter) { return letter >= 'A' && letter <= 'Z'; }
 
 #endif

@@ -4,6 +4,7 @@
 
 #include "app/on_demand.h"
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "core/text.h"
 #include "settings/settings_store.h"
 
@@ -11,8 +12,12 @@ namespace {
 constexpr int EditIds[ProgramSlots] = {IDC_RB_EDIT1, IDC_RB_EDIT2, IDC_RB_EDIT3, IDC_RB_EDIT4};
 constexpr int BrowseIds[ProgramSlots] = {IDC_RB_BROWSE1, IDC_RB_BROWSE2, IDC_RB_BROWSE3, IDC_RB_BROWSE4};
 
-// OK reads at most 199 characters of each edit.
-constexpr int SlotReadSize = 200;
+// The longest entry: four of them, each with its ';', and the terminator fit
+// the stored list (4 x 255 + 1 of 1024 bytes), so that no entry is ever cut
+// or left out when the list is saved. A ';' would split an entry in two.
+constexpr int EntryMaxLength = 254;
+static_assert(ProgramSlots * (EntryMaxLength + 1) + 1 <= ProgramsToRunSize, "four entries fit the stored list");
+constexpr char EntryRefusedMessage[] = "A program path can hold at most 254 characters and no ;";
 
 // One filter pair, "All Files" listing every file; the literal's own
 // terminator closes the list.
@@ -27,8 +32,14 @@ const DWORD BrowseRequestSize = OPENFILENAME_SIZE_VERSION_400A;
 void FillProgramEdits(HWND dialog)
 {
     for (int slot = 0; slot < ProgramSlots; ++slot) {
+        SendDlgItemMessageA(dialog, EditIds[slot], EM_LIMITTEXT, EntryMaxLength, 0);
         if (State.ProgramPath[slot][0] != '\0') SetDlgItemTextA(dialog, EditIds[slot], State.ProgramPath[slot]);
     }
+}
+
+bool EntryFits(const char* entry)
+{
+    return TextLengthN(entry, EntryMaxLength + 1) <= EntryMaxLength && !ContainsText(entry, ";");
 }
 
 void OnInitDialog(HWND dialog)
@@ -40,29 +51,43 @@ void OnInitDialog(HWND dialog)
     UnpackProgramList();
     FillProgramEdits(dialog);
     CheckDlgButton(dialog, IDC_RB_CHECK, State.RunBeforeExit ? BST_CHECKED : BST_UNCHECKED);
-    EnableProgramControls();
+    EnableProgramControls(dialog);
     // The dialog manager gives no focus when the procedure answers FALSE:
     // start on the switch, which is enabled whatever its state.
-    SetFocus(GetDlgItem(dialog, IDC_RB_CHECK));
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_RB_CHECK)), TRUE);
 }
 
-void OnToggleRunBeforeExit()
+void OnToggleRunBeforeExit(HWND dialog)
 {
     State.RunBeforeExit = State.RunBeforeExit ? 0 : 1;
-    EnableProgramControls();
+    EnableProgramControls(dialog);
 }
 
-void OnBrowse(int slot)
+void OnBrowse(HWND dialog, int slot)
 {
+    DialogBusy busy(dialog);
+    if (!busy.Entered()) return;
     State.BrowseSlot = slot;
-    BrowseForProgram();
+    BrowseForProgram(dialog);
 }
 
+// Every edit is checked before any slot changes: an entry that cannot be
+// stored whole keeps the dialog open with all the slots as they were.
 void OnOk(HWND dialog)
 {
+    DialogBusy busy(dialog);
+    if (!busy.Entered()) return;
     if (State.RunBeforeExit) {
+        char entries[ProgramSlots][ProgramPathSize];
         for (int slot = 0; slot < ProgramSlots; ++slot) {
-            GetDlgItemTextA(dialog, EditIds[slot], State.ProgramPath[slot], SlotReadSize);
+            GetDlgItemTextA(dialog, EditIds[slot], entries[slot], sizeof entries[slot]);
+            if (!EntryFits(entries[slot])) {
+                ErrorBox(EntryRefusedMessage);
+                return;
+            }
+        }
+        for (int slot = 0; slot < ProgramSlots; ++slot) {
+            CopyText(State.ProgramPath[slot], sizeof State.ProgramPath[slot], entries[slot]);
         }
     }
     EndDialog(dialog, 0);
@@ -71,23 +96,23 @@ void OnOk(HWND dialog)
 void OnCommand(HWND dialog, int id)
 {
     switch (id) {
-    case IDC_RB_CHECK: OnToggleRunBeforeExit(); break;
-    case IDC_RB_BROWSE1: OnBrowse(1); break;
-    case IDC_RB_BROWSE2: OnBrowse(2); break;
-    case IDC_RB_BROWSE3: OnBrowse(3); break;
-    case IDC_RB_BROWSE4: OnBrowse(4); break;
+    case IDC_RB_CHECK: OnToggleRunBeforeExit(dialog); break;
+    case IDC_RB_BROWSE1: OnBrowse(dialog, 1); break;
+    case IDC_RB_BROWSE2: OnBrowse(dialog, 2); break;
+    case IDC_RB_BROWSE3: OnBrowse(dialog, 3); break;
+    case IDC_RB_BROWSE4: OnBrowse(dialog, 4); break;
     case IDOK: OnOk(dialog); break;
     case IDCANCEL: EndDialog(dialog, 0); break;
     default: break;
     }
 }
 
-void FillBrowseRequest()
+void FillBrowseRequest(HWND dialog)
 {
     OPENFILENAMEA& request = State.BrowseRequest;
     ZeroMemory(&request, sizeof request);
     request.lStructSize = BrowseRequestSize;
-    request.hwndOwner = State.RunBeforeExitDialog;
+    request.hwndOwner = dialog;
     request.hInstance = State.Instance;
     request.lpstrFilter = BrowseFilter;
     request.nFilterIndex = 1;
@@ -116,26 +141,34 @@ bool FindChosenFile(const char* name, char* fullPath, size_t fullPathSize)
 }
 }  // namespace
 
-void EnableProgramControls()
+void EnableProgramControls(HWND dialog)
 {
     const BOOL enable = State.RunBeforeExit ? TRUE : FALSE;
     for (int slot = 0; slot < ProgramSlots; ++slot) {
-        EnableWindow(GetDlgItem(State.RunBeforeExitDialog, EditIds[slot]), enable);
-        EnableWindow(GetDlgItem(State.RunBeforeExitDialog, BrowseIds[slot]), enable);
+        EnableWindow(GetDlgItem(dialog, EditIds[slot]), enable);
+        EnableWindow(GetDlgItem(dialog, BrowseIds[slot]), enable);
     }
 }
 
-void BrowseForProgram()
+void BrowseForProgram(HWND dialog)
 {
-    FillBrowseRequest();
+    FillBrowseRequest(dialog);
     if (!ShowOpenFileDialog(&State.BrowseRequest)) return;
     char fullPath[MAX_PATH] = "";
     if (!FindChosenFile(State.BrowseFileName, fullPath, sizeof fullPath)) {
         ErrorBox(FileNotFoundMessage);
         return;
     }
+    // A path with blanks is stored in quotes, so that it runs as itself and
+    // never as a program named by its first words.
+    const char* quote = ContainsText(fullPath, " ") ? "\"" : "";
+    char entry[ProgramPathSize] = "";
+    if (!JoinText(entry, sizeof entry, {quote, fullPath, quote}) || !EntryFits(entry)) {
+        ErrorBox(EntryRefusedMessage);
+        return;
+    }
     if (State.BrowseSlot >= 1 && State.BrowseSlot <= ProgramSlots) {
-        SetDlgItemTextA(State.RunBeforeExitDialog, EditIds[State.BrowseSlot - 1], fullPath);
+        SetDlgItemTextA(dialog, EditIds[State.BrowseSlot - 1], entry);
     }
 }
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 INT_PTR CALLBACK RunBeforeExitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-void EnableProgramControls();
-void BrowseForProgram();
+void EnableProgramControls(HWND dialog);
+void BrowseForProgram(HWND dialog);
 
 #endif

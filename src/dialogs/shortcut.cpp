@@ -4,6 +4,7 @@
 
 #include "app/on_demand.h"
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "core/text.h"
 
 #include <objbase.h>
@@ -80,11 +81,13 @@ HRESULT SaveLink(IShellLinkA* link, const char* linkPath)
 void OnInitDialog(HWND dialog)
 {
     State.ShortcutDialog = dialog;
-    CheckRadioButton(dialog, IDC_SC_DESKTOP, IDC_SC_STARTMENU, IDC_SC_DESKTOP);
+    CheckDlgButton(dialog, IDC_SC_DESKTOP, BST_CHECKED);  // the Start menu's radio starts clear
 }
 
 void OnOk(HWND dialog)
 {
+    DialogBusy busy(dialog);
+    if (!busy.Entered()) return;
     if (CreateShortcut(IsDlgButtonChecked(dialog, IDC_SC_DESKTOP) == BST_CHECKED)) {
         MessageBeep(CreatedBeep);
         MessageBoxA(nullptr, CreatedMessage, CreatedCaption, MB_SETFOREGROUND | MB_ICONINFORMATION);

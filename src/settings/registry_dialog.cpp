@@ -4,7 +4,9 @@
 #include "settings/registry_dialog.h"
 
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "core/decimal.h"
+#include "core/text.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -32,6 +34,7 @@ constexpr DWORD PolicyType = REG_DWORD_BIG_ENDIAN;
 constexpr char ChangedMessage[] = "Registry settings changed";
 constexpr char ChangedCaption[] = "Ok";
 constexpr char FailedMessage[] = "Could not change registry settings";
+constexpr char LogonTooLongMessage[] = "The logon name and password can hold at most 39 characters";
 // The two outcome beeps are the other way round from the boxes' icons.
 constexpr UINT ChangedBeep = 48;
 constexpr UINT FailedBeep = 64;
@@ -83,26 +86,48 @@ void ReadLogonText(HKEY key, const char* name, char (&text)[LogonTextSize + 1])
     }
 }
 
-void FillLogonEdits()
+void FillLogonEdits(HWND dialog)
 {
     HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
     if (!key) return;
     char text[LogonTextSize + 1];
     ReadLogonText(key, UserNameValue, text);
-    SetDlgItemTextA(State.RegistryDialog, IDC_RG_NAME, text);
+    SetDlgItemTextA(dialog, IDC_RG_NAME, text);
     ReadLogonText(key, PasswordValue, text);
-    SetDlgItemTextA(State.RegistryDialog, IDC_RG_PASSWORD, text);
+    SetDlgItemTextA(dialog, IDC_RG_PASSWORD, text);
     SecureZeroMemory(text, sizeof text);
     RegCloseKey(key);
 }
 
-// Writes an edit's text (at most 39 characters) with the fixed 40 bytes.
-bool WriteLogonEdit(HKEY key, int editId, const char* name)
+// The name and password that automatic logon stores, as the edits hold them.
+// A text is never cut to fit: a password stored without its end would make
+// every later logon fail.
+struct LogonTexts {
+    char name[LogonTextSize + 1];
+    char password[LogonTextSize + 1];
+
+    explicit LogonTexts(HWND dialog)
+    {
+        GetDlgItemTextA(dialog, IDC_RG_NAME, name, sizeof name);
+        GetDlgItemTextA(dialog, IDC_RG_PASSWORD, password, sizeof password);
+    }
+    ~LogonTexts() { SecureZeroMemory(this, sizeof *this); }
+    LogonTexts(const LogonTexts&) = delete;
+    LogonTexts& operator=(const LogonTexts&) = delete;
+
+    bool Fit() const
+    {
+        return TextLengthN(name, sizeof name) < LogonTextSize && TextLengthN(password, sizeof password) < LogonTextSize;
+    }
+};
+
+// Writes a logon text (at most 39 characters) with the fixed 40 bytes.
+bool WriteLogonText(HKEY key, const char* name, const char* text)
 {
-    char text[LogonTextSize] = {};
-    GetDlgItemTextA(State.RegistryDialog, editId, text, sizeof text);
-    const bool written = WriteValue(key, name, REG_SZ, text, sizeof text);
-    SecureZeroMemory(text, sizeof text);
+    char data[LogonTextSize] = {};
+    CopyText(data, sizeof data, text);
+    const bool written = WriteValue(key, name, REG_SZ, data, sizeof data);
+    SecureZeroMemory(data, sizeof data);
     return written;
 }
 
@@ -116,17 +141,15 @@ bool WriteRunValue(HKEY key)
     char path[MAX_PATH] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length == 0 || length >= sizeof path) return false;  // no path, or only part of it
-    char quoted[MAX_PATH + 2] = {};
-    quoted[0] = '"';
-    CopyMemory(quoted + 1, path, length);
-    quoted[length + 1] = '"';
+    char quoted[MAX_PATH + 2];
+    JoinText(quoted, sizeof quoted, {"\"", path, "\""});  // always fits
     const DWORD quotedSize = length + 3;  // both quotes and the terminator
     return WriteValue(key, RunValue, REG_SZ, quoted, quotedSize > RunValueSize ? quotedSize : RunValueSize);
 }
 
-bool IsChecked(int id) { return IsDlgButtonChecked(State.RegistryDialog, id) == BST_CHECKED; }
+bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
-void CheckBox(int id, int on) { CheckDlgButton(State.RegistryDialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+void CheckBox(HWND dialog, int id, int on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 void ShowOutcome(bool success)
 {
@@ -141,7 +164,8 @@ void ShowOutcome(bool success)
 
 void OnOk(HWND dialog)
 {
-    if (ApplyRegistryDialog()) EndDialog(dialog, 0);
+    DialogBusy busy(dialog);
+    if (busy.Entered() && ApplyRegistryDialog(dialog)) EndDialog(dialog, 0);
 }
 }  // namespace
 
@@ -184,7 +208,9 @@ bool SetNoLogOff(int on) { return SetPolicy(NoLogOffValue, on); }
 
 bool SetNoClose(int on) { return SetPolicy(NoCloseValue, on); }
 
-bool SetAutoAdminLogon(int on)
+// Off deletes the plain-text password as well: nothing is left to log on
+// with. A password already missing is no failure.
+bool SetAutoAdminLogon(int on, const char* userName, const char* password)
 {
     HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_WRITE);
     if (!key) return false;
@@ -193,33 +219,36 @@ bool SetAutoAdminLogon(int on)
     if (on) {
         // The name and the password are written whatever the flag's write
         // gave; the result reports all three.
-        const bool name = WriteLogonEdit(key, IDC_RG_NAME, UserNameValue);
-        const bool password = WriteLogonEdit(key, IDC_RG_PASSWORD, PasswordValue);
-        done = done && name && password;
+        const bool nameWritten = WriteLogonText(key, UserNameValue, userName);
+        const bool passwordWritten = WriteLogonText(key, PasswordValue, password);
+        done = done && nameWritten && passwordWritten;
+    } else {
+        const LONG deleted = RegDeleteValueA(key, PasswordValue);
+        done = done && (deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND);
     }
     RegCloseKey(key);
     return done;
 }
 
-void FillRegistryDialog()
+void FillRegistryDialog(HWND dialog)
 {
     State.SwitchAutorun = GetAutorun();
     State.SwitchNoLogOff = GetNoLogOff();
     State.SwitchNoClose = GetNoClose();
     State.SwitchAutoAdminLogon = GetAutoAdminLogon();
-    if (State.SwitchAutoAdminLogon) FillLogonEdits();
-    CheckBox(IDC_RG_AUTORUN, State.SwitchAutorun);
-    CheckBox(IDC_RG_NOLOGOFF, State.SwitchNoLogOff);
-    CheckBox(IDC_RG_NOCLOSE, State.SwitchNoClose);
-    CheckBox(IDC_RG_AUTOLOGON, State.SwitchAutoAdminLogon);
+    if (State.SwitchAutoAdminLogon) FillLogonEdits(dialog);
+    CheckBox(dialog, IDC_RG_AUTORUN, State.SwitchAutorun);
+    CheckBox(dialog, IDC_RG_NOLOGOFF, State.SwitchNoLogOff);
+    CheckBox(dialog, IDC_RG_NOCLOSE, State.SwitchNoClose);
+    CheckBox(dialog, IDC_RG_AUTOLOGON, State.SwitchAutoAdminLogon);
     // The radio ids are not contiguous (the auto-run box lies between them):
     // each is set by itself.
-    CheckBox(IDC_RG_SAVE, 0);
-    CheckBox(IDC_RG_DELETE, 0);
-    CheckBox(IDC_RG_NOCHANGE, 1);
+    CheckBox(dialog, IDC_RG_SAVE, 0);
+    CheckBox(dialog, IDC_RG_DELETE, 0);
+    CheckBox(dialog, IDC_RG_NOCHANGE, 1);
 }
 
-bool ApplyRegistryDialog()
+bool ApplyRegistryDialog(HWND dialog)
 {
     struct Switch {
         int checkBox;
@@ -230,22 +259,34 @@ bool ApplyRegistryDialog()
         {IDC_RG_AUTORUN, State.SwitchAutorun, SetAutorun},
         {IDC_RG_NOLOGOFF, State.SwitchNoLogOff, SetNoLogOff},
         {IDC_RG_NOCLOSE, State.SwitchNoClose, SetNoClose},
-        {IDC_RG_AUTOLOGON, State.SwitchAutoAdminLogon, SetAutoAdminLogon},
     };
-    const bool save = IsChecked(IDC_RG_SAVE);
-    const bool remove = IsChecked(IDC_RG_DELETE);
-    const bool noChange = IsChecked(IDC_RG_NOCHANGE);
+    const bool save = IsChecked(dialog, IDC_RG_SAVE);
+    const bool remove = IsChecked(dialog, IDC_RG_DELETE);
+    const bool noChange = IsChecked(dialog, IDC_RG_NOCHANGE);
+    const bool autoLogon = IsChecked(dialog, IDC_RG_AUTOLOGON);
+    const bool autoLogonChanged = autoLogon != (State.SwitchAutoAdminLogon != 0);
 
-    bool anyChanged = false;
+    bool anyChanged = autoLogonChanged;
     for (const Switch& s : switches) {
-        if (IsChecked(s.checkBox) != (s.readAtOpening != 0)) anyChanged = true;
+        if (IsChecked(dialog, s.checkBox) != (s.readAtOpening != 0)) anyChanged = true;
     }
     if (!anyChanged && noChange) return true;
 
+    // Checked before anything is written: a refused name or password leaves
+    // every switch and the settings as they were.
+    const LogonTexts logon(dialog);
+    if (autoLogonChanged && autoLogon && !logon.Fit()) {
+        ErrorBox(LogonTooLongMessage);
+        return false;
+    }
+
     bool switchesDone = true;
     for (const Switch& s : switches) {
-        const bool wanted = IsChecked(s.checkBox);
+        const bool wanted = IsChecked(dialog, s.checkBox);
         if (wanted != (s.readAtOpening != 0) && !s.set(wanted ? 1 : 0)) switchesDone = false;
+    }
+    if (autoLogonChanged && !SetAutoAdminLogon(autoLogon ? 1 : 0, logon.name, logon.password)) {
+        switchesDone = false;
     }
     bool settingsDone = true;
     if (remove) {
@@ -263,7 +304,7 @@ INT_PTR CALLBACK RegistryDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_INITDIALOG:
         State.RegistryDialog = dialog;
-        FillRegistryDialog();
+        FillRegistryDialog(dialog);
         break;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 INT_PTR CALLBACK RegistryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-void FillRegistryDialog();
-bool ApplyRegistryDialog();
+void FillRegistryDialog(HWND dialog);
+bool ApplyRegistryDialog(HWND dialog);
 int GetAutorun();
 int GetNoLogOff();
 int GetNoClose();
@@ -14,6 +14,6 @@ int GetAutoAdminLogon();
 bool SetAutorun(int on);
 bool SetNoLogOff(int on);
 bool SetNoClose(int on);
-bool SetAutoAdminLogon(int on);
+bool SetAutoAdminLogon(int on, const char* userName, const char* password);
 
 #endif

@@ -178,7 +178,10 @@ void LoadSettings()
 {
     bool loaded = false;
     for (HKEY store : Stores) loaded |= LoadFrom(store);
-    if (loaded && State.RunBeforeExit) UnpackProgramList();
+    // The slots always hold the stored list, also while "Run before Exit" is
+    // off: the switch decides whether the programs run, and the list must
+    // survive the dialog and the next save either way.
+    if (loaded) UnpackProgramList();
 }
 
 // A save to the machine's store also removes the user's own copy, which would

@@ -252,28 +252,19 @@ void ArmWarning(int left)
     ArmWarningTimer(WarningLead(left));
 }
 
-// The fields of an hhmmss number, and the delay, to the second, until the
-// clock next shows them.
-bool SplitAndDelay(int number, const Clocks& now, int* hour, int* minute, int* second, int* millis)
+// Splits an hhmmss text into the parse's working fields AtHour, AtMinute and
+// AtSecond and, when it is a valid time, sets MillisToExit to the delay, to
+// the second, until the clock next shows it.
+int ParseTimeOfDay(const char* text, const Clocks& now)
 {
-    if (!SplitTimeOfDay(number, hour, minute, second)) return false;
-    *millis = MillisUntilTimeOfDay(*hour, *minute, *second, 0, 0, now.millisOfDay / MillisPerSecond);
-    return true;
-}
-
-int ParseAtValueAt(const Clocks& now)
-{
-    return SplitAndDelay(DecimalToInt(State.AtValue), now, &State.AtHour, &State.AtMinute, &State.AtSecond, &State.MillisToExit);
+    if (!SplitTimeOfDay(DecimalToInt(text), &State.AtHour, &State.AtMinute, &State.AtSecond)) return 0;
+    State.MillisToExit =
+        MillisUntilTimeOfDay(State.AtHour, State.AtMinute, State.AtSecond, 0, 0, now.millisOfDay / MillisPerSecond);
+    return 1;
 }
 }  // namespace
 
-int ParseAtValue() { return ParseAtValueAt(ReadClocks()); }
-
-bool TimeOfDayDelay(const char* text, int* millis)
-{
-    int hour, minute, second;  // written by the split
-    return SplitAndDelay(DecimalToInt(text), ReadClocks(), &hour, &minute, &second, millis);
-}
+int ParseTimeOfDay(const char* text) { return ParseTimeOfDay(text, ReadClocks()); }
 
 void StartTimedExit()
 {
@@ -282,7 +273,7 @@ void StartTimedExit()
     // timers running with their ids lost.
     if (State.TimerRunning) return;
     Clocks now = ReadClocks();
-    if (State.AtFlag && !ParseAtValueAt(now)) return;
+    if (State.AtFlag && !ParseTimeOfDay(State.AtValue, now)) return;
     ArmedTimedExit& armed = State.Armed;
     armed = {};
     if (State.TimerFlag) {
@@ -331,7 +322,6 @@ void CancelTimedExit()
     // Ids are cleared once killed: the system reuses them for later timers.
     KillTimerOnce(&State.ExitTimerId);
     KillTimerOnce(&State.WarnTimerId);
-    State.Armed = {};
     CloseCountdownWindow();
     SetHotkey(State.HotkeyFlag);
     // Posted, so the exit type's icon comes back after the current handler

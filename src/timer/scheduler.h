@@ -9,13 +9,13 @@ constexpr int MaxTimedSeconds = 999999;  // a timeout or warning is 1 to 999999 
 
 void StartTimedExit();
 void CancelTimedExit();
-int ParseAtValue();
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
-// The delay until the clock next shows the hhmmss time of `text` (the time
-// now gives 0), to the second; false when `text` is no valid time.
-bool TimeOfDayDelay(const char* text, int* millis);
+// The hhmmss time of `text` split into AtHour, AtMinute and AtSecond; when it
+// is valid (1), MillisToExit is the delay until the clock next shows it, to
+// the second (the time now gives 0).
+int ParseTimeOfDay(const char* text);
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.

@@ -3,6 +3,7 @@
 #include "timer/timed_exit_dialog.h"
 
 #include "app/program_state.h"
+#include "app/single_dialog.h"
 #include "core/decimal.h"
 #include "core/text.h"
 #include "core/time_of_day.h"
@@ -16,48 +17,46 @@ constexpr char InvalidTimeText[] = "Invalid time";
 constexpr int AtHourMidnight = 24;
 constexpr int MillisPerSecond = 1000;
 
-HWND Dialog() { return State.TimedExitDialog; }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+void SetChecked(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
 
-bool Checked(int id) { return IsDlgButtonChecked(Dialog(), id) == BST_CHECKED; }
-void SetChecked(int id, bool on) { CheckDlgButton(Dialog(), id, on ? BST_CHECKED : BST_UNCHECKED); }
-void SetText(int id, const char* text) { SetDlgItemTextA(Dialog(), id, text); }
-
-void Enable(std::initializer_list<int> ids, bool on)
+void Enable(HWND dialog, std::initializer_list<int> ids, bool on)
 {
-    for (int id : ids) EnableWindow(GetDlgItem(Dialog(), id), on ? TRUE : FALSE);
+    for (int id : ids) EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE);
 }
 
 // The fill routines show the stored texts; they change nothing that is live.
-void ShowNumber(int id, const char* stored)
+void ShowNumber(HWND dialog, int id, const char* stored)
 {
     FormatFieldNumber(DecimalToInt(stored), State.NumberText, sizeof State.NumberText);
-    SetText(id, State.NumberText);
+    SetText(dialog, id, State.NumberText);
 }
 
-void FillTimeout()
+void FillTimeout(HWND dialog)
 {
-    ShowNumber(IDC_TE_TIMEOUTEDIT, State.TimerValue);
-    SetText(IDC_TE_ATEDIT, "");
+    ShowNumber(dialog, IDC_TE_TIMEOUTEDIT, State.TimerValue);
+    SetText(dialog, IDC_TE_ATEDIT, "");
 }
 
 // Even an invalid stored time is shown split into its fields (the parse's
 // working fields, which arming takes afresh); midnight as 00.
-void FillTimeOfDay()
+void FillTimeOfDay(HWND dialog)
 {
     SplitTimeOfDay(DecimalToInt(State.AtValue), &State.AtHour, &State.AtMinute, &State.AtSecond);
     if (State.AtHour == AtHourMidnight) State.AtHour = 0;
-    SetText(IDC_TE_TIMEOUTEDIT, "");
+    SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
     FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText, sizeof State.NumberText);
-    SetText(IDC_TE_ATEDIT, State.NumberText);
+    SetText(dialog, IDC_TE_ATEDIT, State.NumberText);
 }
 
-void FillWarning() { ShowNumber(IDC_TE_WARNEDIT, State.WarnValue); }
+void FillWarning(HWND dialog) { ShowNumber(dialog, IDC_TE_WARNEDIT, State.WarnValue); }
 
-void ClearEdits()
+void ClearEdits(HWND dialog)
 {
-    SetText(IDC_TE_TIMEOUTEDIT, "");
-    SetText(IDC_TE_ATEDIT, "");
-    SetText(IDC_TE_WARNEDIT, "");
+    SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
+    SetText(dialog, IDC_TE_ATEDIT, "");
+    SetText(dialog, IDC_TE_WARNEDIT, "");
 }
 
 // With no timed exit chosen the warning is shown off and cannot be chosen;
@@ -67,66 +66,69 @@ void OnTimedExitInit(HWND dialog)
     State.TimedExitDialog = dialog;
     State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
     bool warn = State.WarnFlag && !State.NoTimedExit;
-    SetChecked(IDC_TE_TIMEOUT, State.TimerFlag != 0);
-    SetChecked(IDC_TE_AT, State.AtFlag != 0);
-    SetChecked(IDC_TE_WARN, warn);
-    SetChecked(IDC_TE_NONE, State.NoTimedExit != 0);
-    if (State.NoTimedExit) Enable({IDC_TE_WARN, IDC_TE_TEXT}, false);
-    if (State.TimerFlag) FillTimeout();
-    if (State.AtFlag) FillTimeOfDay();
-    if (warn) FillWarning();
-    if (State.NoTimedExit) ClearEdits();
+    SetChecked(dialog, IDC_TE_TIMEOUT, State.TimerFlag != 0);
+    SetChecked(dialog, IDC_TE_AT, State.AtFlag != 0);
+    SetChecked(dialog, IDC_TE_WARN, warn);
+    SetChecked(dialog, IDC_TE_NONE, State.NoTimedExit != 0);
+    if (State.NoTimedExit) Enable(dialog, {IDC_TE_WARN, IDC_TE_TEXT}, false);
+    if (State.TimerFlag) FillTimeout(dialog);
+    if (State.AtFlag) FillTimeOfDay(dialog);
+    if (warn) FillWarning(dialog);
+    if (State.NoTimedExit) ClearEdits(dialog);
 }
 
-void OnTimeoutChosen()
+void OnTimeoutChosen(HWND dialog)
 {
-    FillTimeout();
-    Enable({IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
-    Enable({IDC_TE_ATEDIT}, false);
+    FillTimeout(dialog);
+    Enable(dialog, {IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
+    Enable(dialog, {IDC_TE_ATEDIT}, false);
 }
 
-void OnTimeOfDayChosen()
+void OnTimeOfDayChosen(HWND dialog)
 {
-    FillTimeOfDay();
-    Enable({IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
-    Enable({IDC_TE_TIMEOUTEDIT}, false);
+    FillTimeOfDay(dialog);
+    Enable(dialog, {IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
+    Enable(dialog, {IDC_TE_TIMEOUTEDIT}, false);
 }
 
-void OnWarningToggled()
+void OnWarningToggled(HWND dialog)
 {
-    bool on = Checked(IDC_TE_WARN);
+    bool on = Checked(dialog, IDC_TE_WARN);
     if (on) {
-        FillWarning();
+        FillWarning(dialog);
     } else {
-        SetText(IDC_TE_WARNEDIT, "");
+        SetText(dialog, IDC_TE_WARNEDIT, "");
     }
-    Enable({IDC_TE_WARNEDIT, IDC_TE_TEXT}, on);
+    Enable(dialog, {IDC_TE_WARNEDIT, IDC_TE_TEXT}, on);
 }
 
-void OnNoTimedExitChosen()
+void OnNoTimedExitChosen(HWND dialog)
 {
-    SetChecked(IDC_TE_WARN, false);
-    ClearEdits();
-    Enable({IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}, false);
+    SetChecked(dialog, IDC_TE_WARN, false);
+    ClearEdits(dialog);
+    Enable(dialog, {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}, false);
 }
 
 void OnCountdownText(HWND dialog)
 {
-    DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(IDD_WARNINGTEXT), dialog, WarningTextProc, 0);
+    RunDialogOnce(IDD_WARNINGTEXT, dialog, WarningTextProc, State.WarningTextDialog);
 }
 
+// The checks may show a box ("Invalid time", a warning longer than the
+// delay): another OK meanwhile is ignored.
 void OnTimedExitOk(HWND dialog)
 {
-    if (ValidateTimedExit()) EndDialog(dialog, 0);
+    DialogBusy busy(dialog);
+    if (busy.Entered() && ValidateTimedExit(dialog)) EndDialog(dialog, 0);
 }
 
 void OnTimedExitCommand(HWND dialog, int id)
 {
     switch (id) {
-    case IDC_TE_TIMEOUT: OnTimeoutChosen(); break;
-    case IDC_TE_AT: OnTimeOfDayChosen(); break;
-    case IDC_TE_WARN: OnWarningToggled(); break;
-    case IDC_TE_NONE: OnNoTimedExitChosen(); break;
+    case IDC_TE_TIMEOUT: OnTimeoutChosen(dialog); break;
+    case IDC_TE_AT: OnTimeOfDayChosen(dialog); break;
+    case IDC_TE_WARN: OnWarningToggled(dialog); break;
+    case IDC_TE_NONE: OnNoTimedExitChosen(dialog); break;
     case IDC_TE_TEXT: OnCountdownText(dialog); break;
     case IDOK: OnTimedExitOk(dialog); break;
     case IDCANCEL: EndDialog(dialog, 0); break;
@@ -153,17 +155,17 @@ struct TimedEntry {
 
 // An edit's whole text when it fits its six-character field: a longer entry
 // is refused, not cut.
-bool ReadWholeField(int id, char (&text)[EntryTextSize])
+bool ReadWholeField(HWND dialog, int id, char (&text)[EntryTextSize])
 {
-    GetDlgItemTextA(Dialog(), id, text, sizeof text);
+    GetDlgItemTextA(dialog, id, text, sizeof text);
     return text[SmallTextSize - 1] == '\0';
 }
 
 // A count of 1 to 999999 seconds; its text is then the number it stands for
 // (" 45" and "45s" are kept as "45").
-bool ReadSeconds(int id, char (&text)[EntryTextSize], int* seconds)
+bool ReadSeconds(HWND dialog, int id, char (&text)[EntryTextSize], int* seconds)
 {
-    if (!ReadWholeField(id, text)) return false;
+    if (!ReadWholeField(dialog, id, text)) return false;
     *seconds = DecimalToInt(text);
     if (*seconds < 1 || *seconds > MaxTimedSeconds) return false;
     IntToDecimal(*seconds, text, sizeof text);
@@ -171,17 +173,16 @@ bool ReadSeconds(int id, char (&text)[EntryTextSize], int* seconds)
 }
 
 // The warning must fit inside the delay it warns of; equal is allowed.
-bool ReadEntry(TimedEntry* entry)
+bool ReadEntry(HWND dialog, TimedEntry* entry)
 {
-    if (entry->warn && !ReadSeconds(IDC_TE_WARNEDIT, entry->warnValue, &entry->warnSeconds)) return false;
+    if (entry->warn && !ReadSeconds(dialog, IDC_TE_WARNEDIT, entry->warnValue, &entry->warnSeconds)) return false;
     if (entry->timer) {
-        if (!ReadSeconds(IDC_TE_TIMEOUTEDIT, entry->timerValue, &entry->timeoutSeconds)) return false;
+        if (!ReadSeconds(dialog, IDC_TE_TIMEOUTEDIT, entry->timerValue, &entry->timeoutSeconds)) return false;
         return !entry->warn || entry->warnSeconds <= entry->timeoutSeconds;
     }
     if (entry->at) {
-        int millis = 0;
-        if (!ReadWholeField(IDC_TE_ATEDIT, entry->atValue) || !TimeOfDayDelay(entry->atValue, &millis)) return false;
-        return !entry->warn || entry->warnSeconds <= millis / MillisPerSecond;
+        if (!ReadWholeField(dialog, IDC_TE_ATEDIT, entry->atValue) || !ParseTimeOfDay(entry->atValue)) return false;
+        return !entry->warn || entry->warnSeconds <= State.MillisToExit / MillisPerSecond;
     }
     return true;
 }
@@ -215,15 +216,15 @@ INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 // OK stores nothing of an entry it rejects; with a timed exit armed, it can
 // only cancel it. A time of day is armed at once.
-int ValidateTimedExit()
+int ValidateTimedExit(HWND dialog)
 {
-    State.NoTimedExit = Checked(IDC_TE_NONE) ? 1 : 0;
+    State.NoTimedExit = Checked(dialog, IDC_TE_NONE) ? 1 : 0;
     if (!State.TimerRunning) {
-        TimedEntry entry = {};
-        entry.timer = Checked(IDC_TE_TIMEOUT);
-        entry.at = Checked(IDC_TE_AT);
-        entry.warn = Checked(IDC_TE_WARN);
-        if (!ReadEntry(&entry)) return RejectTime();
+        TimedEntry entry;  // only what the choices ask for is read and stored
+        entry.timer = Checked(dialog, IDC_TE_TIMEOUT);
+        entry.at = Checked(dialog, IDC_TE_AT);
+        entry.warn = Checked(dialog, IDC_TE_WARN);
+        if (!ReadEntry(dialog, &entry)) return RejectTime();
         StoreEntry(entry);
         if (State.AtFlag) StartTimedExit();
     }

@@ -5,6 +5,6 @@
 #include <windows.h>
 
 INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-int ValidateTimedExit();
+int ValidateTimedExit(HWND dialog);
 
 #endif

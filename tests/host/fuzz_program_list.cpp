@@ -96,5 +96,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t outSize = size > 0 ? (data[size - 1] * 4u) % (sizeof packed.text + 1) : 0;
     PackAndCheck(raw, outSize, &packed, false);
 
+    // Any entry splits into a terminated program that fits, and arguments
+    // inside the entry.
+    char entry[2 * ProgramItemSize];
+    size_t entryLength = size < sizeof entry - 1 ? size : sizeof entry - 1;
+    std::memcpy(entry, data, entryLength);
+    entry[entryLength] = '\0';
+    char program[ProgramItemSize + 16];
+    std::memset(program, Canary, sizeof program);
+    const char* arguments = SplitProgramEntry(entry, program, ProgramItemSize);
+    if (arguments) {
+        FUZZ_CHECK(arguments >= entry && arguments <= entry + entryLength);
+        FUZZ_CHECK(std::strlen(program) > 0 && std::strlen(program) < ProgramItemSize);
+    }
+    FUZZ_CHECK(CanariesIntact(reinterpret_cast<unsigned char*>(program) + ProgramItemSize, 16));
+    IsBatchName(entry);
+
     return 0;
 }

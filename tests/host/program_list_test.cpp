@@ -152,4 +152,42 @@ TEST(PackProgramText, OverfullListEndsOnAWholeItem)
     EXPECT_STREQ("AB;", small);
 }
 
+struct SplitRow {
+    const char* entry;
+    const char* program;    // null: nothing to run
+    const char* arguments;
+};
+
+TEST(SplitProgramEntry, NeverCutsAPathAtItsFirstBlank)
+{
+    const SplitRow rows[] = {
+        {"C:\\Program Files\\Foo Bar\\prog.exe", "C:\\Program Files\\Foo Bar\\prog.exe", ""},
+        {"C:\\Program Files\\Foo Bar\\prog.exe /q x.txt", "C:\\Program Files\\Foo Bar\\prog.exe", "/q x.txt"},
+        {"  \"C:\\My Tools\\a.exe\"  -v", "C:\\My Tools\\a.exe", "-v"},
+        {"\"C:\\unclosed dir\\b.exe", "C:\\unclosed dir\\b.exe", ""},
+        {"C:\\my.exe.files\\tool.EXE arg", "C:\\my.exe.files\\tool.EXE", "arg"},
+        {"C:\\jobs\\Backup&probe&.bat", "C:\\jobs\\Backup&probe&.bat", ""},
+        {"C:\\notes\\my letter.txt  ", "C:\\notes\\my letter.txt", ""},
+        {"notepad.exe C:\\today.txt", "notepad.exe", "C:\\today.txt"},
+        {"", nullptr, ""},
+        {"\"\" x", nullptr, ""},
+    };
+    for (const SplitRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << "entry \"" << row.entry << "\"");
+        char program[ProgramItemSize];
+        const char* arguments = SplitProgramEntry(row.entry, program, sizeof program);
+        if (!row.program) {
+            EXPECT_EQ(arguments, nullptr);
+            continue;
+        }
+        ASSERT_NE(arguments, nullptr);
+        EXPECT_STREQ(row.program, program);
+        EXPECT_STREQ(row.arguments, arguments);
+    }
+    char small[8];
+    EXPECT_EQ(SplitProgramEntry("C:\\longer.exe", small, sizeof small), nullptr) << "a program that does not fit";
+    EXPECT_TRUE(IsBatchName("C:\\a b\\RUN.Cmd"));
+    EXPECT_FALSE(IsBatchName("C:\\a.bat\\run.exe"));
+}
+
 }  // namespace

@@ -2,14 +2,17 @@
 // "TAG+" to a log file when it starts and "TAG-" when it ends, and sleeps in
 // between, so that a test can see what ran, in which order, and whether the
 // caller waited for it.
-// Usage: marker.exe LOGFILE TAG [MILLISECONDS]
+// Usage: marker.exe LOGFILE TAG [MILLISECONDS [WINDOW COMMAND]]
 // Without arguments the log file and tag come from the environment variables
 // DORVA_MARKER_LOG, DORVA_MARKER_TAG and DORVA_MARKER_SLEEP (for launches that
-// pass no arguments).
+// pass no arguments). The tag "@" logs the program's own file name, to show
+// which executable ran. With WINDOW and COMMAND (decimal) it sends WM_COMMAND
+// COMMAND to that window once started and waits for the answer.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 void Append(const char* path, const char* tag, char sign)
@@ -56,7 +59,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         log = envLog;
         tag = envTag;
     }
+    char self[MAX_PATH] = "";
+    if (std::strcmp(tag, "@") == 0 && GetModuleFileNameA(nullptr, self, sizeof self)) {
+        tag = std::strrchr(self, '\\') ? std::strrchr(self, '\\') + 1 : self;
+    }
     Append(log, tag, '+');
+    if (__argc >= 6) {
+        HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(__argv[4], nullptr, 10)));
+        SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(std::strtoul(__argv[5], nullptr, 10)), 0);
+    }
     if (sleepMs) Sleep(sleepMs);
     Append(log, tag, '-');
     return 0;

@@ -143,6 +143,7 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         // The hotkey letter: upper-cased, "X" for a non-letter, kept when no value.
         {"/z /h:q", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "Q"; }},
         {"/z /h:1", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "X"; }},
+        {"/z /h:\xE9", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "X"; }},  // only A to Z
         {"/z /h:h", [] { CopyText(State.HotKey, sizeof State.HotKey, "k"); }, [](Settings& s) { s.hotkey = 1; s.hotKey = "K"; }},
         {"/z /h", [] { CopyText(State.HotKey, sizeof State.HotKey, "m"); }, [](Settings& s) { s.hotkey = 1; s.hotKey = "M"; }},
         {"/z /h:qz", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "Q"; }},

@@ -50,7 +50,9 @@ protected:
     {
         HWND edit = GetDlgItem(dialog, IDC_HK_EDIT);
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-        for (const char* key = keys; *key; ++key) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(*key), 0);
+        for (const char* key = keys; *key; ++key) {
+            SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*key), 0);
+        }
     }
 
     Harness::SharedLock lock_{"DorvaNT.Tests.Hotkeys"};
@@ -150,15 +152,17 @@ TEST_F(HotkeyTest, TwoLettersKeepTheFirst)
     SetHotkey(0);
 }
 
-// A digit, another sign or nothing, with the box checked, is refused on OK
-// and on Cancel alike; the dialog stays open and keeps the rejected text.
+// A digit, another sign, a letter beyond A to Z (no key code of its own) or
+// nothing, with the box checked, is refused on OK and on Cancel alike; the
+// dialog stays open and keeps the rejected text.
 TEST_F(HotkeyTest, NonLetterIsRefusedOnOkAndCancel)
 {
     struct Case {
         const char* typed;
         int button;
     };
-    const Case cases[] = {{"5", IDOK}, {"5", IDCANCEL}, {"", IDOK}, {"", IDCANCEL}, {"-", IDOK}, {" ", IDCANCEL}};
+    const Case cases[] = {{"5", IDOK},  {"5", IDCANCEL},   {"", IDOK},         {"", IDCANCEL},
+                          {"-", IDOK},  {" ", IDCANCEL},   {"\xC9", IDOK},     {"\xDF", IDCANCEL}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "typed \"" << c.typed << "\", button " << c.button);
         Harness::ClearBoxes();
@@ -168,6 +172,8 @@ TEST_F(HotkeyTest, NonLetterIsRefusedOnOkAndCancel)
         bool stayedOpen = false;
         Harness::OnNextDialog([&](HWND dialog) {
             Type(dialog, c.typed);
+            // A second press while the box is open raises no second box.
+            PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(c.button), 0);
             Harness::Click(dialog, c.button);
             stayedOpen = IsWindowVisible(dialog) != FALSE;
             EXPECT_EQ(std::string(State.HotKey), c.typed) << "the rejected text is kept";

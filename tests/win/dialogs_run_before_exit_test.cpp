@@ -18,7 +18,7 @@ constexpr int ReadOnlyBox = 0x410;    // chx1
 constexpr int FilterCombo = 0x470;    // cmb1
 
 constexpr char TestFolder[] = "C:\\dorva-browse";
-constexpr char TestProgram[] = "C:\\dorva-browse\\prog.exe";
+constexpr char TestProgram[] = "C:\\dorva-browse\\my prog.exe";
 
 class RunBeforeExitTest : public DorvaTest {
 protected:
@@ -144,27 +144,40 @@ TEST_F(RunBeforeExitTest, OkWithTheMiddleEditClearedLeavesAGap)
     ExpectSlots("A.EXE", "", "C.EXE", "D.EXE");
 }
 
-TEST_F(RunBeforeExitTest, OkReadsAtMost199Characters)
+// Nothing is cut: the edits take 254 characters (four such entries fit the
+// stored list), and OK refuses an entry it could not store whole, with a
+// message, keeping the dialog open and every slot as it was.
+TEST_F(RunBeforeExitTest, OkStoresWholeEntriesOrRefusesThem)
 {
     struct Case {
-        size_t typed;
-        size_t stored;
+        std::string text;
+        bool stored;
     };
-    for (const Case& c : {Case{250, 199}, Case{200, 199}, Case{199, 199}, Case{198, 198}}) {
-        SCOPED_TRACE(testing::Message() << c.typed << " characters typed");
-        std::string path = "C:\\";
-        for (size_t i = path.size(); i < c.typed; ++i) path += static_cast<char>('a' + i % 26);
-        SetSlots("", "", "", "");
+    const Case cases[] = {{"C:\\" + std::string(251, 'a'), true},
+                          {"C:\\" + std::string(252, 'a'), false},
+                          {"C:\\a;b.exe", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text.size() << " characters");
+        Harness::ClearBoxes();
+        SetSlots("A.EXE", "", "", "");
         State.RunBeforeExit = 1;
+        if (!c.stored) Harness::AnswerBoxes({IDOK});
         Harness::OnNextDialog([&](HWND dialog) {
-            Harness::SetItemText(dialog, IDC_RB_EDIT1, path.c_str());
-            Harness::SetItemText(dialog, IDC_RB_EDIT3, path.c_str());
+            EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_RB_EDIT3, EM_GETLIMITTEXT, 0, 0), 254);
+            Harness::SetItemText(dialog, IDC_RB_EDIT2, "B.EXE");
+            Harness::SetItemText(dialog, IDC_RB_EDIT3, c.text.c_str());
             Harness::Click(dialog, IDOK);
+            EXPECT_EQ(IsWindowVisible(dialog) == FALSE, c.stored);
+            if (!c.stored) Harness::Click(dialog, IDCANCEL);
         });
         RunDialog();
-        EXPECT_EQ(std::string(State.ProgramPath[0]), path.substr(0, c.stored));
-        EXPECT_EQ(std::string(State.ProgramPath[2]), path.substr(0, c.stored));
-        EXPECT_STREQ(State.ProgramPath[1], "");
+        if (c.stored) {
+            ExpectSlots("A.EXE", "B.EXE", c.text.c_str(), "");
+        } else {
+            ExpectSlots("A.EXE", "", "", "");
+            ASSERT_EQ(Harness::Boxes().size(), 1u);
+            EXPECT_EQ(Harness::Boxes()[0].text, "A program path can hold at most 254 characters and no ;");
+        }
     }
 }
 
@@ -247,7 +260,8 @@ TEST_F(RunBeforeExitTest, BrowseFillsTheEditOnlyAndTheNextBrowseStartsFromTheCho
     std::string secondStart;
     Harness::OnNextDialog([&](HWND dialog) {
         BrowseAndAnswer(dialog, IDC_RB_BROWSE3, TestProgram);
-        EXPECT_EQ(Harness::ItemText(dialog, IDC_RB_EDIT3), TestProgram);
+        // Quoted: a path with blanks must never run as "C:\dorva-browse\my.exe".
+        EXPECT_EQ(Harness::ItemText(dialog, IDC_RB_EDIT3), "\"" + std::string(TestProgram) + "\"");
         EXPECT_STREQ(State.ProgramPath[2], "") << "the slot changes only on OK";
         EXPECT_STREQ(State.BrowseFileName, TestProgram);
 
@@ -292,29 +306,37 @@ TEST_F(RunBeforeExitTest, BrowsedMissingFileIsReportedAndLeavesTheEdit)
 }
 
 // OpenFile knows only paths of up to 127 characters; a longer chosen file
-// that exists must still reach the edit, with its whole path.
-TEST_F(RunBeforeExitTest, BrowsedFileWithALongPathIsFound)
+// that exists must still reach the edit, with its whole path, as long as the
+// edit can store it. A longer one is refused with a message.
+TEST_F(RunBeforeExitTest, BrowsedFileWithALongPathIsTakenWholeOrRefused)
 {
     std::string folder = TestFolder;
     CreateDirectoryA(folder.c_str(), nullptr);
-    folder += "\\" + std::string(60, 'f');
-    CreateDirectoryA(folder.c_str(), nullptr);
-    folder += "\\" + std::string(60, 'g');
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string path = folder + "\\long.exe";
-    ASSERT_GT(path.size(), 127u);
-    MakeFile(path.c_str());
+    for (size_t length : {60, 60, 110}) {
+        folder += "\\" + std::string(length, static_cast<char>('e' + folder.size() % 5));
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    const std::string shorter = folder.substr(0, folder.rfind('\\')) + "\\long.exe";
+    const std::string longer = folder + "\\long.exe";
+    ASSERT_GT(shorter.size(), 127u);
+    ASSERT_GT(longer.size(), 254u);
+    MakeFile(shorter.c_str());
+    MakeFile(longer.c_str());
     State.RunBeforeExit = 1;
+    Harness::AnswerBoxes({IDOK});
     Harness::OnNextDialog([&](HWND dialog) {
-        BrowseAndAnswer(dialog, IDC_RB_BROWSE4, path.c_str());
-        EXPECT_EQ(Harness::ItemText(dialog, IDC_RB_EDIT4), path);
+        BrowseAndAnswer(dialog, IDC_RB_BROWSE4, shorter.c_str());
+        BrowseAndAnswer(dialog, IDC_RB_BROWSE1, longer.c_str());
+        EXPECT_EQ(Harness::ItemText(dialog, IDC_RB_EDIT1), "");
         Harness::Click(dialog, IDOK);
     });
     RunDialog();
-    EXPECT_EQ(std::string(State.ProgramPath[3]), path);
-    EXPECT_TRUE(Harness::Boxes().empty());
-    DeleteFileA(path.c_str());
-    for (int level = 0; level < 3; ++level) {
+    EXPECT_EQ(std::string(State.ProgramPath[3]), shorter);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    EXPECT_EQ(Harness::Boxes()[0].text, "A program path can hold at most 254 characters and no ;");
+    DeleteFileA(shorter.c_str());
+    DeleteFileA(longer.c_str());
+    for (int level = 0; level < 4; ++level) {
         RemoveDirectoryA(folder.c_str());
         folder.erase(folder.rfind('\\'));
     }

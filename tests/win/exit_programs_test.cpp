@@ -142,6 +142,49 @@ TEST_F(RunProgramsTest, BatchFileRunsDirectlyAndUpperCaseBatchByTheShell)
     EXPECT_EQ(ReadLog(log_), "BAT+ BAT- SHELLBAT+ SHELLBAT- LAST+ LAST-");
 }
 
+// Entries that the system's command-line rule, cmd.exe or the shell would
+// turn into something else: each runs its own program or is passed over, and
+// the next slot follows. Decoys wait where a wrong reading would look: the
+// first word of a path with blanks, the names between the "&" of a batch
+// file's name.
+TEST_F(RunProgramsTest, EachEntryRunsItsOwnProgramOrIsPassedOver)
+{
+    CreateMainWindowAndMenus();
+    const std::string dir = ScratchDir();
+    CreateDirectoryA((dir + "\\Foo Bar").c_str(), nullptr);
+    const std::string spaced = CopyProgram("marker.exe", "Foo Bar\\prog.exe");
+    ASSERT_FALSE(CopyProgram("marker.exe", "Foo.exe").empty());
+    ASSERT_FALSE(CopyProgram("marker.exe", "probe.exe").empty());
+    const std::string batch = WriteScratchFile("Backup&probe&.bat", "@\"" + spaced + "\" " + log_ + " BAT 0\r\n");
+    SetEnvironmentVariableA("DORVA_MARKER_LOG", log_.c_str());
+    SetEnvironmentVariableA("DORVA_MARKER_TAG", "@");  // the decoys log their own names
+    const std::string mainWindow = std::to_string(reinterpret_cast<uintptr_t>(State.MainWindow));
+    struct Row {
+        std::string slot;
+        const char* log;
+    };
+    const Row rows[] = {
+        {spaced, "prog.exe+ prog.exe-"},
+        {spaced + " " + log_ + " ARGS 0", "ARGS+ ARGS-"},
+        {batch, "BAT+ BAT-"},
+        {dir + "\\missing.txt", ""},  // no box of the shell waits for an answer
+        // Sends "Eject Removable Media" to the main window and waits for the
+        // answer: answered while the exit waits, and not carried out.
+        {MarkerCommand("SEND", 0) + " " + mainWindow + " " + std::to_string(IDM_EJECT), "SEND+ SEND-"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.slot);
+        DeleteFileA(log_.c_str());
+        SetSlot(0, row.slot);
+        SetSlot(1, MarkerCommand("NEXT", 0));
+        Watchdog watchdog(10000);
+        RunProgramsBeforeExit();
+        EXPECT_FALSE(watchdog.Fired());
+        EXPECT_EQ(ReadLog(log_), std::string(row.log) + (row.log[0] ? " " : "") + "NEXT+ NEXT-");
+    }
+    EXPECT_EQ(State.EjectFlag, 0) << "a command ran while the exit waited";
+}
+
 // Closes the Notepad window that shows `document` once it is visible, from
 // another thread: the thread under test waits without serving messages.
 class NotepadCloser {

@@ -127,8 +127,28 @@ inline void TerminateDescendants()
     }
 }
 
-// Ends the started programs when a test runs past its deadline, so that a
-// wait without limit returns; Fired() then fails the test.
+// Answers the boxes that this process shows (a box of the shell stands in the
+// way of the test as a hung program does).
+inline void DismissOwnBoxes()
+{
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+            DWORD processId = 0;
+            GetWindowThreadProcessId(window, &processId);
+            char name[16] = "";
+            GetClassNameA(window, name, sizeof name);
+            if (processId == GetCurrentProcessId() && std::strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
+                PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+                PostMessageA(window, WM_COMMAND, IDOK, 0);
+            }
+            return TRUE;
+        },
+        0);
+}
+
+// Ends the started programs and answers this process's boxes when a test runs
+// past its deadline, so that a wait without limit returns; Fired() then fails
+// the test.
 class Watchdog {
 public:
     explicit Watchdog(DWORD deadlineMs)
@@ -137,6 +157,7 @@ public:
               if (WaitForSingleObject(stop_, deadlineMs) == WAIT_TIMEOUT) {
                   fired_ = true;
                   TerminateDescendants();
+                  DismissOwnBoxes();
               }
           })
     {

@@ -373,6 +373,30 @@ TEST_P(DialogCommandTest, OpensItsModalDialogOwnedByTheMainWindow)
     EXPECT_TRUE(opened);
 }
 
+// The tray menu stays live behind a modal dialog: picking the same item again
+// brings the open dialog to the front; a second copy would take over its work.
+TEST_P(DialogCommandTest, ASecondPickBringsTheOpenDialogToTheFront)
+{
+    const DialogCommand& c = GetParam();
+    bool secondCopy = false;
+    Harness::OnNextDialog([&](HWND dialog) {
+        Harness::OnNextDialog([&](HWND copy) {
+            secondCopy = true;
+            EndDialog(copy, IDCANCEL);
+        });
+        HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
+                                     nullptr, nullptr);
+        SetForegroundWindow(other);
+        DispatchCommand(c.command);
+        EXPECT_EQ(GetForegroundWindow(), dialog);
+        DestroyWindow(other);
+        EndDialog(dialog, IDCANCEL);
+    });
+    DispatchCommand(c.command);
+    EXPECT_FALSE(secondCopy);
+    Harness::DropDialogScripts();
+}
+
 INSTANTIATE_TEST_SUITE_P(Commands, DialogCommandTest, testing::ValuesIn(DialogCommands),
                          [](const testing::TestParamInfo<DialogCommand>& info) {
                              return "Command" + std::to_string(info.param.command);

@@ -368,38 +368,49 @@ TEST_F(RegistryDialogTest, PoliciesAreWrittenAsType5WithFourLittleEndianBytes)
     }
 }
 
-TEST_F(RegistryDialogTest, AutoLogonOnWritesFlagNameAndPasswordAndOffOnlyTheFlag)
+// A password is never cut: one that does not fit is refused before anything
+// is written, and the dialog stays open. Off deletes the plain-text password.
+TEST_F(RegistryDialogTest, AutoLogonStoresNameAndPasswordWholeAndOffDeletesThePassword)
 {
-    Harness::AnswerBoxes({IDOK});
-    EXPECT_TRUE(OkAfter([](HWND dialog) {
+    Harness::AnswerBoxes({IDOK, IDOK});
+    bool refusedStayedOpen = false;
+    Harness::OnNextDialog([&](HWND dialog) {
+        Harness::Click(dialog, IDC_RG_AUTORUN);
         Harness::Click(dialog, IDC_RG_AUTOLOGON);
         Harness::SetItemText(dialog, IDC_RG_NAME, "tester");
-        Harness::SetItemText(dialog, IDC_RG_PASSWORD, std::string(45, 'p').c_str());
-    }));
-    ExpectChangedBox();
-    const Value flag = ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "AutoAdminLogon");
-    EXPECT_EQ(flag.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(flag.data, (std::vector<BYTE>{'1', 0}));
+        Harness::SetItemText(dialog, IDC_RG_PASSWORD, std::string(40, 'p').c_str());
+        Harness::Click(dialog, IDOK);
+        refusedStayedOpen = IsWindowVisible(dialog) != FALSE;
+        EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "AutoAdminLogon").exists);
+        EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, RunKey, "Dorva NT").exists) << "nothing is written";
+        Harness::SetItemText(dialog, IDC_RG_PASSWORD, std::string(39, 'p').c_str());
+        Harness::Click(dialog, IDOK);
+    });
+    RunDialog();
+    EXPECT_TRUE(refusedStayedOpen);
+    ASSERT_EQ(Harness::Boxes().size(), 2u);
+    EXPECT_EQ(Harness::Boxes()[0].text, "The logon name and password can hold at most 39 characters");
+    ExpectChangedBox(1);
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "AutoAdminLogon").data, (std::vector<BYTE>{'1', 0}));
     const Value name = ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultUserName");
     EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(name.data.size(), 40u);
     EXPECT_EQ(Text(name), "tester");
     const Value password = ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultPassword");
-    EXPECT_EQ(password.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(password.data.size(), 40u);
-    EXPECT_EQ(Text(password), std::string(39, 'p')) << "at most 39 characters";
+    EXPECT_EQ(Text(password), std::string(39, 'p'));
 
     Harness::ClearBoxes();
     Harness::AnswerBoxes({IDOK});
     EXPECT_TRUE(OkAfter([](HWND dialog) {
         EXPECT_EQ(Harness::ItemText(dialog, IDC_RG_NAME), "tester");
-        Harness::SetItemText(dialog, IDC_RG_NAME, "");
+        Harness::SetItemText(dialog, IDC_RG_NAME, std::string(45, 'n').c_str());  // not stored: no check
         Harness::Click(dialog, IDC_RG_AUTOLOGON);
     }));
     ExpectChangedBox();
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "AutoAdminLogon").data, (std::vector<BYTE>{'0', 0}));
     EXPECT_EQ(Text(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultUserName")), "tester") << "off keeps the name";
-    EXPECT_EQ(Text(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultPassword")), std::string(39, 'p'));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultPassword").exists);
 }
 
 TEST_F(RegistryDialogTest, AutoLogonOnWithEmptyEditsStoresEmptyTexts)
@@ -509,8 +520,10 @@ TEST_F(RegistryDialogTest, FailedDeleteReportsButTheSwitchStaysWritten)
     const bool closed = OkAfter([](HWND dialog) {
         Harness::Click(dialog, IDC_RG_NOCLOSE);
         Harness::Click(dialog, IDC_RG_DELETE);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);  // a second OK while the box is open is ignored
     });
     EXPECT_FALSE(closed);
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
     ExpectFailedBox();
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, PoliciesKey, "NoClose").data, (std::vector<BYTE>{1, 0, 0, 0}));
 }

@@ -123,7 +123,7 @@ TEST_F(SchedulerTest, ParseAtValueFollowsTheTimeOfDayRules)
         Recorder::SetLocalTime(c.nowHour, c.nowMinute, c.nowSecond);
         std::snprintf(State.AtValue, sizeof State.AtValue, "%s", c.atValue);
         State.MillisToExit = 12345;
-        int result = ParseAtValue();
+        int result = ParseTimeOfDay(State.AtValue);
         EXPECT_EQ(result, c.valid);
         EXPECT_EQ(State.MillisToExit, c.millis < 0 ? 12345 : c.millis);
         EXPECT_EQ(State.AtHour, c.hour);
@@ -141,7 +141,7 @@ TEST_F(SchedulerTest, ParseAtValueLeavesALiveExitTimerRunning)
     // The dialog shows a time that wraps to the next day while a timeout runs.
     Recorder::SetLocalTime(23, 30, 0);
     std::snprintf(State.AtValue, sizeof State.AtValue, "230000");
-    EXPECT_EQ(ParseAtValue(), 1);
+    EXPECT_EQ(ParseTimeOfDay(State.AtValue), 1);
     EXPECT_EQ(State.MillisToExit, 84600000);
     EXPECT_NE(State.TimerRunning, 0u);
     EXPECT_TRUE(KillTimer(nullptr, exitTimer)) << "the parse must not stop the armed exit";

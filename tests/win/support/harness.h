@@ -52,6 +52,8 @@ const std::vector<UINT>& Beeps();
 using DialogScript = std::function<void(HWND dialog)>;
 void OnNextDialog(DialogScript script);
 int PendingDialogScripts();
+// Forgets the scripts of dialogs that were allowed to open but did not.
+void DropDialogScripts();
 
 // Pumps messages until `done` is true or `timeoutMs` passed; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
