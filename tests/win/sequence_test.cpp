@@ -126,20 +126,28 @@ bool HotkeyRegistered()
     return !free;
 }
 
-BOOL CALLBACK CountCountdowns(HWND window, LPARAM count)
+struct Caption {
+    const char* text;
+    int count;
+};
+
+BOOL CALLBACK CountCaptioned(HWND window, LPARAM data)
 {
-    char text[16] = "";
+    auto* caption = reinterpret_cast<Caption*>(data);
+    char text[32] = "";
     GetWindowTextA(window, text, sizeof text);
-    if (IsWindowVisible(window) && std::strcmp(text, "Countdown") == 0) ++*reinterpret_cast<int*>(count);
+    if (IsWindowVisible(window) && std::strcmp(text, caption->text) == 0) ++caption->count;
     return TRUE;
 }
 
-int Countdowns()
+// The visible windows of this program with that caption.
+int Windows(const char* text)
 {
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountCountdowns, reinterpret_cast<LPARAM>(&count));
-    return count;
+    Caption caption = {text, 0};
+    EnumThreadWindows(GetCurrentThreadId(), CountCaptioned, reinterpret_cast<LPARAM>(&caption));
+    return caption.count;
 }
+int Countdowns() { return Windows("Countdown"); }
 
 bool Ended() { return !IsWindow(State.MainWindow); }
 void Send(UINT message, WPARAM wParam, LPARAM lParam = 0) { SendMessageA(State.MainWindow, message, wParam, lParam); }
@@ -158,6 +166,7 @@ void CheckPromises()
     if (State.TimerRunning ? live > 2 : live != 0) Fault("more timers alive than the timed exit needs");
     if (State.TimerRunning != State.ExitTimerId) Fault("TimerRunning is not the exit timer");
     if (Countdowns() > 1) Fault("two countdown windows");
+    if (Windows("Timed Exit Options") > 0) Fault("a dialog left open");
     if (State.TimerFlag && !TextSays(State.TimerValue, State.TimeoutSeconds)) Fault("timeout text and number differ");
     if (State.WarnFlag && !TextSays(State.WarnValue, State.WarnSeconds)) Fault("warning text and number differ");
     bool reachable = State.NoIconMode ? State.TimerRunning != 0
@@ -257,9 +266,12 @@ std::string TimeOfDayText()
 }
 
 // What can also happen while a dialog or, without the click, a menu is open.
+void OpenMenu();
+
 void MeanwhileSomethingElse(bool mouseFree)
 {
-    switch (Pick(mouseFree ? 5 : 4)) {
+    switch (Pick(mouseFree ? 6 : 4)) {
+    case 5: OpenMenu(); break;
     case 0: PassTime(); break;
     case 1: ChangeClock(); break;
     case 2: ForgeTimers(); break;
@@ -280,6 +292,15 @@ void ScriptTimedExitOptions(HWND dialog)
         SetItemText(dialog, IDC_TE_WARNEDIT, seconds[Pick(10)]);
     }
     for (int more = Pick(3); more > 0; --more) MeanwhileSomethingElse(true);
+    if (OneIn(3)) {
+        Act("Timed Exit Options picked again");
+        Harness::OnNextDialog([](HWND second) {
+            Fault("two dialogs of one kind");
+            EndDialog(second, 0);
+        });
+        Send(WM_COMMAND, IDM_TIMEDEXIT);
+        Harness::ForgetDialogScripts();
+    }
     Act("OK or Cancel");
     Click(dialog, OneIn(4) ? IDCANCEL : IDOK);
     if (IsWindow(dialog) && IsWindowVisible(dialog)) Click(dialog, IDCANCEL);
@@ -315,7 +336,8 @@ BOOL WINAPI TrackMenu(HMENU menu, UINT, int, int, int, HWND, const RECT*)
     if (OneIn(3)) MeanwhileSomethingElse(false);
     UINT pick = commands[Pick(shortMenu ? 6 : 13)];
     if (OneIn(4) || !Pickable(menu, pick)) pick = 0;
-    if (pick == IDM_TIMEDEXIT) Harness::OnNextDialog(ScriptTimedExitOptions);
+    // A second one does not open (the harness fails the test when one does).
+    if (pick == IDM_TIMEDEXIT && !State.TimedExitDialog) Harness::OnNextDialog(ScriptTimedExitOptions);
     Act((shortMenu ? "Shift-pick " : "menu pick ") + std::to_string(pick), shortMenu && pick);
     return static_cast<BOOL>(pick);
 }

@@ -248,6 +248,7 @@ const std::vector<UINT>& Beeps() { return Data.beeps; }
 
 void OnNextDialog(DialogScript script) { Data.scripts.push_back(std::move(script)); }
 int PendingDialogScripts() { return static_cast<int>(Data.scripts.size()); }
+void ForgetDialogScripts() { Data.scripts.clear(); }
 void DropDialogScripts() { Data.scripts.clear(); }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)

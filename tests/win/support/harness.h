@@ -52,6 +52,7 @@ const std::vector<UINT>& Beeps();
 using DialogScript = std::function<void(HWND dialog)>;
 void OnNextDialog(DialogScript script);
 int PendingDialogScripts();
+void ForgetDialogScripts();  // the scripts no dialog took
 // Forgets the scripts of dialogs that were allowed to open but did not.
 void DropDialogScripts();
 
