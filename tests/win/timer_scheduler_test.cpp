@@ -132,23 +132,6 @@ TEST_F(SchedulerTest, ParseAtValueFollowsTheTimeOfDayRules)
     }
 }
 
-TEST_F(SchedulerTest, ParseAtValueLeavesALiveExitTimerRunning)
-{
-    SetTimeout(30);
-    StartTimedExit();
-    UINT_PTR exitTimer = State.ExitTimerId;
-    ASSERT_NE(exitTimer, 0u);
-    // The dialog shows a time that wraps to the next day while a timeout runs.
-    Recorder::SetLocalTime(23, 30, 0);
-    std::snprintf(State.AtValue, sizeof State.AtValue, "230000");
-    EXPECT_EQ(ParseTimeOfDay(State.AtValue), 1);
-    EXPECT_EQ(State.MillisToExit, 84600000);
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_TRUE(KillTimer(nullptr, exitTimer)) << "the parse must not stop the armed exit";
-    State.ExitTimerId = 0;
-    CancelTimedExit();
-}
-
 // ---- arming -----------------------------------------------------------------
 
 TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
@@ -247,16 +230,6 @@ TEST_F(SchedulerTest, AnInvalidTimeOfDayArmsNothingAndSaysNothing)
     EXPECT_STREQ(State.TrayData.szTip, "Reboot");
     EXPECT_TRUE(Harness::Boxes().empty());
     DeleteTrayIcon(State.MainWindow);
-}
-
-TEST_F(SchedulerTest, ATimeOfDayIsArmedFromTheClock)
-{
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeOfDay("235900");
-    StartTimedExit();
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_EQ(State.MillisToExit, 43140000);
-    CancelTimedExit();
 }
 
 // ---- the warning --------------------------------------------------------------
