@@ -33,7 +33,6 @@ static_assert(ProgramItemSize == ProgramPathSize && ProgramListSlots == ProgramS
 // How a value is written; every value is read the same way.
 enum class SaveRule {
     AsIs,
-    OffWhenCancelled,  // "0" while a timed exit was cancelled from the tray icon
     ZeroOrOne,         // any non-zero number as "1"
     PackedList,        // the program slots, packed afresh
     OnlyWhenEdited,    // only after the user edited the countdown text
@@ -58,9 +57,9 @@ const std::array<StoredSetting, 17> Settings = {{
     {"ConfirmFlag", &State.ConfirmFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
     {"TimerFlag", &State.TimerFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
     {"TimerValue", nullptr, State.TimerValue, sizeof State.TimerValue, SmallValueLength, 0, "30", SaveRule::AsIs},
-    {"AtFlag", &State.AtFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::OffWhenCancelled},
+    {"AtFlag", &State.AtFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
     {"AtValue", nullptr, State.AtValue, sizeof State.AtValue, SmallValueLength, 0, "230000", SaveRule::AsIs},
-    {"WarnFlag", &State.WarnFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::OffWhenCancelled},
+    {"WarnFlag", &State.WarnFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
     {"WarnValue", nullptr, State.WarnValue, sizeof State.WarnValue, SmallValueLength, 0, "10", SaveRule::AsIs},
     {"HotkeyFlag", &State.HotkeyFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::ZeroOrOne},
     {"HotKey", nullptr, State.HotKey, sizeof State.HotKey, SmallValueLength, 0, "X", SaveRule::AsIs},
@@ -112,7 +111,6 @@ bool SaveSetting(HKEY key, const StoredSetting& setting)
     if (setting.rule == SaveRule::PackedList) PackProgramList();
     if (setting.text) return WriteFixed(key, setting.name, setting.text, setting.length);
     int number = *setting.number;
-    if (setting.rule == SaveRule::OffWhenCancelled && State.TimerCancelled) number = 0;
     if (setting.rule == SaveRule::ZeroOrOne) number = number ? 1 : 0;
     char text[NumberTextSize];
     IntToDecimal(number, text, sizeof text);
