@@ -7,9 +7,10 @@ set(DORVA_DEFINES WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT NOMI
 # Images drawn as text, turned into .ico/.bmp/.cur at build time.
 set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
 file(GLOB DORVA_IMAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/images/*.txt)
-set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico tarn.bmp hand.cur
+set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico icon_9.ico
+    icon_10.ico icon_11.ico tarn.bmp hand.cur
     icon_1_alpha.ico icon_2_alpha.ico icon_3_alpha.ico icon_4_alpha.ico icon_5_alpha.ico icon_7_alpha.ico
-    icon_8_alpha.ico)
+    icon_8_alpha.ico icon_9_alpha.ico icon_10_alpha.ico icon_11_alpha.ico)
 list(TRANSFORM DORVA_IMAGES PREPEND ${DORVA_IMAGE_DIR}/ OUTPUT_VARIABLE DORVA_IMAGE_FILES)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(
