@@ -47,10 +47,13 @@ void AddExitTypeIcon()
 }
 }  // namespace
 
+// The full menu's exit types and the short menu come from the exit-type table.
 void LoadMenus()
 {
     State.FullMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva1"), 0);
-    State.ShortMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva2"), 0);
+    State.ShortMenu = CreatePopupMenu();
+    InsertExitTypeItems(State.FullMenu);
+    InsertExitTypeItems(State.ShortMenu);
     State.Accelerators = LoadAcceleratorsA(State.Instance, "Dorva3");
 }
 

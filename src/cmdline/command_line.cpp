@@ -7,6 +7,7 @@
 #include "core/decimal.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
+#include "exit/perform_exit.h"
 #include "settings/settings_store.h"
 #include "timer/scheduler.h"
 
@@ -24,21 +25,15 @@ constexpr int DefaultWarnSeconds = 10;
 constexpr int DefaultTimeoutSeconds = 30;
 constexpr char DefaultHotKey[] = "X";
 
-// One option and the field it sets. Applied in this order.
+// One option and the field it sets. Applied in this order, after the
+// exit-type options of the exit-type table.
 struct OptionSetting {
     const char* option;
     int ProgramState::*field;
     int value;
 };
 
-constexpr int ExitTypeOptionCount = 6;
-constexpr std::array<OptionSetting, 17> Options = {{
-    {"/e:s", &ProgramState::ExitType, ExitTypeShutdown},
-    {"/e:b", &ProgramState::ExitType, ExitTypeReboot},
-    {"/e:l", &ProgramState::ExitType, ExitTypeLogoff},
-    {"/e:p", &ProgramState::ExitType, ExitTypePowerOff},
-    {"/x:s", &ProgramState::ExitType, ExitTypeScreensaver},
-    {"/x:r", &ProgramState::ExitType, ExitTypeRestartShell},
+constexpr std::array<OptionSetting, 11> Options = {{
     {"/f:f", &ProgramState::ForceFlag, 1},
     {"/f:d", &ProgramState::ClickFlag, 0},
     {"/f:e", &ProgramState::EjectFlag, 1},
@@ -58,15 +53,22 @@ int Fail(const char* message)
     return 0;
 }
 
-int CountExitTypeOptions(const char* text)
+// The exit type that the options name, nullptr for none; false when they
+// name more than one.
+bool FindNamedExitType(const char* text, const ExitTypeInfo** named)
 {
-    int count = 0;
-    for (int i = 0; i < ExitTypeOptionCount; ++i) count += HasOption(text, Options[i].option) ? 1 : 0;
-    return count;
+    *named = nullptr;
+    for (const ExitTypeInfo& type : ExitTypes) {
+        if (!HasOption(text, type.option)) continue;
+        if (*named) return false;
+        *named = &type;
+    }
+    return true;
 }
 
-void ApplyOptions(const char* text)
+void ApplyOptions(const char* text, const ExitTypeInfo* named)
 {
+    if (named) State.ExitType = named->code;
     for (const OptionSetting& setting : Options) {
         if (HasOption(text, setting.option)) State.*setting.field = setting.value;
     }
@@ -115,10 +117,13 @@ void TakeHotKey(const char* text)
 int ParseCommandLine(const char* text)
 {
     if (text == nullptr) text = "";
-    if (CountExitTypeOptions(text) >= 2) return Fail(TooManyOptions);
+    const ExitTypeInfo* named = nullptr;
+    if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
+    // An exit type that this system lacks is refused with its own message.
+    if (named && RefuseUnavailable(*named)) return 0;
     if (!HasOption(text, NoSavedSettings)) LoadSettings();
 
-    ApplyOptions(text);
+    ApplyOptions(text, named);
 
     if (State.AtFlag && State.TimerFlag) return Fail(TooManyOptions);
     if (State.WarnFlag && !State.AtFlag && !State.TimerFlag) return Fail(WarnNeedsTimer);
@@ -133,8 +138,8 @@ int ParseCommandLine(const char* text)
         State.TimeoutSeconds = TakeSeconds(State.TimerValue, DefaultTimeoutSeconds);
         if (State.WarnSeconds > State.TimeoutSeconds) return Fail(WarnTooLong);
     }
-    // The screen saver is never forced.
-    if (State.ExitType == ExitTypeScreensaver && State.ForceFlag) State.ForceFlag = 0;
+    // The screen saver, sleep, hibernation and the lock are never forced.
+    if (HasTrait(FindExitType(State.ExitType), NeverForced)) State.ForceFlag = 0;
     if (!State.AtFlag) return 1;
 
     if (!TakeValue(text, "/a", 'a', State.AtValue)) return Fail(TimerNotStarted);

@@ -6,7 +6,10 @@
 
 void MakeDefaultWarningTextFor(int exitType, char* out, size_t outSize)
 {
-    CopyText(out, outSize, "Counting down to ");
+    const size_t start = CopyText(out, outSize, "Counting down to ");
     const ExitTypeInfo* type = FindExitType(exitType);
-    if (type != nullptr) AppendText(out, outSize, type->word);
+    if (type == nullptr) return;
+    // The exit type's word: its tip in lower case.
+    const size_t end = AppendText(out, outSize, type->tip);
+    for (size_t i = start; i < end; ++i) out[i] = LowerCase(out[i]);
 }

@@ -63,8 +63,8 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     EXPECT_EQ(image.bmBitsPixel, HasAlphaIcons() ? 32 : 4);
     DeleteObject(icon.hbmColor);
     DeleteObject(icon.hbmMask);
-    EXPECT_EQ(GetMenuItemCount(State.FullMenu), 15);
-    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 7);
+    EXPECT_EQ(GetMenuItemCount(State.FullMenu), 18);
+    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 10);
     EXPECT_NE(State.Accelerators, nullptr);
     // The hotkey is off by default: Ctrl+Alt+X is free for another window.
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);

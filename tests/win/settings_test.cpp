@@ -249,7 +249,8 @@ struct NumberText {
 
 TEST_F(SettingsTest, NumbersAreSavedAsSignedDecimalAndHotkeyFlagAsZeroOrOne)
 {
-    const NumberText cases[] = {{0, "0"}, {1, "1"}, {-1, "-1"}, {99, "99"}, {123456, "123456"}, {-99999, "-99999"}};
+    const NumberText cases[] = {{0, "0"}, {1, "1"}, {-1, "-1"}, {99, "99"}, {123456, "123456"}, {-99999, "-99999"},
+                                {ExitTypeSleep, "70"}, {ExitTypeHibernate, "80"}, {ExitTypeLock, "90"}};
     for (const NumberText& c : cases) {
         SCOPED_TRACE(c.value);
         State.ExitType = c.value;
