@@ -128,7 +128,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
     // registering it now would let it start a second one.
     if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);
     AddExitTypeIcon();
-    if (State.TimerRunning) ModifyTrayIcon(LoadProgramIcon("Icon_7"), "Timed Exit");
+    if (State.TimerRunning) ShowTimedExitIcon();
     LoadMenus();
     UpdateFullMenu();
     InitializeCom();

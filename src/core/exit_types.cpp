@@ -1,6 +1,7 @@
 // The exit-type table, and the texts made from it.
 #include "exit_types.h"
 
+#include "decimal.h"
 #include "text.h"
 
 constexpr ExitTypeInfo ExitTypes[ExitTypeCount] = {
@@ -63,4 +64,14 @@ void MakeMenuLabel(const ExitTypeInfo& type, char* out, size_t outSize)
     CopyTextN(out, outSize, type.tip, type.mnemonic);
     AppendText(out, outSize, "&");
     AppendText(out, outSize, type.tip + type.mnemonic);
+}
+
+void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize)
+{
+    char digits[8];
+    FormatTimeOfDayDigits(secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60, digits, sizeof digits);
+    char clock[] = "hh:mm:ss";
+    for (int i = 0; i < 6; ++i) clock[i + i / 2] = digits[i];
+    const ExitTypeInfo* type = FindExitType(exitType);
+    JoinText(out, outSize, {"Timed Exit", type ? ": " : "", type ? type->tip : "", " at ", clock});
 }

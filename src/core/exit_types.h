@@ -81,4 +81,11 @@ constexpr bool HasTrait(const ExitTypeInfo* type, unsigned char trait)
 // Cut to the buffer and terminated when outSize > 0.
 void MakeMenuLabel(const ExitTypeInfo& type, char* out, size_t outSize);
 
+// The tray tip while a timed exit is armed: what happens, and the time of
+// day that the local clock shows when it is due, `secondOfDay` seconds after
+// midnight ("Timed Exit: Logoff at 23:00:00"). A number that is no exit type
+// gives "Timed Exit at 23:00:00". Cut to the buffer and terminated when
+// outSize > 0; every exit type's fits the tray's 64 bytes.
+void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize);
+
 #endif

@@ -10,6 +10,8 @@
 #include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "core/decimal.h"
+#include "core/exit_types.h"
+#include "core/text.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -21,7 +23,6 @@
 
 namespace {
 constexpr char TimedExitIcon[] = "Icon_7";
-constexpr char TimedExitTip[] = "Timed Exit";
 constexpr char WarningTooLongText[] = "Warning time is bigger than timeout";
 constexpr UINT CountdownPeriodMs = 1000;
 constexpr int MillisPerSecond = 1000;
@@ -106,6 +107,20 @@ long long MillisLate(const Clocks& now, Wake wake)
     if (wake == Wake::Resume) return now.local - armed.dueLocal;
     long long ran = armed.checkedLocal + static_cast<DWORD>(now.tick - armed.checkedTick);
     return (ran < now.local ? ran : now.local) - armed.dueLocal;
+}
+
+// The hourglass, with a tip that says what happens when: the time of day
+// that the clock shows at the due time. Once shown, it changes only when
+// that time does (the clock was changed, the exit moved to the next day).
+void ShowTimedExitIcon(const Clocks& now, bool shown)
+{
+    // At most a timeout of 999999 s after the time of day: within 32 bits.
+    const int left = MillisLeft(now);
+    const int secondOfDay = (now.millisOfDay + (left > 0 ? left : 0)) % MillisPerDay / MillisPerSecond;
+    char tip[sizeof State.TrayData.szTip];
+    MakeTimedExitTip(State.ExitType, secondOfDay, tip, sizeof tip);
+    if (shown && lstrcmpA(tip, State.TrayData.szTip) == 0) return;
+    ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
 
 bool ArmExitTimer(int left)
@@ -237,6 +252,7 @@ void CheckTimedExit(Wake wake)
     armed.checkedTick = now.tick;
     State.MillisToExit = MillisShown(left);
     ArmExitTimer(left);
+    ShowTimedExitIcon(now, true);
     SyncWarning(left);
 }
 
@@ -296,7 +312,7 @@ void StartTimedExit()
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
     int left = MillisLeft(now);
     if (!ArmExitTimer(left)) return;
-    ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), TimedExitTip);
+    ShowTimedExitIcon(now, false);
     SetHotkey(0);
     if (armed.warnSeconds) ArmWarning(left);
 }
@@ -332,6 +348,8 @@ void CancelTimedExit()
         PostMessageA(State.MainWindow, WM_COMMAND, static_cast<WPARAM>(State.ExitType), 0);
     }
 }
+
+void ShowTimedExitIcon() { ShowTimedExitIcon(ReadClocks(), false); }
 
 void TimedExitClockChanged() { CheckTimedExit(Wake::ClockChange); }
 void TimedExitResumed() { CheckTimedExit(Wake::Resume); }

@@ -17,6 +17,10 @@ void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tic
 // the second (the time now gives 0).
 int ParseTimeOfDay(const char* text);
 
+// The icon of an armed timed exit, whose tip says what happens when
+// ("Timed Exit: Logoff at 23:00:00"): for one armed before the icon existed.
+void ShowTimedExitIcon();
+
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.
 void TimedExitClockChanged();

@@ -142,6 +142,7 @@ TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
     ASSERT_FALSE(HotkeyFree());
     AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");
     SetTimeout(30);
+    Recorder::SetLocalTime(23, 59, 45);
 
     StartTimedExit();
 
@@ -150,7 +151,7 @@ TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
     EXPECT_EQ(State.MillisToExit, 30000);
     EXPECT_EQ(State.WarnTimerId, 0u) << "no warning asked for";
     EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_7"));
-    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit");
+    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit: Shutdown at 00:00:15") << "what happens when, past midnight";
     EXPECT_TRUE(HotkeyFree()) << "the hotkey must be off while armed";
 
     UINT_PTR exitTimer = State.ExitTimerId;
@@ -327,9 +328,10 @@ TEST_F(SchedulerTest, TheExitTimerCancelsBeforeItPerformsTheExit)
 {
     State.ExitType = ExitTypeReboot;
     SetTimeout(1);
+    Recorder::SetLocalTime(8, 0, 0);
     StartTimedExit();
     UINT_PTR exitTimer = State.ExitTimerId;
-    ASSERT_STREQ(State.TrayData.szTip, "Timed Exit");
+    ASSERT_STREQ(State.TrayData.szTip, "Timed Exit: Reboot at 08:00:01");
     ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
     EXPECT_TRUE(TimerGone(exitTimer));
     EXPECT_EQ(State.ExitTimerId, 0u);
