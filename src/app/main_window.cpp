@@ -97,9 +97,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (IsKeyboardWindowCommand(wParam)) return 0;
         break;
     case TrayMessage: OnTrayMessage(wParam, lParam); return 0;
-    case WM_TIMECHANGE: RearmTimeOfDayExit(); break;
+    case WM_TIMECHANGE: TimedExitClockChanged(); break;
     case WM_POWERBROADCAST:
-        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) RearmTimeOfDayExit();
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) TimedExitResumed();
         return TRUE;
     default:
         if (message == TaskbarCreatedMessage() && message != 0) {

@@ -36,6 +36,23 @@ struct TrayIconRecord {
 static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V1_SIZE,
               "tray record must have the first published layout");
 
+// The timed exit as the scheduler armed it (timer/scheduler.cpp). A timeout
+// is measured on the tick count, a time of day on the local clock; both
+// record when the clocks were last read, so that a jump of the clock can be
+// told from time that really passed.
+enum class WarningStage { None, Pending, Counting };
+struct ArmedTimedExit {
+    int atTimeOfDay;           // due at a time of day, not after a timeout
+    int hour, minute, second;  // that time of day
+    long long dueLocal;        // the local date and time it is due, in ms from 1970-01-01
+    DWORD armTick;             // a timeout: the tick count at arming and its length
+    DWORD delayMs;
+    long long checkedLocal;    // the local clock and the tick count at the last look
+    DWORD checkedTick;
+    int warnSeconds;           // the countdown it was armed with, 0 for none
+    WarningStage warning;
+};
+
 struct ProgramState {
     // Persisted settings (registry value names).
     int ExitType;
@@ -71,10 +88,10 @@ struct ProgramState {
     UINT_PTR WarnTimerId;    // warning timer, later the one-second countdown
     int MillisToExit;
     int AtHour, AtMinute, AtSecond;
-    int AtNumber;
     int CountdownLeft;
     int NoTimedExit;
     int TimerCancelled;
+    ArmedTimedExit Armed;    // meaningful while TimerRunning is set
 
     // Warning-text state.
     int WarningTextAuto;

@@ -104,7 +104,10 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
 
     if (State.NoIconMode) {
         if (State.TimerFlag) {
+            // Without an icon, a timed exit that could not be armed leaves
+            // nothing to wait for.
             StartTimedExit();
+            if (!State.TimerRunning) return false;
         } else if (!State.AtFlag) {
             PerformExit();
             return false;

@@ -11,6 +11,7 @@
 #include "timer/scheduler.h"
 
 #include <array>
+#include <cstddef>
 
 namespace {
 constexpr char TooManyOptions[] = "Too many options specified";
@@ -19,7 +20,6 @@ constexpr char WarnTooLong[] = "Warning time is bigger than\ntimeout value";
 constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
 constexpr char NoSavedSettings[] = "/z";
-constexpr int MaxSeconds = 999999;
 constexpr int DefaultWarnSeconds = 10;
 constexpr int DefaultTimeoutSeconds = 30;
 constexpr char DefaultHotKey[] = "X";
@@ -52,14 +52,6 @@ constexpr std::array<OptionSetting, 17> Options = {{
     {"/n", &ProgramState::NoIconMode, 1},
 }};
 
-// The tokens that carry the values of "/a", "/h", "/t" and "/w".
-struct OptionTokens {
-    char at[TokenBufferSize];
-    char hotkey[TokenBufferSize];
-    char timer[TokenBufferSize];
-    char warn[TokenBufferSize];
-};
-
 int Fail(const char* message)
 {
     ErrorBox(message);
@@ -81,23 +73,38 @@ void ApplyOptions(const char* text)
 }
 
 // Takes the option's value into its field when the option is given with one;
-// otherwise the field keeps the saved setting or the default.
-void TakeValue(const char* text, const char* option, const char* token, char letter, char* field,
-               size_t fieldSize)
+// otherwise the field keeps the saved setting or the default. False, with the
+// field unchanged, when the value is longer than the field holds: a cut would
+// change the number.
+template <size_t Size>
+bool TakeValue(const char* text, const char* option, char letter, char (&field)[Size])
 {
-    if (HasOption(text, option)) ExtractOptionValue(token, letter, field, fieldSize);
+    if (!HasOption(text, option)) return true;
+    char value[Size];
+    size_t length = OptionValue(text, letter, value, sizeof value);
+    if (length >= Size) return false;
+    if (length > 0) CopyText(field, Size, value);
+    return true;
 }
 
-// A count of seconds: out of 1..999999 it is replaced by the default.
-int SecondsOrDefault(const char* value, int fallback)
+// A count of seconds: out of 1..999999 it is replaced by the default. The
+// text is then the number's own, so that the two always agree.
+template <size_t Size>
+int TakeSeconds(char (&field)[Size], int fallback)
 {
-    int seconds = DecimalToInt(value);
-    return seconds <= 0 || seconds > MaxSeconds ? fallback : seconds;
+    int seconds = DecimalToInt(field);
+    if (seconds < 1 || seconds > MaxTimedSeconds) seconds = fallback;
+    IntToDecimal(seconds, field, Size);
+    return seconds;
 }
 
-void TakeHotKey(const char* text, const OptionTokens& tokens)
+// The hotkey is one letter: a longer value keeps its first character.
+void TakeHotKey(const char* text)
 {
-    TakeValue(text, "/h", tokens.hotkey, 'h', State.HotKey, sizeof State.HotKey);
+    if (HasOption(text, "/h")) {
+        char value[HotKeySize];
+        if (OptionValue(text, 'h', value, sizeof value) > 0) CopyText(State.HotKey, sizeof State.HotKey, value);
+    }
     // Only A to Z are hotkey letters: a plain upper-casing is all they need.
     char& letter = State.HotKey[0];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
@@ -111,27 +118,26 @@ int ParseCommandLine(const char* text)
     if (CountExitTypeOptions(text) >= 2) return Fail(TooManyOptions);
     if (!HasOption(text, NoSavedSettings)) LoadSettings();
 
-    OptionTokens tokens;
-    CollectOptionTokens(text, tokens.at, tokens.hotkey, tokens.timer, tokens.warn);
     ApplyOptions(text);
 
     if (State.AtFlag && State.TimerFlag) return Fail(TooManyOptions);
     if (State.WarnFlag && !State.AtFlag && !State.TimerFlag) return Fail(WarnNeedsTimer);
-    if (State.HotkeyFlag) TakeHotKey(text, tokens);
+    if (State.HotkeyFlag) TakeHotKey(text);
+    // A timed value too long for its field is refused, never cut.
     if (State.WarnFlag) {
-        TakeValue(text, "/w", tokens.warn, 'w', State.WarnValue, sizeof State.WarnValue);
-        State.WarnSeconds = SecondsOrDefault(State.WarnValue, DefaultWarnSeconds);
+        if (!TakeValue(text, "/w", 'w', State.WarnValue)) return Fail(TimerNotStarted);
+        State.WarnSeconds = TakeSeconds(State.WarnValue, DefaultWarnSeconds);
     }
     if (State.TimerFlag) {
-        TakeValue(text, "/t", tokens.timer, 't', State.TimerValue, sizeof State.TimerValue);
-        State.TimeoutSeconds = SecondsOrDefault(State.TimerValue, DefaultTimeoutSeconds);
+        if (!TakeValue(text, "/t", 't', State.TimerValue)) return Fail(TimerNotStarted);
+        State.TimeoutSeconds = TakeSeconds(State.TimerValue, DefaultTimeoutSeconds);
         if (State.WarnSeconds > State.TimeoutSeconds) return Fail(WarnTooLong);
     }
     // The screen saver is never forced.
     if (State.ExitType == ExitTypeScreensaver && State.ForceFlag) State.ForceFlag = 0;
     if (!State.AtFlag) return 1;
 
-    TakeValue(text, "/a", tokens.at, 'a', State.AtValue, sizeof State.AtValue);
+    if (!TakeValue(text, "/a", 'a', State.AtValue)) return Fail(TimerNotStarted);
     StartTimedExit();
     if (State.TimerRunning) return 1;
     return Fail(TimerNotStarted);

@@ -1,7 +1,10 @@
-// Turning an hhmmss setting into the delay of the exit timer.
+// Turning an hhmmss setting into the delay and the moment of the exit.
 #include "time_of_day.h"
 
 namespace {
+constexpr int MidnightHour = 24;
+constexpr int MillisPerSecond = 1000;
+constexpr int DaysTo1970 = 719469;  // from 0000-03-01, counted as day 1
 
 // Low 32 bits of a 64-bit number as a signed 32-bit number, the result the
 // same sum would give in 32-bit arithmetic that wraps.
@@ -34,10 +37,29 @@ bool SplitTimeOfDay(int atNumber, int* hour, int* minute, int* second)
 
 int MillisUntilTimeOfDay(int hour, int minute, int second, int nowHour, int nowMinute, int nowSecond)
 {
+    if (hour == MidnightHour) hour = 0;
     long long target = static_cast<long long>(hour) * 3600 + static_cast<long long>(minute) * 60 + second;
     long long now = static_cast<long long>(nowHour) * 3600 + static_cast<long long>(nowMinute) * 60 + nowSecond;
     int millis = Wrap32((target - now) * 1000);
     // A negative number plus one day cannot overflow.
     if (millis < 0) millis += MillisPerDay;
     return millis;
+}
+
+int DayNumber(int year, int month, int day)
+{
+    // Years counted from March, so that the leap day ends a year.
+    if (month <= 2) {
+        --year;
+        month += 12;
+    }
+    return 365 * year + year / 4 - year / 100 + year / 400 + (153 * (month - 3) + 2) / 5 + day - DaysTo1970;
+}
+
+long long NextTimeOfDay(int today, int millisOfDay, int hour, int minute, int second, bool nowCounts)
+{
+    int target = ((hour % MidnightHour) * 3600 + minute * 60 + second) * MillisPerSecond;
+    int reached = nowCounts ? millisOfDay - millisOfDay % MillisPerSecond : millisOfDay + 1;
+    int day = target < reached ? today + 1 : today;
+    return static_cast<long long>(day) * MillisPerDay + target;
 }

@@ -42,7 +42,11 @@ LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM
 // True for a 32-bit program on 64-bit Windows, whose registry view differs.
 BOOL SysIsWow64();
 
-// The clock of the time-of-day exit.
+// The timers and clocks of the timed exit: thread timers, the tick count
+// that a timeout is measured by, and the local time of a time-of-day exit.
+UINT_PTR SysSetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC callback);
+BOOL SysKillTimer(HWND window, UINT_PTR id);
+DWORD SysGetTickCount();
 void SysGetLocalTime(SYSTEMTIME* time);
 
 // The reason shown by Windows Vista and later while the program holds back a

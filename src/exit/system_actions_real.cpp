@@ -50,6 +50,12 @@ BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize)
     return DeviceIoControl(volume, code, input, inputSize, nullptr, 0, &returned, nullptr);
 }
 
+UINT_PTR SysSetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC callback)
+{
+    return SetTimer(window, id, elapseMs, callback);
+}
+BOOL SysKillTimer(HWND window, UINT_PTR id) { return KillTimer(window, id); }
+DWORD SysGetTickCount() { return GetTickCount(); }
 void SysGetLocalTime(SYSTEMTIME* time) { GetLocalTime(time); }
 
 LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key)

@@ -33,7 +33,6 @@ static_assert(ProgramItemSize == ProgramPathSize && ProgramListSlots == ProgramS
 // How a value is written; every value is read the same way.
 enum class SaveRule : unsigned char {
     AsIs,
-    OffWhenCancelled,  // "0" while a timed exit was cancelled from the tray icon
     ZeroOrOne,         // any non-zero number as "1"
     PackedList,        // the program slots, packed afresh
     OnlyWhenEdited,    // only after the user edited the countdown text
@@ -59,9 +58,9 @@ const std::array<StoredSetting, 17> Settings = {{
     {"ConfirmFlag", &State.ConfirmFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"TimerFlag", &State.TimerFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"TimerValue", nullptr, State.TimerValue, "30", sizeof State.TimerValue, SmallValueLength, 0, SaveRule::AsIs},
-    {"AtFlag", &State.AtFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::OffWhenCancelled},
+    {"AtFlag", &State.AtFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"AtValue", nullptr, State.AtValue, "230000", sizeof State.AtValue, SmallValueLength, 0, SaveRule::AsIs},
-    {"WarnFlag", &State.WarnFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::OffWhenCancelled},
+    {"WarnFlag", &State.WarnFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"WarnValue", nullptr, State.WarnValue, "10", sizeof State.WarnValue, SmallValueLength, 0, SaveRule::AsIs},
     {"HotkeyFlag", &State.HotkeyFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::ZeroOrOne},
     {"HotKey", nullptr, State.HotKey, "X", sizeof State.HotKey, SmallValueLength, 0, SaveRule::AsIs},
@@ -113,7 +112,6 @@ bool SaveSetting(HKEY key, const StoredSetting& setting)
     if (setting.rule == SaveRule::PackedList) PackProgramList();
     if (setting.text) return WriteFixed(key, setting.name, setting.text, setting.length);
     int number = *setting.number;
-    if (setting.rule == SaveRule::OffWhenCancelled && State.TimerCancelled) number = 0;
     if (setting.rule == SaveRule::ZeroOrOne) number = number ? 1 : 0;
     char text[NumberTextSize];
     IntToDecimal(number, text, sizeof text);

@@ -17,6 +17,7 @@ void OnCountdownInit(HWND window)
     // The template asks for a system-modal (topmost) window; not every
     // platform honours that for a modeless dialog, so make sure of it.
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    UpdateDefaultWarningText();
     CountdownTick(nullptr, 0, 0, 0);
 }
 
@@ -70,4 +71,9 @@ void MakeDefaultWarningText()
 {
     MakeDefaultWarningTextFor(State.ExitType, State.WarningText, sizeof State.WarningText);
     State.WarningTextAuto = 1;
+}
+
+void UpdateDefaultWarningText()
+{
+    if (State.WarningText[0] == '\0' || State.WarningTextAuto) MakeDefaultWarningText();
 }

@@ -1,6 +1,9 @@
-// Arming, firing and cancelling a timed exit: one system timer holds the exit
-// for its whole delay, a one-shot warning timer opens the countdown window,
-// and nothing polls.
+// Arming, firing and cancelling a timed exit. A timeout is a deadline on the
+// tick count; a time of day is a moment on the local clock, read again at
+// every wake, clock change and resume. One exit timer wakes the program at the
+// due time (a time of day at least every quarter of an hour), a one-shot
+// warning timer opens the countdown window, and every wake looks at the
+// clocks before it acts: an early or forged timer message exits nothing.
 #include "timer/scheduler.h"
 
 #include "app/main_window.h"
@@ -15,70 +18,109 @@
 
 #include <climits>
 
+
 namespace {
 constexpr char TimedExitIcon[] = "Icon_7";
 constexpr char TimedExitTip[] = "Timed Exit";
 constexpr char WarningTooLongText[] = "Warning time is bigger than timeout";
 constexpr UINT CountdownPeriodMs = 1000;
 constexpr int MillisPerSecond = 1000;
+// A time of day wakes at least this often to read the clock, so that a change
+// that no message announces (a daylight-saving switch) is noticed: four
+// wakes an hour.
+constexpr int ClockCheckMs = 15 * 60 * 1000;
+// A timer this close before its due time is on time.
+constexpr int EarlyToleranceMs = 250;
+// A time of day found passed by more than this was slept through.
+constexpr long long LateLimitMs = 60 * 1000;
 
-// Where the warning of the armed exit stands. WarnTimerId holds the warning
-// timer while Pending and the one-second countdown timer while Counting.
-enum class WarningStage { None, Pending, Counting };
+// The clock events come last.
+enum class Wake { ExitTimer, WarningTimer, ClockChange, Resume };
 
-// What the scheduler remembers of the exit it armed, so that a clock change
-// or a resume can arm the same time of day again. Everything else lives in
-// State; this is cleared by every cancel.
-struct ArmedExit {
-    bool atTimeOfDay;          // armed from AtValue, not from a timeout
-    int hour, minute, second;  // the time of day it is due
-    int warnSeconds;           // the warning length it was armed with
-    WarningStage warning;
+struct Clocks {
+    int today;          // the local date's day number
+    int millisOfDay;    // the local time of day
+    long long local;    // both in ms (the armed record's count)
+    DWORD tick;
 };
-ArmedExit Armed = {};
-// Counts the timed exits armed so far: tells whether the one that a message
-// box was shown for is still the one armed once the box is dismissed.
-unsigned ArmingCount = 0;
 
-// SetTimer takes an unsigned delay; a negative one would wrap to weeks.
-UINT TimerDelay(long long millis)
+Clocks ReadClocks()
 {
-    if (millis < 0) return 0;
-    if (millis > INT_MAX) return INT_MAX;
-    return static_cast<UINT>(millis);
+    Clocks now;  // every field is set below
+    SYSTEMTIME t;
+    SysGetLocalTime(&t);
+    now.today = DayNumber(t.wYear, t.wMonth, t.wDay);
+    now.millisOfDay = ((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * MillisPerSecond + t.wMilliseconds;
+    now.local = static_cast<long long>(now.today) * MillisPerDay + now.millisOfDay;
+    now.tick = SysGetTickCount();
+    return now;
 }
 
-long long WarningLead(int millisToExit, int warnSeconds)
-{
-    return static_cast<long long>(millisToExit) - static_cast<long long>(warnSeconds) * MillisPerSecond;
-}
+// SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
+// delay here exceeds a timeout of 999999 s or a day.
+UINT TimerDelay(int millis) { return millis < 0 ? 0 : static_cast<UINT>(millis); }
 
 void KillTimerOnce(UINT_PTR* id)
 {
-    if (*id) KillTimer(nullptr, *id);
+    if (*id) SysKillTimer(nullptr, *id);
     *id = 0;
 }
 
-// The warning time has come: a one-second countdown timer replaces the
-// warning timer and counts `seconds` down. With `openWindow` the countdown
-// window opens (its first tick shows `seconds`); otherwise an existing window
-// is refreshed and a closed one stays closed.
-void StartCountdown(int seconds, bool openWindow)
+// The new timer is made before the old one goes: a refusal leaves the old one,
+// which repeats, so its next wake looks again.
+bool ReplaceTimer(UINT_PTR* id, int millis, TIMERPROC callback)
 {
-    KillTimerOnce(&State.WarnTimerId);
-    State.WarnTimerId = SetTimer(nullptr, 0, CountdownPeriodMs, CountdownTick);
-    if (!State.WarnTimerId) {
-        Armed.warning = WarningStage::None;
-        return;
-    }
-    Armed.warning = WarningStage::Counting;
-    State.CountdownLeft = seconds + 1;
-    if (openWindow) {
-        State.CountdownWindow = CreateDialogParamA(State.Instance, MAKEINTRESOURCEA(IDD_COUNTDOWN),
-                                                   State.MainWindow, CountdownProc, 0);
-    } else {
-        CountdownTick(nullptr, 0, 0, 0);
-    }
+    UINT_PTR made = SysSetTimer(nullptr, 0, TimerDelay(millis), callback);
+    if (!made) return false;
+    if (*id) SysKillTimer(nullptr, *id);
+    *id = made;
+    return true;
+}
+
+int MillisShown(int millis) { return static_cast<int>(TimerDelay(millis)); }
+
+// The countdown shows whole seconds, rounded; it is only shown while the
+// exit is still ahead.
+int SecondsShown(int millis) { return (millis + MillisPerSecond / 2) / MillisPerSecond; }
+
+// Saturated: a clock put years away needs no exact count.
+int MillisLeft(const Clocks& now)
+{
+    const ArmedTimedExit& armed = State.Armed;
+    long long left = armed.atTimeOfDay ? armed.dueLocal - now.local
+                                       : static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
+    return left > INT_MAX ? INT_MAX : left < INT_MIN ? INT_MIN : static_cast<int>(left);
+}
+
+// The warning is at most 999999 s, and `left` within a day or a timeout then.
+int WarningLead(int left) { return left - State.Armed.warnSeconds * MillisPerSecond; }
+
+// How long ago, in time that really passed, the clock reached the due time.
+// Since the last look the clock is taken to have run with the tick count, so
+// a jump forward over the due time (the clock put forward, a daylight-saving
+// switch) reaches it now, and a jump back does not make it late. After a
+// resume the clock is taken to have run on through the sleep.
+long long MillisLate(const Clocks& now, Wake wake)
+{
+    const ArmedTimedExit& armed = State.Armed;
+    if (wake == Wake::Resume) return now.local - armed.dueLocal;
+    long long ran = armed.checkedLocal + static_cast<DWORD>(now.tick - armed.checkedTick);
+    return (ran < now.local ? ran : now.local) - armed.dueLocal;
+}
+
+bool ArmExitTimer(int left)
+{
+    int wait = State.Armed.atTimeOfDay && left > ClockCheckMs ? ClockCheckMs : left;
+    if (!ReplaceTimer(&State.ExitTimerId, wait, ExitTimerProc)) return false;
+    State.TimerRunning = State.ExitTimerId;
+    return true;
+}
+
+// A refused timer leaves the warning pending: the next wake tries again.
+void ArmWarningTimer(int lead)
+{
+    ReplaceTimer(&State.WarnTimerId, lead, WarningTimerProc);
+    State.Armed.warning = WarningStage::Pending;
 }
 
 void CloseCountdownWindow()
@@ -88,62 +130,141 @@ void CloseCountdownWindow()
     if (window && IsWindow(window)) DestroyWindow(window);
 }
 
-// The exit timer of a time-of-day exit has just been armed again: bring its
-// warning in line with the new delay.
-//  - Warning still to come: its timer is armed again for the new lead, or,
-//    when the warning time has already been reached, the countdown opens now
-//    showing the real seconds left.
-//  - Countdown running and the exit now within the warning time: it goes on,
-//    re-counted from the real seconds left and ticking in step with the new
-//    exit timer.
-//  - Countdown running but the exit moved further away than the warning
-//    time: the countdown stops; if its window was still shown, the warning is
-//    armed again and opens at its new time. A window the user closed is not
-//    shown again for this timed exit.
-void RearmWarning()
+// The warning time has come: a one-second countdown timer replaces the
+// warning timer and counts `seconds` down. With `openWindow` the countdown
+// window opens (its first tick shows `seconds`); otherwise an existing window
+// is refreshed and a closed one stays closed.
+void StartCountdown(int seconds, bool openWindow)
 {
-    long long lead = WarningLead(State.MillisToExit, Armed.warnSeconds);
-    int secondsLeft = State.MillisToExit / MillisPerSecond;
-    switch (Armed.warning) {
+    KillTimerOnce(&State.WarnTimerId);
+    State.WarnTimerId = SysSetTimer(nullptr, 0, CountdownPeriodMs, CountdownTick);
+    if (!State.WarnTimerId) {
+        State.Armed.warning = WarningStage::None;
+        return;
+    }
+    State.Armed.warning = WarningStage::Counting;
+    State.CountdownLeft = seconds + 1;
+    if (openWindow) {
+        State.CountdownWindow = CreateDialogParamA(State.Instance, MAKEINTRESOURCEA(IDD_COUNTDOWN),
+                                                   State.MainWindow, CountdownProc, 0);
+    } else {
+        CountdownTick(nullptr, 0, 0, 0);
+    }
+}
+
+// Brings the warning in line with the time left:
+//  - Warning still to come: its timer waits for the warning time, or, when
+//    that has come (on time, or the clock jumped into the warning time), the
+//    countdown opens showing the real seconds left.
+//  - Countdown running and the exit within the warning time: it goes on,
+//    re-counted from the real seconds left when the clock moved.
+//  - Countdown running but the exit now further away than the warning time
+//    (the clock was put back): the countdown stops; if its window was still
+//    shown, the warning waits for its new time. A window the user closed is
+//    not shown again for this timed exit.
+void SyncWarning(int left)
+{
+    int lead = WarningLead(left);
+    int seconds = SecondsShown(left);
+    switch (State.Armed.warning) {
     case WarningStage::None: return;
     case WarningStage::Pending:
-        KillTimerOnce(&State.WarnTimerId);
-        if (lead > 0) {
-            State.WarnTimerId = SetTimer(nullptr, 0, TimerDelay(lead), WarningTimerProc);
-            if (!State.WarnTimerId) Armed.warning = WarningStage::None;
+        if (lead > EarlyToleranceMs) {
+            ArmWarningTimer(lead);
         } else {
-            StartCountdown(secondsLeft, true);
+            StartCountdown(seconds, true);
         }
         return;
     case WarningStage::Counting:
-        if (lead <= 0) {
-            StartCountdown(secondsLeft, false);
+        if (lead <= EarlyToleranceMs) {
+            StartCountdown(seconds, false);
             return;
         }
         {
             bool windowShown = State.CountdownWindow && IsWindow(State.CountdownWindow);
             KillTimerOnce(&State.WarnTimerId);
             CloseCountdownWindow();
-            Armed.warning = WarningStage::None;
-            if (!windowShown) return;
-            State.WarnTimerId = SetTimer(nullptr, 0, TimerDelay(lead), WarningTimerProc);
-            if (State.WarnTimerId) Armed.warning = WarningStage::Pending;
+            State.Armed.warning = WarningStage::None;
+            if (windowShown) ArmWarningTimer(lead);
         }
         return;
     }
 }
-}  // namespace
 
-int ParseAtValue()
+// A time of day that was slept through is not performed late: it moves to
+// `next`, the next time the clock shows it, and its warning with it.
+void MoveToNextDay(const Clocks& now, long long next)
 {
-    State.AtNumber = DecimalToInt(State.AtValue);
-    if (!SplitTimeOfDay(State.AtNumber, &State.AtHour, &State.AtMinute, &State.AtSecond)) return 0;
-    SYSTEMTIME now = {};
-    SysGetLocalTime(&now);
-    State.MillisToExit = MillisUntilTimeOfDay(State.AtHour, State.AtMinute, State.AtSecond,
-                                              now.wHour, now.wMinute, now.wSecond);
+    ArmedTimedExit& armed = State.Armed;
+    armed.dueLocal = next > now.local ? next : next + MillisPerDay;
+    if (!armed.warnSeconds) return;
+    KillTimerOnce(&State.WarnTimerId);
+    CloseCountdownWindow();
+    armed.warning = WarningStage::Pending;
+}
+
+void FireExit()
+{
+    CancelTimedExit();
+    PerformExit();  // does nothing while TimerRunning is set: cancel first
+    EndIfUnreachable();
+}
+
+// Every wake of a timer, clock change and resume comes here: the exit is
+// performed when its due time has come, and otherwise the timers are set for
+// the time that is really left.
+void CheckTimedExit(Wake wake)
+{
+    if (!State.TimerRunning) return;
+    ArmedTimedExit& armed = State.Armed;
+    // A timeout counts the time that passes, whatever the clock shows.
+    if (!armed.atTimeOfDay && wake >= Wake::ClockChange) return;
+    Clocks now = ReadClocks();
+    // A clock put back shows the time of day again before the day it was due:
+    // the exit comes the first time the clock shows it.
+    long long next = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
+    if (armed.atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
+    int left = MillisLeft(now);
+    if (left <= EarlyToleranceMs) {
+        if (!armed.atTimeOfDay || MillisLate(now, wake) <= LateLimitMs) {
+            FireExit();
+            return;
+        }
+        MoveToNextDay(now, next);
+        left = MillisLeft(now);
+    }
+    armed.checkedLocal = now.local;
+    armed.checkedTick = now.tick;
+    State.MillisToExit = MillisShown(left);
+    ArmExitTimer(left);
+    SyncWarning(left);
+}
+
+// A warning longer than the time left is refused, and the exit it belongs to
+// is disarmed before the box shows: nothing happens behind the box.
+void ArmWarning(int left)
+{
+    if (WarningLead(State.MillisToExit) < 0) {
+        CancelTimedExit();
+        ErrorBox(WarningTooLongText);
+        return;
+    }
+    ArmWarningTimer(WarningLead(left));
+}
+
+// Splits an hhmmss text into the parse's working fields AtHour, AtMinute and
+// AtSecond and, when it is a valid time, sets MillisToExit to the delay, to
+// the second, until the clock next shows it.
+int ParseTimeOfDay(const char* text, const Clocks& now)
+{
+    if (!SplitTimeOfDay(DecimalToInt(text), &State.AtHour, &State.AtMinute, &State.AtSecond)) return 0;
+    State.MillisToExit =
+        MillisUntilTimeOfDay(State.AtHour, State.AtMinute, State.AtSecond, 0, 0, now.millisOfDay / MillisPerSecond);
     return 1;
 }
+}  // namespace
+
+int ParseTimeOfDay(const char* text) { return ParseTimeOfDay(text, ReadClocks()); }
 
 void StartTimedExit()
 {
@@ -151,60 +272,48 @@ void StartTimedExit()
     // start-up while a time-of-day exit already runs) would leave the first
     // timers running with their ids lost.
     if (State.TimerRunning) return;
-    if (State.AtFlag && !ParseAtValue()) return;
+    Clocks now = ReadClocks();
+    if (State.AtFlag && !ParseTimeOfDay(State.AtValue, now)) return;
+    ArmedTimedExit& armed = State.Armed;
+    armed = {};
     if (State.TimerFlag) {
-        State.MillisToExit = static_cast<int>(static_cast<unsigned>(State.TimeoutSeconds) * MillisPerSecond);
-    }
-    State.ExitTimerId = SetTimer(nullptr, 0, TimerDelay(State.MillisToExit), ExitTimerProc);
-    State.TimerRunning = State.ExitTimerId;
-    if (!State.ExitTimerId) return;
-
-    ++ArmingCount;
-    Armed = {};
-    Armed.atTimeOfDay = State.AtFlag && !State.TimerFlag;
-    Armed.hour = State.AtHour;
-    Armed.minute = State.AtMinute;
-    Armed.second = State.AtSecond;
-    Armed.warnSeconds = State.WarnSeconds;
-
-    ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), TimedExitTip);
-    SetHotkey(0);
-    if (State.WarnFlag) ArmWarning();
-}
-
-void ArmWarning()
-{
-    long long lead = WarningLead(State.MillisToExit, State.WarnSeconds);
-    if (lead < 0) {
-        unsigned arming = ArmingCount;
-        ErrorBox(WarningTooLongText);
-        // The exit timer may have fired, or the exit been cancelled and armed
-        // anew, while the box was open: only the timed exit this warning
-        // belongs to is ended, and an exit that already happened is not
-        // re-selected a second time.
-        if (State.TimerRunning && ArmingCount == arming) CancelTimedExit();
-        if (State.NoIconMode) PostQuitMessage(0);
+        // Nothing outside 1 to 999999 s is armed: no bad number becomes "now".
+        if (static_cast<unsigned>(State.TimeoutSeconds) - 1 >= MaxTimedSeconds) return;
+        State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
+        armed.armTick = now.tick;
+        armed.delayMs = static_cast<DWORD>(State.MillisToExit);
+    } else if (State.AtFlag) {
+        armed.atTimeOfDay = 1;
+        armed.hour = State.AtHour;
+        armed.minute = State.AtMinute;
+        armed.second = State.AtSecond;
+        armed.dueLocal = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
+    } else {
         return;
     }
-    State.WarnTimerId = SetTimer(nullptr, 0, TimerDelay(lead), WarningTimerProc);
-    Armed.warnSeconds = State.WarnSeconds;
-    Armed.warning = State.WarnTimerId ? WarningStage::Pending : WarningStage::None;
+    armed.checkedLocal = now.local;
+    armed.checkedTick = now.tick;
+    armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
+    int left = MillisLeft(now);
+    if (!ArmExitTimer(left)) return;
+    ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), TimedExitTip);
+    SetHotkey(0);
+    if (armed.warnSeconds) ArmWarning(left);
 }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
     // A timer message still queued from a killed timer is not the warning.
-    if (id != State.WarnTimerId || Armed.warning != WarningStage::Pending) return;
-    StartCountdown(State.WarnSeconds, true);
+    if (id != State.WarnTimerId) return;
+    CheckTimedExit(Wake::WarningTimer);
 }
 
 void CALLBACK ExitTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
-    // After a cancel nothing may exit, even a timer message already queued.
-    if (!State.TimerRunning || id != State.ExitTimerId) return;
-    CancelTimedExit();
-    PerformExit();  // does nothing while TimerRunning is set: cancel first
-    EndIfUnreachable();
+    // After a cancel or a re-arming nothing may exit, even a timer message
+    // already queued (the check looks whether anything is armed).
+    if (id != State.ExitTimerId) return;
+    CheckTimedExit(Wake::ExitTimer);
 }
 
 void CancelTimedExit()
@@ -213,7 +322,6 @@ void CancelTimedExit()
     // Ids are cleared once killed: the system reuses them for later timers.
     KillTimerOnce(&State.ExitTimerId);
     KillTimerOnce(&State.WarnTimerId);
-    Armed = {};
     CloseCountdownWindow();
     SetHotkey(State.HotkeyFlag);
     // Posted, so the exit type's icon comes back after the current handler
@@ -225,20 +333,5 @@ void CancelTimedExit()
     }
 }
 
-void RearmTimeOfDayExit()
-{
-    if (!State.TimerRunning || !Armed.atTimeOfDay) return;
-    SYSTEMTIME now = {};
-    SysGetLocalTime(&now);
-    int millis = MillisUntilTimeOfDay(Armed.hour, Armed.minute, Armed.second, now.wHour, now.wMinute,
-                                      now.wSecond);
-    // The new timer is made before the old one goes, so a refusal leaves the
-    // exit armed as it was.
-    UINT_PTR id = SetTimer(nullptr, 0, TimerDelay(millis), ExitTimerProc);
-    if (!id) return;
-    KillTimer(nullptr, State.ExitTimerId);
-    State.ExitTimerId = id;
-    State.TimerRunning = id;
-    State.MillisToExit = millis;
-    RearmWarning();
-}
+void TimedExitClockChanged() { CheckTimedExit(Wake::ClockChange); }
+void TimedExitResumed() { CheckTimedExit(Wake::Resume); }

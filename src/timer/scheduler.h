@@ -5,15 +5,21 @@
 
 #include <windows.h>
 
+constexpr int MaxTimedSeconds = 999999;  // a timeout or warning is 1 to 999999 s
+
 void StartTimedExit();
 void CancelTimedExit();
-int ParseAtValue();
-void ArmWarning();
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
-// After a resume or a clock change: an armed time-of-day exit is armed again
-// from the clock, so that it still comes at its time of day.
-void RearmTimeOfDayExit();
+// The hhmmss time of `text` split into AtHour, AtMinute and AtSecond; when it
+// is valid (1), MillisToExit is the delay until the clock next shows it, to
+// the second (the time now gives 0).
+int ParseTimeOfDay(const char* text);
+
+// The clock was changed, or the computer resumed from sleep: an armed
+// time-of-day exit looks at the clock again.
+void TimedExitClockChanged();
+void TimedExitResumed();
 
 #endif

@@ -5,6 +5,8 @@
 #include "app/program_state.h"
 #include "app/single_dialog.h"
 #include "core/decimal.h"
+#include "core/text.h"
+#include "core/time_of_day.h"
 #include "timer/scheduler.h"
 #include "timer/warning_text_dialog.h"
 
@@ -12,9 +14,8 @@
 
 namespace {
 constexpr char InvalidTimeText[] = "Invalid time";
-constexpr unsigned MaxTimeoutSeconds = 999999;
-constexpr int MillisPerSecond = 1000;
 constexpr int AtHourMidnight = 24;
+constexpr int MillisPerSecond = 1000;
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 void SetChecked(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
@@ -25,39 +26,31 @@ void Enable(HWND dialog, std::initializer_list<int> ids, bool on)
     for (int id : ids) EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE);
 }
 
-// Reads at most the field's six characters: the rest of a longer entry is
-// ignored.
-void ReadField(HWND dialog, int id, char* field, int fieldSize) { GetDlgItemTextA(dialog, id, field, fieldSize); }
-
-void ShowNumber(HWND dialog, int id, int value)
+// The fill routines show the stored texts; they change nothing that is live.
+void ShowNumber(HWND dialog, int id, const char* stored)
 {
-    FormatFieldNumber(value, State.NumberText, sizeof State.NumberText);
+    FormatFieldNumber(DecimalToInt(stored), State.NumberText, sizeof State.NumberText);
     SetText(dialog, id, State.NumberText);
 }
 
 void FillTimeout(HWND dialog)
 {
-    State.TimeoutSeconds = DecimalToInt(State.TimerValue);
-    ShowNumber(dialog, IDC_TE_TIMEOUTEDIT, State.TimeoutSeconds);
+    ShowNumber(dialog, IDC_TE_TIMEOUTEDIT, State.TimerValue);
     SetText(dialog, IDC_TE_ATEDIT, "");
 }
 
-// Even an invalid stored time is shown split into its fields; midnight as 00.
+// Even an invalid stored time is shown split into its fields (the parse's
+// working fields, which arming takes afresh); midnight as 00.
 void FillTimeOfDay(HWND dialog)
 {
-    ParseAtValue();
+    SplitTimeOfDay(DecimalToInt(State.AtValue), &State.AtHour, &State.AtMinute, &State.AtSecond);
     if (State.AtHour == AtHourMidnight) State.AtHour = 0;
     SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
-    FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText,
-                          sizeof State.NumberText);
+    FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText, sizeof State.NumberText);
     SetText(dialog, IDC_TE_ATEDIT, State.NumberText);
 }
 
-void FillWarning(HWND dialog)
-{
-    State.WarnSeconds = DecimalToInt(State.WarnValue);
-    ShowNumber(dialog, IDC_TE_WARNEDIT, State.WarnSeconds);
-}
+void FillWarning(HWND dialog) { ShowNumber(dialog, IDC_TE_WARNEDIT, State.WarnValue); }
 
 void ClearEdits(HWND dialog)
 {
@@ -66,22 +59,21 @@ void ClearEdits(HWND dialog)
     SetText(dialog, IDC_TE_WARNEDIT, "");
 }
 
+// With no timed exit chosen the warning is shown off and cannot be chosen;
+// the setting itself changes only on OK.
 void OnTimedExitInit(HWND dialog)
 {
     State.TimedExitDialog = dialog;
+    State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
+    bool warn = State.WarnFlag && !State.NoTimedExit;
     SetChecked(dialog, IDC_TE_TIMEOUT, State.TimerFlag != 0);
     SetChecked(dialog, IDC_TE_AT, State.AtFlag != 0);
-    SetChecked(dialog, IDC_TE_WARN, State.WarnFlag != 0);
-    State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
+    SetChecked(dialog, IDC_TE_WARN, warn);
     SetChecked(dialog, IDC_TE_NONE, State.NoTimedExit != 0);
-    if (State.NoTimedExit) {
-        State.WarnFlag = 0;  // at once: it stays off even after Cancel
-        SetChecked(dialog, IDC_TE_WARN, false);
-        Enable(dialog, {IDC_TE_WARN, IDC_TE_TEXT}, false);
-    }
+    if (State.NoTimedExit) Enable(dialog, {IDC_TE_WARN, IDC_TE_TEXT}, false);
     if (State.TimerFlag) FillTimeout(dialog);
     if (State.AtFlag) FillTimeOfDay(dialog);
-    if (State.WarnFlag) FillWarning(dialog);
+    if (warn) FillWarning(dialog);
     if (State.NoTimedExit) ClearEdits(dialog);
 }
 
@@ -146,19 +138,69 @@ void OnTimedExitCommand(HWND dialog, int id)
 
 int RejectTime()
 {
-    CancelTimedExit();
     ErrorBox(InvalidTimeText);
     return 0;
 }
 
-// The warning must be positive and fit inside the delay it warns of.
-bool WarningFits()
+// What OK reads, checked whole before any of it is stored. The texts hold
+// one character more than their fields, so that a longer entry shows.
+constexpr int EntryTextSize = SmallTextSize + 1;
+struct TimedEntry {
+    bool timer, at, warn;
+    char timerValue[EntryTextSize];
+    char atValue[EntryTextSize];
+    char warnValue[EntryTextSize];
+    int timeoutSeconds, warnSeconds;
+};
+
+// An edit's whole text when it fits its six-character field: a longer entry
+// is refused, not cut.
+bool ReadWholeField(HWND dialog, int id, char (&text)[EntryTextSize])
 {
-    unsigned warn = static_cast<unsigned>(State.WarnSeconds);
-    if (State.WarnSeconds == 0) return false;
-    if (State.TimerFlag && warn > static_cast<unsigned>(State.TimeoutSeconds)) return false;
-    if (State.AtFlag && static_cast<unsigned>(State.MillisToExit / MillisPerSecond) < warn) return false;
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text[SmallTextSize - 1] == '\0';
+}
+
+// A count of 1 to 999999 seconds; its text is then the number it stands for
+// (" 45" and "45s" are kept as "45").
+bool ReadSeconds(HWND dialog, int id, char (&text)[EntryTextSize], int* seconds)
+{
+    if (!ReadWholeField(dialog, id, text)) return false;
+    *seconds = DecimalToInt(text);
+    if (*seconds < 1 || *seconds > MaxTimedSeconds) return false;
+    IntToDecimal(*seconds, text, sizeof text);
     return true;
+}
+
+// The warning must fit inside the delay it warns of; equal is allowed.
+bool ReadEntry(HWND dialog, TimedEntry* entry)
+{
+    if (entry->warn && !ReadSeconds(dialog, IDC_TE_WARNEDIT, entry->warnValue, &entry->warnSeconds)) return false;
+    if (entry->timer) {
+        if (!ReadSeconds(dialog, IDC_TE_TIMEOUTEDIT, entry->timerValue, &entry->timeoutSeconds)) return false;
+        return !entry->warn || entry->warnSeconds <= entry->timeoutSeconds;
+    }
+    if (entry->at) {
+        if (!ReadWholeField(dialog, IDC_TE_ATEDIT, entry->atValue) || !ParseTimeOfDay(entry->atValue)) return false;
+        return !entry->warn || entry->warnSeconds <= State.MillisToExit / MillisPerSecond;
+    }
+    return true;
+}
+
+void StoreEntry(const TimedEntry& entry)
+{
+    State.TimerFlag = entry.timer ? 1 : 0;
+    State.AtFlag = entry.at && !entry.timer ? 1 : 0;
+    State.WarnFlag = entry.warn ? 1 : 0;
+    if (entry.warn) {
+        CopyText(State.WarnValue, sizeof State.WarnValue, entry.warnValue);
+        State.WarnSeconds = entry.warnSeconds;
+    }
+    if (State.TimerFlag) {
+        CopyText(State.TimerValue, sizeof State.TimerValue, entry.timerValue);
+        State.TimeoutSeconds = entry.timeoutSeconds;
+    }
+    if (State.AtFlag) CopyText(State.AtValue, sizeof State.AtValue, entry.atValue);
 }
 }  // namespace
 
@@ -172,33 +214,19 @@ INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     }
 }
 
-// What OK stores is kept even when it is then rejected, so the user's
-// entries stay as typed; with a timed exit armed, OK can only cancel it.
+// OK stores nothing of an entry it rejects; with a timed exit armed, it can
+// only cancel it. A time of day is armed at once.
 int ValidateTimedExit(HWND dialog)
 {
     State.NoTimedExit = Checked(dialog, IDC_TE_NONE) ? 1 : 0;
     if (!State.TimerRunning) {
-        State.TimerFlag = Checked(dialog, IDC_TE_TIMEOUT) ? 1 : 0;
-        State.AtFlag = Checked(dialog, IDC_TE_AT) ? 1 : 0;
-        State.WarnFlag = Checked(dialog, IDC_TE_WARN) ? 1 : 0;
-        if (State.WarnFlag) {
-            ReadField(dialog, IDC_TE_WARNEDIT, State.WarnValue, sizeof State.WarnValue);
-            State.WarnSeconds = DecimalToInt(State.WarnValue);
-        }
-        if (State.TimerFlag) {
-            ReadField(dialog, IDC_TE_TIMEOUTEDIT, State.TimerValue, sizeof State.TimerValue);
-            State.TimeoutSeconds = DecimalToInt(State.TimerValue);
-            if (static_cast<unsigned>(State.TimeoutSeconds) - 1u >= MaxTimeoutSeconds) return RejectTime();
-            if (State.AtFlag) CancelTimedExit();
-            State.AtFlag = 0;
-        }
-        if (State.AtFlag) {
-            ReadField(dialog, IDC_TE_ATEDIT, State.AtValue, sizeof State.AtValue);
-            if (!ParseAtValue()) return RejectTime();
-            State.TimerFlag = 0;
-            StartTimedExit();
-        }
-        if (State.WarnFlag && !WarningFits()) return RejectTime();
+        TimedEntry entry;  // only what the choices ask for is read and stored
+        entry.timer = Checked(dialog, IDC_TE_TIMEOUT);
+        entry.at = Checked(dialog, IDC_TE_AT);
+        entry.warn = Checked(dialog, IDC_TE_WARN);
+        if (!ReadEntry(dialog, &entry)) return RejectTime();
+        StoreEntry(entry);
+        if (State.AtFlag) StartTimedExit();
     }
     if (State.NoTimedExit) CancelTimedExit();
     return 1;

@@ -12,8 +12,7 @@ namespace {
 void OnWarningTextInit(HWND dialog)
 {
     State.WarningTextDialog = dialog;
-    // The default follows the exit type until the user changes the text.
-    if (State.WarningText[0] == '\0' || State.WarningTextAuto) MakeDefaultWarningText();
+    UpdateDefaultWarningText();
     SetDlgItemTextA(dialog, IDC_WT_EDIT, State.WarningText);
     CopyText(State.WarningTextCopy, sizeof State.WarningTextCopy, State.WarningText);
 }

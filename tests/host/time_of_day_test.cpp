@@ -23,13 +23,14 @@ TEST(ParseAtValue, DocumentedExamples)
         {"230000", 22, 0, 0, true, 23, 0, 0, 3600000},
         {"230000", 23, 30, 0, true, 23, 0, 0, 84600000},      // passed today: wraps to tomorrow
         {"123456", 12, 34, 56, true, 12, 34, 56, 0},          // equal time stays 0
-        {"000500", 0, 1, 0, true, 24, 5, 0, 86640000},        // the next midnight's 00:05
-        {"500", 0, 1, 0, true, 24, 5, 0, 86640000},
-        {"0500", 0, 1, 0, true, 24, 5, 0, 86640000},
+        {"000500", 0, 1, 0, true, 24, 5, 0, 240000},          // hour 24 is 00: in 4 minutes
+        {"500", 0, 1, 0, true, 24, 5, 0, 240000},
+        {"0500", 23, 0, 0, true, 24, 5, 0, 3900000},           // after midnight
+        {"000500", 0, 5, 0, true, 24, 5, 0, 0},
         {"", 12, 0, 0, true, 24, 0, 0, 43200000},             // empty means the next midnight
         {"abc", 12, 0, 0, true, 24, 0, 0, 43200000},
         {"30", 12, 0, 0, true, 24, 0, 30, 43230000},
-        {"245959", 0, 0, 0, true, 24, 59, 59, 89999000},
+        {"245959", 0, 0, 0, true, 24, 59, 59, 3599000},
         {"250000", 12, 0, 0, false, 25, 0, 0, 0},
         {"126000", 12, 0, 0, false, 12, 60, 0, 0},
         {"235960", 12, 0, 0, false, 23, 59, 60, 0},
@@ -76,6 +77,7 @@ TEST(SplitTimeOfDay, NegativeFieldsAreInvalidAndExtremesAreSafe)
 // code under test.
 int Reference32(int h, int m, int s, int nh, int nm, int ns)
 {
+    if (h == 24) h = 0;
     uint32_t target = static_cast<uint32_t>(h) * 3600u + static_cast<uint32_t>(m) * 60u + static_cast<uint32_t>(s);
     uint32_t now = static_cast<uint32_t>(nh) * 3600u + static_cast<uint32_t>(nm) * 60u + static_cast<uint32_t>(ns);
     int64_t diff = static_cast<int64_t>(static_cast<int32_t>((target - now) * 1000u));
@@ -92,6 +94,48 @@ TEST(MillisUntilTimeOfDay, OutOfRangeInputsWrapLike32Bits)
                 EXPECT_EQ(Reference32(h, m, 7, nh, 3, 2), MillisUntilTimeOfDay(h, m, 7, nh, 3, 2))
                     << h << ":" << m << ":7 from " << nh << ":3:2";
             }
+}
+
+TEST(DayNumber, ConsecutiveDatesHaveConsecutiveNumbers)
+{
+    EXPECT_EQ(0, DayNumber(1970, 1, 1));
+    EXPECT_EQ(-1, DayNumber(1969, 12, 31));
+    EXPECT_EQ(-134774, DayNumber(1601, 1, 1));  // the FILETIME origin
+    EXPECT_EQ(DayNumber(2024, 2, 28) + 1, DayNumber(2024, 2, 29));
+    EXPECT_EQ(DayNumber(2024, 2, 29) + 1, DayNumber(2024, 3, 1));
+    EXPECT_EQ(DayNumber(2100, 2, 28) + 1, DayNumber(2100, 3, 1));  // no leap day
+    EXPECT_EQ(DayNumber(2000, 2, 28) + 2, DayNumber(2000, 3, 1));  // a leap day
+    EXPECT_EQ(DayNumber(2026, 12, 31) + 1, DayNumber(2027, 1, 1));
+    EXPECT_EQ(2932896, DayNumber(9999, 12, 31));
+}
+
+// The moment the clock next shows a time, counted from the midnight of day 0;
+// now is day 10 here.
+TEST(NextTimeOfDay, FirstMomentTheClockShowsTheTime)
+{
+    constexpr long long Day = 86400000, Base = 10 * Day;
+    auto ms = [](int h, int m, int s, int millis) { return ((h * 60 + m) * 60 + s) * 1000 + millis; };
+    struct Row {
+        int now;  // ms of day 10
+        int h, m, s;
+        bool nowCounts;
+        long long due;
+    };
+    const Row rows[] = {
+        {ms(0, 1, 0, 0), 24, 5, 0, true, Base + ms(0, 5, 0, 0)},
+        {ms(23, 0, 0, 0), 24, 5, 0, true, Base + Day + ms(0, 5, 0, 0)},
+        {ms(23, 0, 0, 0), 0, 5, 0, true, Base + Day + ms(0, 5, 0, 0)},
+        {ms(12, 0, 0, 500), 12, 0, 0, true, Base + ms(12, 0, 0, 0)},         // now, to the second
+        {ms(12, 0, 0, 500), 12, 0, 0, false, Base + Day + ms(12, 0, 0, 0)},  // strictly after now
+        {ms(12, 0, 0, 0), 12, 0, 0, false, Base + Day + ms(12, 0, 0, 0)},
+        {ms(12, 0, 1, 0), 12, 0, 0, true, Base + Day + ms(12, 0, 0, 0)},
+        {ms(23, 59, 59, 999), 24, 0, 0, true, Base + Day},
+        {0, 24, 0, 0, true, Base},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.due, NextTimeOfDay(10, row.now, row.h, row.m, row.s, row.nowCounts))
+            << row.h << ":" << row.m << ":" << row.s << " from " << row.now << " ms into the day";
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "support/recorder.h"
 #include "support/settings_key.h"
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -109,28 +110,25 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /x:s", [] { State.ForceFlag = 1; }, [](Settings& s) { s.exitType = ExitTypeScreensaver; s.force = 0; }},
         {"/z /f:f", [] { State.ExitType = ExitTypeScreensaver; }, [](Settings& s) { s.force = 0; }},
         {"/z /e:p /f:f", Nothing, [](Settings& s) { s.exitType = ExitTypePowerOff; s.force = 1; }},
-        // Timeout values and their range default.
+        // Timeout values and their range default; the text always says the number.
         {"/z /t", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
         {"/z /t", [] { CopyText(State.TimerValue, sizeof State.TimerValue, "45"); },
          [](Settings& s) { s.timer = 1; s.timerValue = "45"; s.timeoutSeconds = 45; }},
         {"/z /t:", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
         {"/z /t:600", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "600"; s.timeoutSeconds = 600; }},
-        {"/z /t:0", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "0"; s.timeoutSeconds = 30; }},
-        {"/z /t:abc", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "abc"; s.timeoutSeconds = 30; }},
-        {"/z /t:-5", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "-5"; s.timeoutSeconds = 30; }},
+        {"/z /t:0", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+        {"/z /t:abc", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+        {"/z /t:-5", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
         {"/z /t:999999", Nothing,
          [](Settings& s) { s.timer = 1; s.timerValue = "999999"; s.timeoutSeconds = 999999; }},
-        {"/z /t:12x", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "12x"; s.timeoutSeconds = 12; }},
+        {"/z /t:12x", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "12"; s.timeoutSeconds = 12; }},
         // A value stops at the next '/', ':' or option letter.
         {"/z /t:12t5", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "12"; s.timeoutSeconds = 12; }},
         // The last token that carries "/t" gives the value.
         {"/z /t:12 /t:34", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "34"; s.timeoutSeconds = 34; }},
-        // Seven digits do not fit the six-character field: the value is cut.
-        {"/z /t1234567", Nothing,
-         [](Settings& s) { s.timer = 1; s.timerValue = "123456"; s.timeoutSeconds = 123456; }},
         // A tab does not separate tokens: "/z\t/t:45" is one token whose
         // "/t" value runs from its first character after the skipped '/'.
-        {"/z\t/t:45", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "z\t"; s.timeoutSeconds = 30; }},
+        {"/z\t/t:45", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
         // Warning values.
         {"/z /t /w", Nothing, [](Settings& s) { s.timer = 1; s.warn = 1; s.timeoutSeconds = 30; s.warnSeconds = 10; }},
         {"/z /t:20 /w:5", Nothing, [](Settings& s) {
@@ -140,7 +138,7 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
              s.timer = 1; s.warn = 1; s.timerValue = "30"; s.timeoutSeconds = 30; s.warnValue = "30"; s.warnSeconds = 30;
          }},
         {"/z /t /w:0", Nothing, [](Settings& s) {
-             s.timer = 1; s.warn = 1; s.timeoutSeconds = 30; s.warnValue = "0"; s.warnSeconds = 10;
+             s.timer = 1; s.warn = 1; s.timeoutSeconds = 30; s.warnSeconds = 10;
          }},
         // The hotkey letter: upper-cased, "X" for a non-letter, kept when no value.
         {"/z /h:q", Nothing, [](Settings& s) { s.hotkey = 1; s.hotKey = "Q"; }},
@@ -155,9 +153,9 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         // The eleventh token switches its option on but gives no value.
         {"/z 1 2 3 4 5 6 7 8 9 /t:45", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
         {"/z 1 2 3 4 5 6 7 8 /t:45", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "45"; s.timeoutSeconds = 45; }},
-        // Only 39 characters are cut into tokens; the option is still found.
+        // A long text is not cut: its values are taken.
         {"/z                                     /t:45", Nothing,
-         [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+         [](Settings& s) { s.timer = 1; s.timerValue = "45"; s.timeoutSeconds = 45; }},
         // The worked example.
         {"/z /x:r /f:e /t:600 /w:60 /n", Nothing, [](Settings& s) {
              s.exitType = ExitTypeRestartShell; s.eject = 1; s.timer = 1; s.warn = 1; s.noIcon = 1;
@@ -199,6 +197,10 @@ const RefusedCase RefusedCases[] = {
     {"/z /a:250000", "Timer not started (Invalid time ?)"},
     {"/z /a:126000", "Timer not started (Invalid time ?)"},
     {"/z /a:120060", "Timer not started (Invalid time ?)"},
+    // A value too long for its six-character field is refused, not cut.
+    {"/z /t:1000000", "Timer not started (Invalid time ?)"},
+    {"/z /t /w:0000010", "Timer not started (Invalid time ?)"},
+    {"/z /a:1200000", "Timer not started (Invalid time ?)"},
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
@@ -258,15 +260,26 @@ TEST_F(CommandLineTest, ATimeOfDayWithoutValueUsesTheSetting)
     EXPECT_EQ(State.MillisToExit, 13 * 3600 * 1000);
 }
 
+// The refused exit is gone before the first box; without an icon nothing
+// posts a quit that would close the second box the instant it appears.
 TEST_F(CommandLineTest, ACountdownLongerThanTheTimeLeftIsRefusedTwice)
 {
-    Recorder::SetLocalTime(10, 0, 0);
-    Harness::AnswerBoxes({IDOK, IDOK});
-    EXPECT_EQ(ParseCommandLine("/z /a:100010 /w:20"), 0);
-    ASSERT_EQ(Harness::Boxes().size(), 2u);
-    EXPECT_EQ(Harness::Boxes()[1].text, "Timer not started (Invalid time ?)");
-    EXPECT_EQ(Harness::Boxes()[1].flags, 0x10030u);
-    EXPECT_EQ(State.TimerRunning, 0u);
+    for (const char* text : {"/z /a:100010 /w:20", "/z /n /a:100010 /w:20"}) {
+        SCOPED_TRACE(text);
+        ResetProgramState();
+        SetDefaults();
+        Harness::ClearBoxes();
+        Recorder::SetLocalTime(10, 0, 0);
+        Harness::AnswerBoxes({IDOK, IDOK});
+        EXPECT_EQ(ParseCommandLine(text), 0);
+        ASSERT_EQ(Harness::Boxes().size(), 2u);
+        EXPECT_FALSE(Harness::Boxes()[0].timedExitArmed);
+        EXPECT_EQ(Harness::Boxes()[1].text, "Timer not started (Invalid time ?)");
+        EXPECT_EQ(Harness::Boxes()[1].flags, 0x10030u);
+        EXPECT_EQ(State.TimerRunning, 0u);
+        MSG quit;
+        EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "no quit left behind";
+    }
 }
 
 // ---- over the saved settings ------------------------------------------------------
@@ -456,12 +469,17 @@ TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
                 CharUpperBuffA(upper, 1);
                 ASSERT_EQ(upper[0], State.HotKey[0]) << "upper-cased (a letter without capital stays)";
             }
+            char number[16];
             if (State.TimerFlag) {
+                std::snprintf(number, sizeof number, "%d", State.TimeoutSeconds);
+                ASSERT_STREQ(State.TimerValue, number) << "the text and the number agree";
                 ASSERT_GE(State.TimeoutSeconds, 1);
                 ASSERT_LE(State.TimeoutSeconds, 999999);
                 ASSERT_LE(State.WarnSeconds, State.TimeoutSeconds);
             }
             if (State.WarnFlag) {
+                std::snprintf(number, sizeof number, "%d", State.WarnSeconds);
+                ASSERT_STREQ(State.WarnValue, number) << "the text and the number agree";
                 ASSERT_GE(State.WarnSeconds, 1);
                 ASSERT_LE(State.WarnSeconds, 999999);
             }

@@ -3,6 +3,7 @@
 // Every test leaves the registry as it found it.
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "app/tray_icon.h"
 #include "core/text.h"
 #include "settings/settings_store.h"
 #include "support/harness.h"
@@ -271,22 +272,20 @@ TEST_F(SettingsTest, NumbersTooLongForSevenBytesAreCutNotOverrun)
     EXPECT_EQ(QueryValue("ExitType").data, Fixed("-21474", 7));
 }
 
-TEST_F(SettingsTest, ACancelledTimedExitSavesAtAndWarnAsOff)
+// Arming and cancelling from the tray icon changes no choice of the user's.
+TEST_F(SettingsTest, ACancelledTimedExitSavesTheChoicesAsTheyAre)
 {
+    CreateMainWindowAndMenus();
     State.TimerFlag = 1;
-    State.AtFlag = 1;
+    State.TimeoutSeconds = 30;
     State.WarnFlag = 1;
-    State.TimerCancelled = 1;
+    State.WarnSeconds = 10;
+    TrayClickAction();
+    ASSERT_NE(State.TimerRunning, 0u);
+    TrayClickAction();
+    ASSERT_EQ(State.TimerCancelled, 1);
     ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(QueryValue("AtFlag").data, Fixed("0", 7));
-    EXPECT_EQ(QueryValue("WarnFlag").data, Fixed("0", 7));
     EXPECT_EQ(QueryValue("TimerFlag").data, Fixed("1", 7));
-    EXPECT_EQ(State.AtFlag, 1);
-    EXPECT_EQ(State.WarnFlag, 1);
-
-    State.TimerCancelled = 0;
-    ASSERT_TRUE(SaveSettings());
-    EXPECT_EQ(QueryValue("AtFlag").data, Fixed("1", 7));
     EXPECT_EQ(QueryValue("WarnFlag").data, Fixed("1", 7));
 }
 

@@ -72,12 +72,24 @@ TEST_F(CountdownTest, TheWarningTextIsShownAtEveryTick)
     DestroyWindow(window);
 }
 
-TEST_F(CountdownTest, AnEmptyWarningTextLeavesTheUpperAreaBlank)
+// Until the user edits it, the text names the exit type that will happen: on a
+// fresh start with no text, and after the exit type changed.
+TEST_F(CountdownTest, AnUneditedWarningTextNamesTheCurrentExitType)
 {
     State.WarningText[0] = '\0';
+    State.ExitType = ExitTypeReboot;
     HWND window = Open(5);
-    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "");
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "Counting down to reboot");
     EXPECT_EQ(Harness::ItemText(window, IDC_STATIC), "Press Abort to stop countdown");
+    DestroyWindow(window);
+    State.ExitType = ExitTypeLogoff;
+    window = Open(5);
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "Counting down to logoff");
+    DestroyWindow(window);
+    std::snprintf(State.WarningText, sizeof State.WarningText, "Save your work");
+    State.WarningTextAuto = 0;
+    window = Open(5);
+    EXPECT_EQ(Harness::ItemText(window, IDC_CD_TEXT), "Save your work") << "the user's own text stays";
     DestroyWindow(window);
 }
 

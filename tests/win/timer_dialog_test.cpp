@@ -75,9 +75,28 @@ TEST_F(TimedExitDialogTest, ATimeoutIsShownWithItsWarning)
         }
         Click(d, IDCANCEL);
     });
-    EXPECT_EQ(State.TimeoutSeconds, 45);
-    EXPECT_EQ(State.WarnSeconds, 15);
-    EXPECT_EQ(State.WarnFlag, 1);
+}
+
+// Opening and cancelling changes no live value, whatever text is stored: the
+// next click arms the timeout that was valid before (it used to take the
+// stored "0" and exit at once).
+TEST_F(TimedExitDialogTest, OpeningAndCancellingChangesNoLiveValue)
+{
+    for (const char* stored : {"0", "", "abc", "-5"}) {
+        SCOPED_TRACE(testing::Message() << "stored text \"" << stored << "\"");
+        State.TimerFlag = 1;
+        State.WarnFlag = 1;
+        Store(State.TimerValue, sizeof State.TimerValue, stored);
+        Store(State.WarnValue, sizeof State.WarnValue, stored);
+        State.TimeoutSeconds = 30;
+        State.WarnSeconds = 10;
+        Run([](HWND d) { Click(d, IDCANCEL); });
+        EXPECT_EQ(State.TimeoutSeconds, 30);
+        EXPECT_EQ(State.WarnSeconds, 10);
+        StartTimedExit();
+        EXPECT_EQ(State.MillisToExit, 30000);
+        CancelTimedExit();
+    }
 }
 
 struct ShownTimeCase {
@@ -119,10 +138,10 @@ TEST_F(TimedExitDialogTest, ANegativeStoredNumberIsShownSignedInsideItsField)
         Click(d, IDCANCEL);
     });
     EXPECT_STREQ(State.NumberText, "-99999");
-    EXPECT_EQ(State.TimeoutSeconds, -5);
 }
 
-TEST_F(TimedExitDialogTest, OpeningWithNoTimedModeClearsTheWarningEvenOnCancel)
+// The warning is shown off while no timed exit is chosen; only OK stores that.
+TEST_F(TimedExitDialogTest, OpeningWithNoTimedModeShowsTheWarningOffAndOnlyOkStoresIt)
 {
     State.WarnFlag = 1;
     Store(State.WarnValue, sizeof State.WarnValue, "10");
@@ -135,11 +154,12 @@ TEST_F(TimedExitDialogTest, OpeningWithNoTimedModeClearsTheWarningEvenOnCancel)
             EXPECT_EQ(ItemText(d, id), "");
             EXPECT_TRUE(IsEnabled(d, id)) << "the edits start enabled, control " << id;
         }
-        EXPECT_EQ(State.WarnFlag, 0) << "cleared at once";
         Click(d, IDCANCEL);
     });
-    EXPECT_EQ(State.WarnFlag, 0);
+    EXPECT_EQ(State.WarnFlag, 1) << "Cancel changes nothing";
     EXPECT_EQ(State.NoTimedExit, 1);
+    Run([](HWND d) { Click(d, IDOK); });
+    EXPECT_EQ(State.WarnFlag, 0);
 }
 
 TEST_F(TimedExitDialogTest, TheCloseBoxEndsTheDialogLikeCancel)
@@ -276,9 +296,8 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
 {
     const AcceptCase cases[] = {
         {"timeout 30", IDC_TE_TIMEOUT, "30", false, "", "30", 30},
-        {"seven digits: six are read", IDC_TE_TIMEOUT, "1234567", false, "", "123456", 123456},
-        {"leading blank", IDC_TE_TIMEOUT, " 45", false, "", " 45", 45},
-        {"trailing letter", IDC_TE_TIMEOUT, "45s", false, "", "45s", 45},
+        {"leading blank: the text says the number", IDC_TE_TIMEOUT, " 45", false, "", "45", 45},
+        {"trailing letter", IDC_TE_TIMEOUT, "45s", false, "", "45", 45},
         {"largest", IDC_TE_TIMEOUT, "999999", false, "", "999999", 999999},
         {"warning equal to the timeout", IDC_TE_TIMEOUT, "30", true, "30", "30", 30},
         {"time of day", IDC_TE_AT, "235900", false, "", "235900", 43140000},
@@ -403,12 +422,11 @@ struct InvalidCase {
     const char* typed;
     const char* warnTyped;    // nullptr: warning off
     int clockSecond;          // the clock is 12:00:<clockSecond>
-    bool warningBoxFirst;     // "Warning time is bigger than timeout" comes first
-    const char* storedText;   // what stays in TimerValue or AtValue
 };
 
-// Types the entry, presses OK, and checks the boxes, that the dialog stayed
-// open, that nothing is armed and that the rejected texts stay stored.
+// Types the entry over valid live settings, presses OK, and checks the box,
+// that the dialog stayed open, that nothing is armed and that nothing of the
+// rejected entry reached the settings, so a later save cannot store it.
 class InvalidTimeTest : public TimedExitDialogTest {
 protected:
     void Expect(const InvalidCase& c)
@@ -420,40 +438,46 @@ protected:
         State.TimerFlag = c.radio == IDC_TE_TIMEOUT;
         State.AtFlag = c.radio == IDC_TE_AT;
         State.WarnFlag = c.warnTyped != nullptr;
+        Store(State.TimerValue, sizeof State.TimerValue, "30");
+        Store(State.AtValue, sizeof State.AtValue, "230000");
+        Store(State.WarnValue, sizeof State.WarnValue, "10");
+        State.TimeoutSeconds = 30;
+        State.WarnSeconds = 10;
         bool stayedOpen = false;
         Run([&](HWND d) {
             int edit = c.radio == IDC_TE_TIMEOUT ? IDC_TE_TIMEOUTEDIT : IDC_TE_ATEDIT;
             SetItemText(d, edit, c.typed);
             if (c.warnTyped) SetItemText(d, IDC_TE_WARNEDIT, c.warnTyped);
-            if (c.warningBoxFirst) {
-                Harness::AnswerBoxes({IDOK, IDOK});
-            } else {
-                Harness::AnswerBoxes({IDOK});
-            }
+            Harness::AnswerBoxes({IDOK});
             Click(d, IDOK);
             stayedOpen = IsWindow(d) && IsWindowVisible(d);
-            EXPECT_EQ(State.TimerRunning, 0u) << "nothing may stay armed";
+            EXPECT_EQ(State.TimerRunning, 0u) << "nothing may be armed";
             Click(d, IDCANCEL);
         });
         EXPECT_TRUE(stayedOpen);
-        ASSERT_EQ(Harness::Boxes().size(), c.warningBoxFirst ? 2u : 1u);
-        if (c.warningBoxFirst) EXPECT_EQ(Harness::Boxes()[0].text, "Warning time is bigger than timeout");
+        ASSERT_EQ(Harness::Boxes().size(), 1u);
         ExpectInvalidTimeBox(LastBox());
         EXPECT_EQ(State.TimerRunning, 0u);
-        EXPECT_STREQ(c.radio == IDC_TE_TIMEOUT ? State.TimerValue : State.AtValue, c.storedText)
-            << "the rejected text stays stored";
-        if (c.warnTyped) EXPECT_STREQ(State.WarnValue, c.warnTyped);
+        EXPECT_EQ(State.TimerFlag, c.radio == IDC_TE_TIMEOUT ? 1 : 0);
+        EXPECT_EQ(State.WarnFlag, c.warnTyped != nullptr ? 1 : 0);
+        EXPECT_STREQ(State.TimerValue, "30");
+        EXPECT_STREQ(State.AtValue, "230000");
+        EXPECT_STREQ(State.WarnValue, "10");
+        EXPECT_EQ(State.TimeoutSeconds, 30);
+        EXPECT_EQ(State.WarnSeconds, 10);
     }
 };
 
 TEST_F(InvalidTimeTest, TimeoutsOutside1To999999AreRejected)
 {
     const InvalidCase cases[] = {
-        {"timeout 0", IDC_TE_TIMEOUT, "0", nullptr, 0, false, "0"},
-        {"timeout empty", IDC_TE_TIMEOUT, "", nullptr, 0, false, ""},
-        {"timeout abc", IDC_TE_TIMEOUT, "abc", nullptr, 0, false, "abc"},
-        {"timeout -5", IDC_TE_TIMEOUT, "-5", nullptr, 0, false, "-5"},
-        {"timeout 0000000: six zeros read", IDC_TE_TIMEOUT, "0000000", nullptr, 0, false, "000000"},
+        {"timeout 0", IDC_TE_TIMEOUT, "0", nullptr, 0},
+        {"timeout empty", IDC_TE_TIMEOUT, "", nullptr, 0},
+        {"timeout abc", IDC_TE_TIMEOUT, "abc", nullptr, 0},
+        {"timeout -5", IDC_TE_TIMEOUT, "-5", nullptr, 0},
+        // Seven characters do not fit the field: refused, not cut to six.
+        {"timeout 1000000", IDC_TE_TIMEOUT, "1000000", nullptr, 0},
+        {"timeout 0000001", IDC_TE_TIMEOUT, "0000001", nullptr, 0},
     };
     for (const InvalidCase& c : cases) Expect(c);
 }
@@ -461,9 +485,10 @@ TEST_F(InvalidTimeTest, TimeoutsOutside1To999999AreRejected)
 TEST_F(InvalidTimeTest, TimesOfDayOutsideTheClockAreRejected)
 {
     const InvalidCase cases[] = {
-        {"time of day 250000", IDC_TE_AT, "250000", nullptr, 0, false, "250000"},
-        {"time of day 126000", IDC_TE_AT, "126000", nullptr, 0, false, "126000"},
-        {"time of day 235960", IDC_TE_AT, "235960", nullptr, 0, false, "235960"},
+        {"time of day 250000", IDC_TE_AT, "250000", nullptr, 0},
+        {"time of day 126000", IDC_TE_AT, "126000", nullptr, 0},
+        {"time of day 235960", IDC_TE_AT, "235960", nullptr, 0},
+        {"time of day 1200000", IDC_TE_AT, "1200000", nullptr, 0},
     };
     for (const InvalidCase& c : cases) Expect(c);
 }
@@ -471,20 +496,22 @@ TEST_F(InvalidTimeTest, TimesOfDayOutsideTheClockAreRejected)
 TEST_F(InvalidTimeTest, WarningsOfNothingOrLongerThanTheTimeoutAreRejected)
 {
     const InvalidCase cases[] = {
-        {"warning 0", IDC_TE_TIMEOUT, "30", "0", 0, false, "30"},
-        {"warning empty", IDC_TE_TIMEOUT, "30", "", 0, false, "30"},
-        {"warning 31 over timeout 30", IDC_TE_TIMEOUT, "30", "31", 0, false, "30"},
-        {"warning -1 over timeout 30", IDC_TE_TIMEOUT, "30", "-1", 0, false, "30"},
+        {"warning 0", IDC_TE_TIMEOUT, "30", "0", 0},
+        {"warning empty", IDC_TE_TIMEOUT, "30", "", 0},
+        {"warning 31 over timeout 30", IDC_TE_TIMEOUT, "30", "31", 0},
+        {"warning -1 over timeout 30", IDC_TE_TIMEOUT, "30", "-1", 0},
+        {"warning 0000005", IDC_TE_TIMEOUT, "30", "0000005", 0},
     };
     for (const InvalidCase& c : cases) Expect(c);
 }
 
-TEST_F(InvalidTimeTest, WarningsLongerThanTheTimeLeftAreRejectedAfterTheirOwnBox)
+// A time of day is checked before it is armed: one box, nothing armed.
+TEST_F(InvalidTimeTest, WarningsLongerThanTheTimeLeftAreRejected)
 {
     const InvalidCase cases[] = {
-        {"warning 0 with a time of day", IDC_TE_AT, "130000", "0", 0, false, "130000"},
-        {"time of day 10 s ahead, warning 20", IDC_TE_AT, "120010", "20", 0, true, "120010"},
-        {"time of day 10 s ahead, warning 11", IDC_TE_AT, "120015", "11", 5, true, "120015"},
+        {"warning 0 with a time of day", IDC_TE_AT, "130000", "0", 0},
+        {"time of day 10 s ahead, warning 20", IDC_TE_AT, "120010", "20", 0},
+        {"time of day 10 s ahead, warning 11", IDC_TE_AT, "120015", "11", 5},
     };
     for (const InvalidCase& c : cases) Expect(c);
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -103,14 +104,14 @@ TEST_F(SchedulerTest, ParseAtValueFollowsTheTimeOfDayRules)
         {"230000", 22, 0, 0, 1, 3600000, 23, 0, 0},
         {"230000", 23, 30, 0, 1, 84600000, 23, 0, 0},     // passed: the next day
         {"120000", 12, 0, 0, 1, 0, 12, 0, 0},              // now: zero, not a day
-        {"000500", 0, 1, 0, 1, 86640000, 24, 5, 0},        // the next midnight's 00:05
-        {"500", 0, 1, 0, 1, 86640000, 24, 5, 0},
+        {"000500", 0, 1, 0, 1, 240000, 24, 5, 0},          // hour 24 is 00: in 4 minutes
+        {"500", 0, 1, 0, 1, 240000, 24, 5, 0},
         {"", 12, 0, 0, 1, 43200000, 24, 0, 0},             // the next midnight
         {"abc", 12, 0, 0, 1, 43200000, 24, 0, 0},
         {"30", 12, 0, 0, 1, 43230000, 24, 0, 30},
         {"245959", 12, 0, 0, 1, 46799000, 24, 59, 59},
         {"-99999", 12, 0, 0, 1, 7201000, 14, 0, 1},        // 140001
-        {" 0500", 0, 1, 0, 1, 86640000, 24, 5, 0},
+        {" 0500", 23, 0, 0, 1, 3900000, 24, 5, 0},
         {"250000", 12, 0, 0, 0, -1, 25, 0, 0},
         {"126000", 12, 0, 0, 0, -1, 12, 60, 0},
         {"235960", 12, 0, 0, 0, -1, 23, 59, 60},
@@ -122,30 +123,13 @@ TEST_F(SchedulerTest, ParseAtValueFollowsTheTimeOfDayRules)
         Recorder::SetLocalTime(c.nowHour, c.nowMinute, c.nowSecond);
         std::snprintf(State.AtValue, sizeof State.AtValue, "%s", c.atValue);
         State.MillisToExit = 12345;
-        int result = ParseAtValue();
+        int result = ParseTimeOfDay(State.AtValue);
         EXPECT_EQ(result, c.valid);
         EXPECT_EQ(State.MillisToExit, c.millis < 0 ? 12345 : c.millis);
         EXPECT_EQ(State.AtHour, c.hour);
         EXPECT_EQ(State.AtMinute, c.minute);
         EXPECT_EQ(State.AtSecond, c.second);
     }
-}
-
-TEST_F(SchedulerTest, ParseAtValueLeavesALiveExitTimerRunning)
-{
-    SetTimeout(30);
-    StartTimedExit();
-    UINT_PTR exitTimer = State.ExitTimerId;
-    ASSERT_NE(exitTimer, 0u);
-    // The dialog shows a time that wraps to the next day while a timeout runs.
-    Recorder::SetLocalTime(23, 30, 0);
-    std::snprintf(State.AtValue, sizeof State.AtValue, "230000");
-    EXPECT_EQ(ParseAtValue(), 1);
-    EXPECT_EQ(State.MillisToExit, 84600000);
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_TRUE(KillTimer(nullptr, exitTimer)) << "the parse must not stop the armed exit";
-    State.ExitTimerId = 0;
-    CancelTimedExit();
 }
 
 // ---- arming -----------------------------------------------------------------
@@ -191,6 +175,31 @@ TEST_F(SchedulerTest, CancelLeavesTheHotkeyOffWhenItIsNotWanted)
     EXPECT_TRUE(HotkeyFree());
 }
 
+// Only 1 to 999999 s is armed: a bad number never becomes "exit now".
+TEST_F(SchedulerTest, ATimeoutOutsideItsRangeArmsNothing)
+{
+    for (int seconds : {0, -5, 1000000}) {
+        SetTimeout(seconds);
+        StartTimedExit();
+        EXPECT_EQ(State.TimerRunning, 0u) << seconds << " s";
+    }
+}
+
+// The countdown keeps the warning the exit was armed with.
+TEST_F(SchedulerTest, TheCountdownUsesTheWarningItWasArmedWith)
+{
+    Recorder::UseVirtualTime(2026, 3, 28, 12, 0, 0);
+    SetTimeout(30);
+    SetWarning(10);
+    StartTimedExit();
+    State.WarnSeconds = 25;
+    Recorder::AdvanceTime(20000);
+    ASSERT_NE(State.CountdownWindow, nullptr);
+    EXPECT_EQ(Harness::ItemText(State.CountdownWindow, IDC_CD_TIMELEFT), "00:10");
+    Recorder::AdvanceTime(10000);
+    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+}
+
 TEST_F(SchedulerTest, ASecondStartWhileArmedIsIgnored)
 {
     SetTimeout(30);
@@ -223,16 +232,6 @@ TEST_F(SchedulerTest, AnInvalidTimeOfDayArmsNothingAndSaysNothing)
     DeleteTrayIcon(State.MainWindow);
 }
 
-TEST_F(SchedulerTest, ATimeOfDayIsArmedFromTheClock)
-{
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeOfDay("235900");
-    StartTimedExit();
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_EQ(State.MillisToExit, 43140000);
-    CancelTimedExit();
-}
-
 // ---- the warning --------------------------------------------------------------
 
 TEST_F(SchedulerTest, WarningLongerThanTheTimeoutIsRefusedAndCancels)
@@ -250,14 +249,17 @@ TEST_F(SchedulerTest, WarningLongerThanTheTimeoutIsRefusedAndCancels)
     EXPECT_EQ(box.flags, 0x10030u);
     EXPECT_EQ(box.beepBefore, 0x30u);
     EXPECT_FALSE(box.hadOwner);
+    EXPECT_FALSE(box.timedExitArmed) << "the refused exit is disarmed before the box shows";
     EXPECT_EQ(State.TimerRunning, 0u);
     EXPECT_EQ(State.WarnTimerId, 0u);
     EXPECT_FALSE(HotkeyFree()) << "the cancel restores the hotkey";
-    EXPECT_EQ(PostedReselections(ExitTypeShutdown), 1);
+    EXPECT_STREQ(State.TrayData.szTip, "Shutdown") << "re-selected while the box was open";
     EXPECT_FALSE(QuitPosted()) << "with an icon the program goes on";
 }
 
-TEST_F(SchedulerTest, WarningLongerThanTheTimeOfDayQuitsInIconlessMode)
+// Without an icon the caller ends the program after its own box: a quit
+// posted here would close that box the instant it appears.
+TEST_F(SchedulerTest, WarningLongerThanTheTimeOfDayLeavesTheEndToTheCaller)
 {
     State.NoIconMode = 1;
     Recorder::SetLocalTime(12, 0, 0);
@@ -267,8 +269,9 @@ TEST_F(SchedulerTest, WarningLongerThanTheTimeOfDayQuitsInIconlessMode)
     StartTimedExit();
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     EXPECT_EQ(Harness::Boxes()[0].text, "Warning time is bigger than timeout");
+    EXPECT_FALSE(Harness::Boxes()[0].timedExitArmed);
     EXPECT_EQ(State.TimerRunning, 0u);
-    EXPECT_TRUE(QuitPosted());
+    EXPECT_FALSE(QuitPosted());
 }
 
 TEST_F(SchedulerTest, WarningEqualToTheTimeoutOpensTheCountdownAtOnce)
@@ -349,23 +352,6 @@ TEST_F(SchedulerTest, InIconlessModeTheProgramQuitsAfterTheExit)
     ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
     EXPECT_TRUE(QuitPosted());
     EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
-}
-
-// How far from its due time the exit timer fires. Printed for the record;
-// the bounds only catch a timer that is plainly early or late.
-TEST_F(SchedulerTest, TheExitTimerFiresOnTime)
-{
-    for (int delay : {1, 2}) {
-        SetTimeout(delay);
-        double start = NowMs();
-        StartTimedExit();
-        ASSERT_TRUE(Harness::PumpUntil(Idle, 5000));
-        double late = NowMs() - start - State.TimeoutSeconds * 1000.0;
-        std::printf("[ measure  ] exit timer of %d s fired %+.1f ms from its due time\n", delay, late);
-        EXPECT_GT(late, -20.0);
-        EXPECT_LT(late, 250.0);
-        PostedReselections(State.ExitType);
-    }
 }
 
 // ---- cancelling ----------------------------------------------------------------
@@ -475,85 +461,120 @@ TEST_F(SchedulerTest, ANumberThatIsNoExitTypeIsNotPostedAsACommand)
 
 // ---- clock changes and resume -------------------------------------------------
 
-TEST_F(SchedulerTest, AClockChangeReArmsATimeOfDayExit)
-{
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeOfDay("120003");
-    StartTimedExit();
-    UINT_PTR first = State.ExitTimerId;
-    ASSERT_EQ(State.MillisToExit, 3000);
+// ---- virtual time: midnight, daylight saving, sleep, clock changes, forged timers
 
-    Recorder::SetLocalTime(12, 0, 2);  // the clock was put forward
-    double changed = NowMs();
-    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
-    EXPECT_EQ(State.MillisToExit, 1000);
-    EXPECT_NE(State.ExitTimerId, first);
-    EXPECT_EQ(State.TimerRunning, State.ExitTimerId);
-    EXPECT_TRUE(TimerGone(first)) << "one exit timer only";
-    ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
-    double fired = NowMs() - changed;
-    EXPECT_GT(fired, 980.0);
-    EXPECT_LT(fired, 1300.0);
-    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+// A step of virtual time: 'w' time passes; 'j' the clock jumps with no
+// message (a daylight-saving switch); 'c' the clock is changed and
+// WM_TIMECHANGE sent; 's' the computer sleeps, resumes, then its overdue
+// timers fire; 'S' the overdue timers fire before the resume message; 'z' as
+// 's' with a tick count that stood still; 'r' a resume message alone; 'f'
+// another program posts the exit timer's message.
+struct ClockStep {
+    char kind;
+    long long ms;
+};
+constexpr long long Minute = 60 * 1000, Hour = 60 * Minute;
+
+struct ClockCase {
+    const char* what;
+    int hour, minute, second;  // the clock at arming, on the 28th
+    const char* atValue;       // nullptr: a timeout of `timeout` seconds
+    int timeout;
+    std::vector<ClockStep> steps;
+    const char* exitAt;        // the clock at the exit request, "" for none
+};
+
+std::string ExitClock;
+void NoteExitClock(const RecordedCall& call)
+{
+    if (std::strcmp(call.name, "ExitWindowsEx") != 0) return;
+    SYSTEMTIME now = {};
+    Recorder::VirtualLocalTime(&now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u %02u:%02u:%02u", now.wDay, now.wHour, now.wMinute, now.wSecond);
+    ExitClock = text;
 }
 
-TEST_F(SchedulerTest, AClockPutBackDelaysATimeOfDayExit)
+void RunStep(const ClockStep& step)
 {
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeOfDay("120001");
-    StartTimedExit();
-    Recorder::SetLocalTime(11, 59, 59);
-    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
-    EXPECT_EQ(State.MillisToExit, 2000);
-    Harness::PumpFor(1300);
-    EXPECT_NE(State.TimerRunning, 0u) << "the old due time must not fire";
-    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 0);
-    ASSERT_TRUE(Harness::PumpUntil(Idle, 1500));
-    EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
+    switch (step.kind) {
+    case 'w': Recorder::AdvanceTime(static_cast<DWORD>(step.ms)); break;
+    case 'j': Recorder::JumpClock(step.ms); break;
+    case 'c':
+        Recorder::JumpClock(step.ms);
+        SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
+        break;
+    case 's':
+    case 'S':
+    case 'z':
+        Recorder::PassTimeAsleep(static_cast<DWORD>(step.ms), step.kind == 'z');
+        if (step.kind == 'S') Recorder::AdvanceTime(0);
+        SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        Recorder::AdvanceTime(0);
+        break;
+    case 'r': SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0); break;
+    case 'f': ExitTimerProc(nullptr, WM_TIMER, State.ExitTimerId, 0); break;
+    default: FAIL() << "unknown step " << step.kind;
+    }
 }
 
-TEST_F(SchedulerTest, ResumeAfterTheTimeHasPassedMovesTheExitToTheNextDay)
+// The exit comes when the clock first shows its time (or its timeout has
+// passed), whatever happened in between, with one exit timer that wakes at
+// most four times an hour.
+TEST_F(SchedulerTest, TheExitComesOnTimeWhateverTheClockDoes)
 {
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeOfDay("120005");
-    StartTimedExit();
-    Recorder::SetLocalTime(12, 0, 10);
-    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    EXPECT_EQ(State.MillisToExit, 86395000);
-    EXPECT_NE(State.TimerRunning, 0u);
-    Recorder::SetLocalTime(12, 0, 3);
-    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-    EXPECT_EQ(State.MillisToExit, 2000);
-    // Other power events leave the timer alone.
-    UINT_PTR timer = State.ExitTimerId;
-    Recorder::SetLocalTime(12, 0, 4);
-    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    EXPECT_EQ(State.ExitTimerId, timer);
-    EXPECT_EQ(State.MillisToExit, 2000);
-    CancelTimedExit();
-}
-
-TEST_F(SchedulerTest, ATimeoutKeepsItsDelayOverAClockChange)
-{
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeout(30);
-    StartTimedExit();
-    UINT_PTR timer = State.ExitTimerId;
-    Recorder::SetLocalTime(18, 0, 0);
-    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
-    SendMessageA(State.MainWindow, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    EXPECT_EQ(State.ExitTimerId, timer);
-    EXPECT_EQ(State.MillisToExit, 30000);
-    CancelTimedExit();
-}
-
-TEST_F(SchedulerTest, NothingArmedNothingReArmed)
-{
-    Recorder::SetLocalTime(12, 0, 0);
-    SetTimeOfDay("120005");
-    SendMessageA(State.MainWindow, WM_TIMECHANGE, 0, 0);
-    EXPECT_EQ(State.TimerRunning, 0u);
-    EXPECT_EQ(State.ExitTimerId, 0u);
+    const ClockCase cases[] = {
+        {"000500 at 00:01 is 4 minutes away", 0, 1, 0, "000500", 0, {{'w', 5 * Minute}}, "28 00:05:00"},
+        {"000500 at 23:00, resumed at 00:03", 23, 0, 0, "000500", 0,
+         {{'w', 63 * Minute}, {'r', 0}, {'w', 3 * Minute}}, "29 00:05:00"},
+        {"time of day 10 h away", 2, 0, 0, "120000", 0, {{'w', 11 * Hour}}, "28 12:00:00"},
+        {"daylight saving starts, no message", 1, 0, 0, "033000", 0,
+         {{'w', 59 * Minute + 30000}, {'j', Hour}, {'w', 2 * Hour}}, "28 03:30:00"},
+        {"a time the clock jumps over is reached", 1, 0, 0, "023000", 0,
+         {{'w', 59 * Minute + 30000}, {'j', Hour}, {'w', 20 * Minute}}, "28 03:00:00"},
+        {"daylight saving ends: the time comes again", 2, 40, 0, "022000", 0,
+         {{'w', 19 * Minute + 59000}, {'j', -Hour}, {'w', Hour}}, "28 02:20:00"},
+        {"clock put forward", 12, 0, 0, "120003", 0, {{'c', 2000}, {'w', 1000}}, "28 12:00:03"},
+        {"clock put back", 12, 0, 0, "120001", 0, {{'c', -1000}, {'w', 1999}}, ""},
+        {"clock put back, then on time", 12, 0, 0, "120001", 0, {{'c', -1000}, {'w', 2000}}, "28 12:00:01"},
+        {"slept through: the next day", 12, 0, 0, "120500", 0, {{'s', 10 * Minute}, {'w', 23 * Hour}}, ""},
+        {"slept through, then the next day", 12, 0, 0, "120500", 0, {{'s', 10 * Minute}, {'w', 24 * Hour}},
+         "29 12:05:00"},
+        {"slept through, timers before the resume", 12, 0, 0, "120500", 0, {{'S', 10 * Minute}, {'w', Hour}}, ""},
+        {"slept through, the tick count stood still", 12, 0, 0, "120500", 0, {{'z', 10 * Minute}, {'w', Hour}}, ""},
+        {"woke within a minute", 12, 0, 0, "120500", 0, {{'s', 5 * Minute + 30000}}, "28 12:05:30"},
+        {"forged timer before the time", 12, 0, 0, "120500", 0, {{'f', 0}, {'w', 4 * Minute}, {'f', 0}}, ""},
+        {"forged timer, then on time", 12, 0, 0, "120500", 0, {{'f', 0}, {'w', 5 * Minute}}, "28 12:05:00"},
+        {"forged timeout timer", 12, 0, 0, nullptr, 30, {{'f', 0}, {'w', 29000}, {'f', 0}}, ""},
+        {"forged timeout timer, then on time", 12, 0, 0, nullptr, 30, {{'f', 0}, {'w', 30000}}, "28 12:00:30"},
+        {"a timeout keeps its delay over a clock change", 12, 0, 0, nullptr, 30,
+         {{'c', 6 * Hour}, {'r', 0}, {'w', 30000}}, "28 18:00:30"},
+    };
+    for (const ClockCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder::Reset();
+        Recorder::UseVirtualTime(2026, 3, 28, c.hour, c.minute, c.second);
+        Recorder::OnCall(NoteExitClock);
+        ExitClock.clear();
+        if (c.atValue) {
+            SetTimeOfDay(c.atValue);
+        } else {
+            SetTimeout(c.timeout);
+        }
+        StartTimedExit();
+        ASSERT_NE(State.TimerRunning, 0u);
+        long long passed = 0;
+        for (const ClockStep& step : c.steps) {
+            RunStep(step);
+            if (step.kind != 'j' && step.kind != 'c') passed += step.ms;
+            EXPECT_LE(Recorder::LiveVirtualTimers(), 1) << "one exit timer, after step " << step.kind;
+        }
+        EXPECT_EQ(ExitClock, c.exitAt);
+        EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), c.exitAt[0] ? 1 : 0);
+        EXPECT_LE(Recorder::VirtualTimersMade(), 2 + 4 * passed / Hour + static_cast<long long>(c.steps.size()) * 2)
+            << "wakes at most four times an hour";
+        CancelTimedExit();
+    }
 }
 
 TEST_F(SchedulerTest, AClockChangeMovesThePendingWarningWithTheExit)

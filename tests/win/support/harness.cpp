@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "exit/system_actions.h"
 #include "support/recorder.h"
 
 #include <cstring>
@@ -16,6 +17,7 @@ struct HarnessData {
     std::vector<Harness::Box> boxes;
     std::vector<UINT> beeps;
     std::deque<Harness::DialogScript> scripts;
+    Harness::BoxChooser chooser;
     int boxDepth = 0;          // MessageBoxA calls in progress
     UINT lastBeep = ~0u;
 };
@@ -71,6 +73,7 @@ int WINAPI RecordingMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT fla
     box.flags = flags;
     box.hadOwner = owner != nullptr;
     box.beepBefore = Data.lastBeep;
+    box.timedExitArmed = State.TimerRunning != 0;
     Data.lastBeep = ~0u;
     Data.boxes.push_back(box);
     size_t index = Data.boxes.size() - 1;
@@ -94,6 +97,10 @@ void AnswerBox(HWND box)
     if (seen) {
         seen->shownCaption = WindowText(box);
         seen->shownText = WindowText(GetDlgItem(box, BoxTextId));
+    }
+    if (Data.boxAnswers.empty() && Data.chooser && seen) {
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(Data.chooser(*seen)), 0);
+        return;
     }
     if (Data.boxAnswers.empty()) {
         ADD_FAILURE() << "unexpected message box: \"" << (seen ? seen->text : WindowText(box)) << "\"";
@@ -217,6 +224,7 @@ void Install()
     Data.boxes.clear();
     Data.beeps.clear();
     Data.scripts.clear();
+    Data.chooser = nullptr;
     Data.lastBeep = ~0u;
     if (!Data.hook) Data.hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
 }
@@ -231,13 +239,16 @@ void AnswerBoxes(std::initializer_list<int> answers)
 {
     for (int answer : answers) Data.boxAnswers.push_back(answer);
 }
+void AnswerOtherBoxes(BoxChooser chooser) { Data.chooser = std::move(chooser); }
 const std::vector<Box>& Boxes() { return Data.boxes; }
+int BoxesOpen() { return Data.boxDepth; }
 void ClearBoxes() { Data.boxes.clear(); }
 int PendingBoxAnswers() { return static_cast<int>(Data.boxAnswers.size()); }
 const std::vector<UINT>& Beeps() { return Data.beeps; }
 
 void OnNextDialog(DialogScript script) { Data.scripts.push_back(std::move(script)); }
 int PendingDialogScripts() { return static_cast<int>(Data.scripts.size()); }
+void ForgetDialogScripts() { Data.scripts.clear(); }
 void DropDialogScripts() { Data.scripts.clear(); }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
@@ -300,9 +311,10 @@ void DorvaTest::TearDown()
 {
     EXPECT_EQ(Harness::PendingBoxAnswers(), 0) << "expected message boxes did not appear";
     EXPECT_EQ(Harness::PendingDialogScripts(), 0) << "expected dialogs did not open";
-    for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId, State.TrayRetryTimerId}) {
-        if (id) KillTimer(nullptr, id);
+    for (UINT_PTR id : {State.ExitTimerId, State.WarnTimerId}) {
+        if (id) SysKillTimer(nullptr, id);
     }
+    if (State.TrayRetryTimerId) KillTimer(nullptr, State.TrayRetryTimerId);
     if (State.CountdownWindow && IsWindow(State.CountdownWindow)) DestroyWindow(State.CountdownWindow);
     if (State.MainWindow && IsWindow(State.MainWindow)) {
         UnregisterHotKey(State.MainWindow, HotkeyId);

@@ -24,6 +24,7 @@ struct Box {
     std::string shownCaption;  // read from the real box window
     std::string shownText;     // read from the real box's text control
     int answer = 0;          // what the harness answered
+    bool timedExitArmed = false;  // a timed exit was armed when the box was asked for
 };
 
 // Catch the boxes and dialogs of this thread from now on.
@@ -33,7 +34,12 @@ void Uninstall();
 // Answers for the next message boxes, in order. A box without an answer
 // fails the test and is dismissed, so a test never hangs on it.
 void AnswerBoxes(std::initializer_list<int> answers);
+// Answers every box that has no queued answer with what `chooser` returns,
+// instead of failing the test; nullptr switches that off.
+using BoxChooser = std::function<int(const Box& box)>;
+void AnswerOtherBoxes(BoxChooser chooser);
 const std::vector<Box>& Boxes();
+int BoxesOpen();  // message boxes shown and not yet ended
 void ClearBoxes();
 int PendingBoxAnswers();
 
@@ -46,6 +52,7 @@ const std::vector<UINT>& Beeps();
 using DialogScript = std::function<void(HWND dialog)>;
 void OnNextDialog(DialogScript script);
 int PendingDialogScripts();
+void ForgetDialogScripts();  // the scripts no dialog took
 // Forgets the scripts of dialogs that were allowed to open but did not.
 void DropDialogScripts();
 

@@ -7,6 +7,23 @@
 #include <cstring>
 
 namespace {
+constexpr int MaxVirtualTimers = 32;
+// Thread timers of virtual time.
+struct VirtualTimer {
+    UINT_PTR id;          // 0: free
+    TIMERPROC callback;
+    DWORD period;
+    long long due;        // on virtualElapsed
+};
+// Virtual ids stay clear of the system's and are never reused.
+constexpr UINT_PTR FirstVirtualTimerId = 0x7E000000;
+// The tick count starts close to its wrap-around, so that a timer that
+// compares ticks wrongly fails within a test.
+constexpr DWORD VirtualTickStart = 0xFFFFFFFFu - 10 * 60 * 1000;
+constexpr DWORD MinimumTimerPeriod = USER_TIMER_MINIMUM;
+constexpr int MaxFiringsPerAdvance = 100000;
+constexpr long long FileTimeUnitsPerMilli = 10000;
+
 struct RecorderData {
     RecordedCall calls[Recorder::MaxCalls];
     int callCount;
@@ -18,6 +35,13 @@ struct RecorderData {
     BOOL exitWindowsResult;
     bool fixedClock;
     SYSTEMTIME clock;
+    bool virtualTime;
+    long long virtualLocal;   // the local date and time in ms (FILETIME / 10000)
+    long long virtualElapsed; // ms since virtual time began
+    DWORD virtualTickStart;
+    VirtualTimer timers[MaxVirtualTimers];
+    UINT_PTR nextTimerId;
+    void (*timerObserver)(UINT_PTR id);
     int openVolumes;
     Recorder::CallObserver observer;
     bool refuseMachineWrites;
@@ -41,6 +65,51 @@ void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0,
     call.arg[3] = d;
     CopyText(call.text, sizeof call.text, text ? text : "");
     if (Data.observer) Data.observer(call);
+}
+
+long long LocalMoment(const SYSTEMTIME& time)
+{
+    FILETIME file = {};
+    SystemTimeToFileTime(&time, &file);
+    return static_cast<long long>(((static_cast<unsigned long long>(file.dwHighDateTime) << 32) |
+                                   file.dwLowDateTime) / FileTimeUnitsPerMilli);
+}
+
+void ShowLocalMoment(long long moment, SYSTEMTIME* time)
+{
+    unsigned long long units = static_cast<unsigned long long>(moment) * FileTimeUnitsPerMilli;
+    FILETIME file = {static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+    FileTimeToSystemTime(&file, time);
+}
+
+// Time passes in the virtual clocks.
+void PassTime(long long ms)
+{
+    Data.virtualElapsed += ms;
+    Data.virtualLocal += ms;
+}
+
+// Dispatches what is already posted; a quit message stays for whoever waits for it.
+void DispatchPosted()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+VirtualTimer* NextDueTimer(long long until)
+{
+    VirtualTimer* next = nullptr;
+    for (VirtualTimer& timer : Data.timers) {
+        if (timer.id && timer.due <= until && (!next || timer.due < next->due)) next = &timer;
+    }
+    return next;
 }
 
 ScriptedWindow* WindowOf(HWND window)
@@ -131,6 +200,64 @@ void SetLocalTime(int hour, int minute, int second)
     Data.clock.wSecond = static_cast<WORD>(second);
 }
 void UseRealClock() { Data.fixedClock = false; }
+
+void UseVirtualTime(int year, int month, int day, int hour, int minute, int second)
+{
+    SYSTEMTIME start = {};
+    start.wYear = static_cast<WORD>(year);
+    start.wMonth = static_cast<WORD>(month);
+    start.wDay = static_cast<WORD>(day);
+    start.wHour = static_cast<WORD>(hour);
+    start.wMinute = static_cast<WORD>(minute);
+    start.wSecond = static_cast<WORD>(second);
+    Data.virtualTime = true;
+    Data.fixedClock = false;
+    Data.virtualLocal = LocalMoment(start);
+    Data.virtualElapsed = 0;
+    Data.virtualTickStart = VirtualTickStart;
+    std::memset(Data.timers, 0, sizeof Data.timers);
+    Data.nextTimerId = FirstVirtualTimerId;
+}
+
+void AdvanceTime(DWORD ms)
+{
+    long long until = Data.virtualElapsed + ms;
+    for (int firings = 0; firings < MaxFiringsPerAdvance; ++firings) {
+        DispatchPosted();
+        VirtualTimer* timer = NextDueTimer(until);
+        if (!timer) break;
+        if (timer->due > Data.virtualElapsed) PassTime(timer->due - Data.virtualElapsed);
+        timer->due = Data.virtualElapsed + timer->period;
+        UINT_PTR id = timer->id;
+        if (Data.timerObserver) Data.timerObserver(id);
+        timer->callback(nullptr, WM_TIMER, id, SysGetTickCount());
+    }
+    if (until > Data.virtualElapsed) PassTime(until - Data.virtualElapsed);
+    DispatchPosted();
+}
+
+void JumpClock(long long ms) { Data.virtualLocal += ms; }
+void PassTimeAsleep(DWORD ms, bool tickStops)
+{
+    if (!tickStops) return PassTime(ms);
+    Data.virtualLocal += ms;
+    Data.virtualTickStart -= ms;  // the timers wait on the tick count
+    for (VirtualTimer& timer : Data.timers) timer.due += ms;
+    Data.virtualElapsed += ms;
+}
+
+void OnTimerFiring(void (*observer)(UINT_PTR id)) { Data.timerObserver = observer; }
+
+int LiveVirtualTimers()
+{
+    int live = 0;
+    for (const VirtualTimer& timer : Data.timers) live += timer.id != 0;
+    return live;
+}
+
+int VirtualTimersMade() { return static_cast<int>(Data.nextTimerId - FirstVirtualTimerId); }
+
+void VirtualLocalTime(SYSTEMTIME* time) { ShowLocalMoment(Data.virtualLocal, time); }
 void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 }  // namespace Recorder
@@ -284,9 +411,43 @@ BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize)
     return drive && drive->failingControl != code;
 }
 
+UINT_PTR SysSetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC callback)
+{
+    if (!Data.virtualTime) return SetTimer(window, id, elapseMs, callback);
+    for (VirtualTimer& timer : Data.timers) {
+        if (timer.id) continue;
+        timer.id = Data.nextTimerId++;
+        timer.callback = callback;
+        timer.period = elapseMs < MinimumTimerPeriod ? MinimumTimerPeriod : elapseMs;
+        timer.due = Data.virtualElapsed + timer.period;
+        return timer.id;
+    }
+    return 0;
+}
+
+BOOL SysKillTimer(HWND window, UINT_PTR id)
+{
+    if (!Data.virtualTime) return KillTimer(window, id);
+    for (VirtualTimer& timer : Data.timers) {
+        if (timer.id == id) {
+            timer.id = 0;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+DWORD SysGetTickCount()
+{
+    if (!Data.virtualTime) return GetTickCount();
+    return Data.virtualTickStart + static_cast<DWORD>(Data.virtualElapsed);
+}
+
 void SysGetLocalTime(SYSTEMTIME* time)
 {
-    if (Data.fixedClock) {
+    if (Data.virtualTime) {
+        Recorder::VirtualLocalTime(time);
+    } else if (Data.fixedClock) {
         *time = Data.clock;
     } else {
         GetLocalTime(time);

@@ -63,6 +63,30 @@ void SetLocalTime(int hour, int minute, int second);  // else the real clock
 void RefuseMachineWrites(bool refuse);
 void SetWow64(bool wow64);          // what IsWow64Process says
 void UseRealClock();
+
+// Virtual time. Off after Reset: the timers, the tick count and the local
+// clock are the system's (or the fixed time above). On: the thread timers
+// made through the seam wait for AdvanceTime, and the tick count and the
+// local clock (starting at the given date and time) move only with it.
+void UseVirtualTime(int year, int month, int day, int hour, int minute, int second);
+// Time passes: each due timer fires in the order of its due time, after the
+// messages already posted have been dispatched (the system makes a timer
+// message only when nothing else is waiting). A timer repeats after its
+// period, counted from when it fired.
+void AdvanceTime(DWORD ms);
+// The local clock is changed by `ms` (either way) while no time passes: a
+// clock change or a daylight-saving switch. No message is sent.
+void JumpClock(long long ms);
+// The computer sleeps for `ms`: the clock runs on, and the tick count too
+// unless `tickStops` (as Windows counts it, sleep included); no timer fires.
+// The resume message is the test's to send; the overdue timers fire at the
+// next AdvanceTime.
+void PassTimeAsleep(DWORD ms, bool tickStops = false);
+// Called right before each virtual timer fires; nullptr for none.
+void OnTimerFiring(void (*observer)(UINT_PTR id));
+int LiveVirtualTimers();
+int VirtualTimersMade();
+void VirtualLocalTime(SYSTEMTIME* time);
 }  // namespace Recorder
 
 #endif

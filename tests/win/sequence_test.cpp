@@ -1,0 +1,469 @@
+// Random sequences of what the user, the system and other programs do, played
+// against the real procedures in virtual time; the popup menus and the Shift
+// key are played by stand-ins for TrackPopupMenu and GetAsyncKeyState. After
+// every step the promises must hold: an exit request only follows a consent
+// (an explicit Yes where one is asked) or the due time of an armed exit, and
+// only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
+// bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
+// prints its seed and its steps.
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "app/tray_icon.h"
+#include "dialogs/hotkey.h"
+#include "exit/system_actions.h"
+#include "support/harness.h"
+#include "support/recorder.h"
+#include "timer/scheduler.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+using Harness::Click;
+using Harness::SetItemText;
+
+constexpr unsigned Sequences = 100;
+constexpr int StepsPerSequence = 30;
+const unsigned RegressionSeeds[] = {0u};  // none found yet
+constexpr long long Second = 1000, Minute = 60 * Second, Hour = 60 * Minute;
+constexpr char HotkeyLetter = 'G';
+// Clock jumps here are at most an hour, and one without a message is noticed
+// within a quarter of an hour.
+constexpr long long LatestTimeOfDaySeconds = 75 * 60;
+
+// What may lead to an exit request within the current step: the consents
+// given and the confirmations answered Yes (each good for one request), and
+// the timed exit armed when a timer last fired (good for one request once it
+// is due).
+struct World {
+    unsigned seed = 0;
+    std::string steps, fault;  // the steps so far, the first broken promise
+    int consents = 0, yes = 0;
+    bool armed = false, armedUsed = false;
+    ArmedTimedExit record = {};
+};
+World W;
+bool ShiftHeld = false;
+
+unsigned Next()
+{
+    W.seed = W.seed * 1103515245u + 12345u;
+    return (W.seed >> 16) & 0x7FFF;
+}
+int Pick(int n) { return static_cast<int>(Next() % static_cast<unsigned>(n)); }
+bool OneIn(int n) { return Pick(n) == 0; }
+void Fault(const char* what)
+{
+    if (W.fault.empty()) W.fault = what;
+}
+
+void Act(const std::string& what, bool consent = false)
+{
+    W.steps += what + "; ";
+    W.consents += consent;
+}
+
+void OnTimerFiring(UINT_PTR)
+{
+    W.armed = State.TimerRunning != 0;
+    W.armedUsed = false;
+    W.record = State.Armed;
+}
+
+bool DueReached()
+{
+    const ArmedTimedExit& armed = W.record;
+    if (!W.armed || W.armedUsed) return false;
+    if (!armed.atTimeOfDay) return SysGetTickCount() - armed.armTick + 250 >= armed.delayMs;
+    SYSTEMTIME now = {};
+    Recorder::VirtualLocalTime(&now);
+    long long late = now.wHour * 3600LL + now.wMinute * 60 + now.wSecond -
+                     ((armed.hour % 24) * 3600LL + armed.minute * 60 + armed.second);
+    return (late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds;
+}
+
+void OnRecordedCall(const RecordedCall& call)
+{
+    bool request = std::strcmp(call.name, "ExitWindowsEx") == 0 || std::strcmp(call.name, "FindWindow") == 0 ||
+                   (std::strcmp(call.name, "PostMessage") == 0 && call.arg[1] == WM_SYSCOMMAND);
+    if (!request) return;
+    if (Harness::BoxesOpen()) return Fault("an exit request while another exit waits for its confirmation");
+    if (State.ConfirmFlag && W.yes-- <= 0) return Fault("an exit request without a Yes");
+    if (W.consents-- > 0) return;
+    if (DueReached()) {
+        W.armedUsed = true;
+        return;
+    }
+    Fault("an exit request with neither consent nor a due time, or a second one");
+}
+
+// The confirmation is answered Yes or No, or the program ends under it
+// ("E&xit Program" picked meanwhile); while it is open the hotkey may be
+// pressed again or the icon clicked.
+int AnswerBox(const Harness::Box& box)
+{
+    if (box.text != "Are you sure you want to exit ?") return (box.flags & MB_YESNO) ? IDNO : IDOK;
+    if (OneIn(4)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
+    if (State.TrayIconWanted && OneIn(3)) {
+        ShiftHeld = OneIn(2);
+        PostMessageA(State.MainWindow, TrayMessage, 0, State.ClickFlag || ShiftHeld ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK);
+    }
+    int answer = Pick(5);
+    W.steps += answer == 0 ? "box ended by Exit Program; " : answer < 3 ? "Yes; " : "No; ";
+    if (answer == 0) PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+    W.yes += answer == 1 || answer == 2;
+    return answer == 0 ? 0 : answer < 3 ? IDYES : IDNO;
+}
+
+bool HotkeyRegistered()
+{
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    bool free = RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, HotkeyLetter) != FALSE;
+    if (free) UnregisterHotKey(other, 1);
+    DestroyWindow(other);
+    return !free;
+}
+
+struct Caption {
+    const char* text;
+    int count;
+};
+
+BOOL CALLBACK CountCaptioned(HWND window, LPARAM data)
+{
+    auto* caption = reinterpret_cast<Caption*>(data);
+    char text[32] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (IsWindowVisible(window) && std::strcmp(text, caption->text) == 0) ++caption->count;
+    return TRUE;
+}
+
+// The visible windows of this program with that caption.
+int Windows(const char* text)
+{
+    Caption caption = {text, 0};
+    EnumThreadWindows(GetCurrentThreadId(), CountCaptioned, reinterpret_cast<LPARAM>(&caption));
+    return caption.count;
+}
+int Countdowns() { return Windows("Countdown"); }
+
+bool Ended() { return !IsWindow(State.MainWindow); }
+void Send(UINT message, WPARAM wParam, LPARAM lParam = 0) { SendMessageA(State.MainWindow, message, wParam, lParam); }
+
+bool TextSays(const char* text, int number)
+{
+    return std::to_string(number) == text && number >= 1 && number <= MaxTimedSeconds;
+}
+
+void CheckPromises()
+{
+    Act("the queue runs");
+    Recorder::AdvanceTime(0);
+    if (Ended()) return;
+    int live = Recorder::LiveVirtualTimers();
+    if (State.TimerRunning ? live > 2 : live != 0) Fault("more timers alive than the timed exit needs");
+    if (State.TimerRunning != State.ExitTimerId) Fault("TimerRunning is not the exit timer");
+    if (Countdowns() > 1) Fault("two countdown windows");
+    if (Windows("Timed Exit Options") > 0) Fault("a dialog left open");
+    if (State.TimerFlag && !TextSays(State.TimerValue, State.TimeoutSeconds)) Fault("timeout text and number differ");
+    if (State.WarnFlag && !TextSays(State.WarnValue, State.WarnSeconds)) Fault("warning text and number differ");
+    bool reachable = State.NoIconMode ? State.TimerRunning != 0
+                                      : State.TrayIconWanted || State.HideIconFlag || Countdowns() ||
+                                            State.TimerRunning || HotkeyRegistered();
+    if (!reachable) Fault("nothing left to reach the program by");
+}
+
+// ---- what happens ---------------------------------------------------------------
+
+int RandomExitType() { return ExitTypeShutdown + 10 * Pick(6); }
+
+void ClickIcon()
+{
+    if (!State.TrayIconWanted) return;
+    bool twice = OneIn(2);
+    bool acts = (twice ? !State.ClickFlag : State.ClickFlag) && !State.TimerRunning && !State.TimerFlag;
+    Act(twice ? "double click" : "click", acts);
+    OnTrayMessage(0, twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN);
+}
+
+void PressHotkey()
+{
+    if (!HotkeyRegistered()) return;
+    Act("hotkey", !State.TimerFlag && !State.AtFlag);
+    Send(WM_HOTKEY, HotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, HotkeyLetter));
+}
+
+void PassTime()
+{
+    static const long long spans[] = {Second, 10 * Second, Minute, 10 * Minute, Hour, 5 * Hour};
+    long long ms = spans[Pick(6)];
+    if (State.TimerRunning && OneIn(2)) ms = State.MillisToExit + (Pick(3) - 1) * Second;
+    ms = ms < 0 ? 0 : ms;
+    Act("wait " + std::to_string(ms / Second) + " s");
+    Recorder::AdvanceTime(static_cast<DWORD>(ms));
+}
+
+// A clock change announced by WM_TIMECHANGE, or a daylight-saving switch
+// that no message announces.
+void ChangeClock()
+{
+    bool announced = OneIn(2);
+    long long ms = announced ? (Pick(121) - 60) * Minute : (OneIn(2) ? Hour : -Hour);
+    Act((announced ? "clock change " : "daylight saving ") + std::to_string(ms / Minute) + " min");
+    Recorder::JumpClock(ms);
+    if (announced) Send(WM_TIMECHANGE, 0);
+}
+
+// The overdue timers fire before or after the resume message.
+void SleepAndResume()
+{
+    long long ms = (1 + Pick(180)) * Minute;
+    Act("sleep " + std::to_string(ms / Minute) + " min");
+    Recorder::PassTimeAsleep(static_cast<DWORD>(ms), OneIn(3));
+    if (OneIn(2)) Recorder::AdvanceTime(0);
+    Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
+    Recorder::AdvanceTime(0);
+}
+
+// Another program posts the timer messages with the callbacks' addresses.
+void ForgeTimers()
+{
+    Act("forged timers");
+    OnTimerFiring(State.ExitTimerId);
+    ExitTimerProc(nullptr, WM_TIMER, State.ExitTimerId, 0);
+    WarningTimerProc(nullptr, WM_TIMER, State.WarnTimerId, 0);
+}
+
+void QueryEndSession()
+{
+    Act("session end query");
+    LRESULT answer = SendMessageA(State.MainWindow, WM_QUERYENDSESSION, 0, 0);
+    if (answer != (State.BlockFlag ? 0 : 1)) Fault("wrong answer to the session end query");
+}
+
+void CountdownButton()
+{
+    HWND window = State.CountdownWindow;
+    if (!window || !IsWindow(window)) return;
+    bool abort = OneIn(2);
+    Act(abort ? "Abort" : "Close");
+    Click(window, abort ? IDC_CD_ABORT : IDC_CD_CLOSE);
+}
+
+std::string TimeOfDayText()
+{
+    static const char* const odd[] = {"250000", "", "1200000", "000500", "abc"};
+    if (OneIn(3)) return odd[Pick(5)];
+    static const int ahead[] = {0, 5, 60, 3600, 82800};
+    SYSTEMTIME now = {};
+    Recorder::VirtualLocalTime(&now);
+    int seconds = (now.wHour * 3600 + now.wMinute * 60 + now.wSecond + ahead[Pick(5)]) % 86400;
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d%02d%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return text;
+}
+
+// What can also happen while a dialog or, without the click, a menu is open.
+void OpenMenu();
+
+void MeanwhileSomethingElse(bool mouseFree)
+{
+    switch (Pick(mouseFree ? 6 : 4)) {
+    case 5: OpenMenu(); break;
+    case 0: PassTime(); break;
+    case 1: ChangeClock(); break;
+    case 2: ForgeTimers(); break;
+    case 3: PressHotkey(); break;
+    default: ClickIcon(); break;
+    }
+}
+
+void ScriptTimedExitOptions(HWND dialog)
+{
+    static const char* const seconds[] = {"30", "5", "1", "0", "abc", "-5", "", "1000000", "999999", " 45"};
+    int choice = Pick(3);
+    Click(dialog, choice == 0 ? IDC_TE_TIMEOUT : choice == 1 ? IDC_TE_AT : IDC_TE_NONE);
+    if (choice == 0) SetItemText(dialog, IDC_TE_TIMEOUTEDIT, seconds[Pick(10)]);
+    if (choice == 1) SetItemText(dialog, IDC_TE_ATEDIT, TimeOfDayText().c_str());
+    if (choice != 2 && OneIn(2)) {
+        if (!Harness::IsChecked(dialog, IDC_TE_WARN)) Click(dialog, IDC_TE_WARN);
+        SetItemText(dialog, IDC_TE_WARNEDIT, seconds[Pick(10)]);
+    }
+    for (int more = Pick(3); more > 0; --more) MeanwhileSomethingElse(true);
+    if (OneIn(3)) {
+        Act("Timed Exit Options picked again");
+        Harness::OnNextDialog([](HWND second) {
+            Fault("two dialogs of one kind");
+            EndDialog(second, 0);
+        });
+        Send(WM_COMMAND, IDM_TIMEDEXIT);
+        Harness::ForgetDialogScripts();
+    }
+    Act("OK or Cancel");
+    Click(dialog, OneIn(4) ? IDCANCEL : IDOK);
+    if (IsWindow(dialog) && IsWindowVisible(dialog)) Click(dialog, IDCANCEL);
+}
+
+// Whether a user can pick `command`: neither it nor the item of the submenu
+// that holds it is grayed.
+bool Pickable(HMENU menu, UINT command)
+{
+    for (int position = 0, count = GetMenuItemCount(menu); position < count; ++position) {
+        HMENU sub = GetSubMenu(menu, position);
+        bool here = sub ? GetMenuState(sub, command, MF_BYCOMMAND) != static_cast<UINT>(-1)
+                        : GetMenuItemID(menu, position) == command;
+        if (here) return !(GetMenuState(menu, position, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED));
+    }
+    return false;
+}
+
+// Shift is held for the one press that reads it. The menu stays open a
+// while, then closes with a pick or without one.
+SHORT WINAPI KeyState(int key)
+{
+    bool held = key == VK_SHIFT && ShiftHeld;
+    ShiftHeld = ShiftHeld && !held;
+    return held ? static_cast<SHORT>(0x8000) : 0;
+}
+BOOL WINAPI TrackMenu(HMENU menu, UINT, int, int, int, HWND, const RECT*)
+{
+    static const UINT commands[] = {ExitTypeShutdown, ExitTypeReboot, ExitTypeLogoff, ExitTypeScreensaver,
+                                    ExitTypePowerOff, ExitTypeRestartShell, IDM_CONFIRM, IDM_SINGLECLICK,
+                                    IDM_EXITPROGRAM, IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT};
+    bool shortMenu = menu == State.ShortMenu;
+    if (OneIn(3)) MeanwhileSomethingElse(false);
+    UINT pick = commands[Pick(shortMenu ? 6 : 13)];
+    if (OneIn(4) || !Pickable(menu, pick)) pick = 0;
+    // A second one does not open (the harness fails the test when one does).
+    if (pick == IDM_TIMEDEXIT && !State.TimedExitDialog) Harness::OnNextDialog(ScriptTimedExitOptions);
+    Act((shortMenu ? "Shift-pick " : "menu pick ") + std::to_string(pick), shortMenu && pick);
+    return static_cast<BOOL>(pick);
+}
+
+void OpenMenu()
+{
+    if (!State.TrayIconWanted) return;
+    ShiftHeld = OneIn(2);
+    Act(ShiftHeld ? "Shift-click" : "right click");
+    OnTrayMessage(0, ShiftHeld ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+}
+
+// Another program posts the hotkey's message, which this program has not registered.
+void PostForeignHotkey()
+{
+    if (HotkeyRegistered()) return;
+    Act("foreign hotkey message");
+    PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
+}
+
+void Step()
+{
+    switch (Pick(24)) {
+    case 0: case 1: case 2: ClickIcon(); break;
+    case 3: PostForeignHotkey(); break;
+    case 4: case 5: PressHotkey(); break;
+    case 6: case 7: case 8: case 9: case 10: PassTime(); break;
+    case 11: case 12: ChangeClock(); break;
+    case 13: case 14: SleepAndResume(); break;
+    case 15: ForgeTimers(); break;
+    case 16: QueryEndSession(); break;
+    case 17: case 18: CountdownButton(); break;
+    default: OpenMenu(); break;
+    }
+}
+
+class SequenceTest : public DorvaTest {
+protected:
+    void SetUp() override
+    {
+        DorvaTest::SetUp();
+        realMenu_ = Harness::PatchImport("user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(TrackMenu));
+        realKeys_ = Harness::PatchImport("user32.dll", "GetAsyncKeyState", reinterpret_cast<void*>(KeyState));
+        ASSERT_NE(realMenu_, nullptr);
+        ASSERT_NE(realKeys_, nullptr);
+    }
+    void TearDown() override
+    {
+        Clear();
+        Harness::PatchImport("user32.dll", "TrackPopupMenu", realMenu_);
+        Harness::PatchImport("user32.dll", "GetAsyncKeyState", realKeys_);
+        DorvaTest::TearDown();
+    }
+    void Clear()
+    {
+        if (!Ended()) {
+            CancelTimedExit();
+            SetHotkey(0);
+            DeleteTrayIcon(State.MainWindow);
+            DestroyWindow(State.MainWindow);
+        }
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    // A fresh program with settings as the saved settings and the command
+    // line could leave them, at a random date and time.
+    void Start(unsigned seed)
+    {
+        Clear();
+        W = World();
+        W.seed = seed;
+        ResetProgramState();
+        SetDefaults();
+        State.Instance = GetModuleHandleA(nullptr);
+        Recorder::Reset();
+        Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
+        Recorder::OnCall(OnRecordedCall);
+        Recorder::OnTimerFiring(OnTimerFiring);
+        Harness::AnswerOtherBoxes(AnswerBox);
+        CreateMainWindowAndMenus();
+        static const int timeouts[] = {5, 30, 600};
+        int mode = Pick(3);
+        State.ExitType = RandomExitType();
+        State.ConfirmFlag = OneIn(3);
+        State.ClickFlag = !OneIn(4);
+        State.TimerFlag = mode == 0;
+        State.AtFlag = mode == 1;
+        State.TimeoutSeconds = timeouts[Pick(3)];
+        State.WarnFlag = mode != 2 && OneIn(2);
+        State.WarnSeconds = State.TimeoutSeconds < 10 ? State.TimeoutSeconds : 10;
+        std::snprintf(State.TimerValue, sizeof State.TimerValue, "%d", State.TimeoutSeconds);
+        std::snprintf(State.WarnValue, sizeof State.WarnValue, "%d", State.WarnSeconds);
+        std::snprintf(State.AtValue, sizeof State.AtValue, "%s", TimeOfDayText().c_str());
+        State.HotKey[0] = HotkeyLetter;
+        State.HotkeyFlag = OneIn(2);
+        State.NoIconMode = mode != 2 && OneIn(4);  // "/n": armed at start, no icon
+        if (State.AtFlag && (State.NoIconMode || OneIn(2))) StartTimedExit();  // as the command line does
+        if (State.NoIconMode && State.TimerFlag) StartTimedExit();
+        if (State.NoIconMode && !State.TimerRunning) DestroyWindow(State.MainWindow);  // start-up ends there
+        if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);
+        if (!State.NoIconMode) AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");
+    }
+    void Play(unsigned seed)
+    {
+        Start(seed);
+        for (int step = 0; step < StepsPerSequence && W.fault.empty() && !Ended(); ++step) {
+            W.consents = W.yes = 0;
+            Step();
+            CheckPromises();
+        }
+        EXPECT_EQ(W.fault, "") << "seed " << seed << ": " << W.steps;
+    }
+
+    Harness::SharedLock hotkeys_{"DorvaNT.Tests.Hotkeys"};
+    void* realMenu_ = nullptr;
+    void* realKeys_ = nullptr;
+};
+
+TEST_F(SequenceTest, RandomSequencesKeepEveryPromise)
+{
+    if (const char* chosen = std::getenv("DORVA_SEQUENCE_SEED")) return Play(std::strtoul(chosen, nullptr, 10));
+    for (unsigned seed = 1; seed <= Sequences; ++seed) Play(seed);
+    for (unsigned seed : RegressionSeeds) {
+        if (seed) Play(seed);
+    }
+}
+
+}  // namespace
