@@ -17,7 +17,6 @@ constexpr char RunValue[] = "Dorva NT";
 constexpr char PoliciesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 constexpr char NoLogOffValue[] = "NoLogOff";
 constexpr char NoCloseValue[] = "NoClose";
-constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 constexpr char AutoAdminLogonValue[] = "AutoAdminLogon";
 constexpr char UserNameValue[] = "DefaultUserName";
 constexpr char PasswordValue[] = "DefaultPassword";
