@@ -19,37 +19,43 @@ constexpr char WarnNeedsTimer[] = "The '/w' option can only be\nused with '/a' o
 constexpr char WarnTooLong[] = "Warning time is bigger than\ntimeout value";
 constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
+// A timed exit refused for what the saved settings alone ask for names them,
+// not options the user never typed.
+constexpr char SavedTimedExit[] = "The saved settings ask for a timed exit\nthat cannot start: start with /z to ignore them";
+
 constexpr char NoSavedSettings[] = "/z";
 constexpr int DefaultWarnSeconds = 10;
 constexpr int DefaultTimeoutSeconds = 30;
 constexpr char DefaultHotKey[] = "X";
 
-// One option and the field it sets. Applied in this order.
+// One option and the field it sets. Applied in this order. The option's text
+// is kept in the row itself: a short table without pointers.
+constexpr size_t OptionTextSize = 5;
 struct OptionSetting {
-    const char* option;
+    char option[OptionTextSize];
+    signed char value;
     int ProgramState::*field;
-    int value;
 };
 
 constexpr int ExitTypeOptionCount = 6;
 constexpr std::array<OptionSetting, 17> Options = {{
-    {"/e:s", &ProgramState::ExitType, ExitTypeShutdown},
-    {"/e:b", &ProgramState::ExitType, ExitTypeReboot},
-    {"/e:l", &ProgramState::ExitType, ExitTypeLogoff},
-    {"/e:p", &ProgramState::ExitType, ExitTypePowerOff},
-    {"/x:s", &ProgramState::ExitType, ExitTypeScreensaver},
-    {"/x:r", &ProgramState::ExitType, ExitTypeRestartShell},
-    {"/f:f", &ProgramState::ForceFlag, 1},
-    {"/f:d", &ProgramState::ClickFlag, 0},
-    {"/f:e", &ProgramState::EjectFlag, 1},
-    {"/f:b", &ProgramState::BlockFlag, 1},
-    {"/f:c", &ProgramState::ConfirmFlag, 1},
-    {"/f:h", &ProgramState::HideIconFlag, 1},
-    {"/h", &ProgramState::HotkeyFlag, 1},
-    {"/t", &ProgramState::TimerFlag, 1},
-    {"/a", &ProgramState::AtFlag, 1},
-    {"/w", &ProgramState::WarnFlag, 1},
-    {"/n", &ProgramState::NoIconMode, 1},
+    {"/e:s", ExitTypeShutdown, &ProgramState::ExitType},
+    {"/e:b", ExitTypeReboot, &ProgramState::ExitType},
+    {"/e:l", ExitTypeLogoff, &ProgramState::ExitType},
+    {"/e:p", ExitTypePowerOff, &ProgramState::ExitType},
+    {"/x:s", ExitTypeScreensaver, &ProgramState::ExitType},
+    {"/x:r", ExitTypeRestartShell, &ProgramState::ExitType},
+    {"/f:f", 1, &ProgramState::ForceFlag},
+    {"/f:d", 0, &ProgramState::ClickFlag},
+    {"/f:e", 1, &ProgramState::EjectFlag},
+    {"/f:b", 1, &ProgramState::BlockFlag},
+    {"/f:c", 1, &ProgramState::ConfirmFlag},
+    {"/f:h", 1, &ProgramState::HideIconFlag},
+    {"/h", 1, &ProgramState::HotkeyFlag},
+    {"/t", 1, &ProgramState::TimerFlag},
+    {"/a", 1, &ProgramState::AtFlag},
+    {"/w", 1, &ProgramState::WarnFlag},
+    {"/n", 1, &ProgramState::NoIconMode},
 }};
 
 int Fail(const char* message)
@@ -57,6 +63,10 @@ int Fail(const char* message)
     ErrorBox(message);
     return 0;
 }
+
+// The typed option's own message, or the saved settings' when the timed exit
+// comes from them alone.
+int FailTimed(bool typed, const char* message) { return Fail(typed ? message : SavedTimedExit); }
 
 int CountExitTypeOptions(const char* text)
 {
@@ -116,12 +126,22 @@ int ParseCommandLine(const char* text)
 {
     if (text == nullptr) text = "";
     if (CountExitTypeOptions(text) >= 2) return Fail(TooManyOptions);
-    if (!HasOption(text, NoSavedSettings)) LoadSettings();
+    const bool typedTimer = HasOption(text, "/t");
+    const bool typedAt = HasOption(text, "/a");
+    if (typedTimer && typedAt) return Fail(TooManyOptions);
+    const bool typedTimed = typedTimer || typedAt || HasOption(text, "/w");
+    if (!HasOption(text, NoSavedSettings)) {
+        LoadSettings();
+        // The timed-exit mode given here replaces the saved one.
+        if (typedTimer) State.AtFlag = 0;
+        if (typedAt) State.TimerFlag = 0;
+    }
 
     ApplyOptions(text);
 
-    if (State.AtFlag && State.TimerFlag) return Fail(TooManyOptions);
-    if (State.WarnFlag && !State.AtFlag && !State.TimerFlag) return Fail(WarnNeedsTimer);
+    // Both modes at once can only be saved ones now.
+    if (State.AtFlag && State.TimerFlag) return FailTimed(false, TooManyOptions);
+    if (State.WarnFlag && !State.AtFlag && !State.TimerFlag) return FailTimed(typedTimed, WarnNeedsTimer);
     if (State.HotkeyFlag) TakeHotKey(text);
     // A timed value too long for its field is refused, never cut.
     if (State.WarnFlag) {
@@ -131,7 +151,7 @@ int ParseCommandLine(const char* text)
     if (State.TimerFlag) {
         if (!TakeValue(text, "/t", 't', State.TimerValue)) return Fail(TimerNotStarted);
         State.TimeoutSeconds = TakeSeconds(State.TimerValue, DefaultTimeoutSeconds);
-        if (State.WarnSeconds > State.TimeoutSeconds) return Fail(WarnTooLong);
+        if (State.WarnSeconds > State.TimeoutSeconds) return FailTimed(typedTimed, WarnTooLong);
     }
     // The screen saver is never forced.
     if (State.ExitType == ExitTypeScreensaver && State.ForceFlag) State.ForceFlag = 0;
@@ -140,5 +160,5 @@ int ParseCommandLine(const char* text)
     if (!TakeValue(text, "/a", 'a', State.AtValue)) return Fail(TimerNotStarted);
     StartTimedExit();
     if (State.TimerRunning) return 1;
-    return Fail(TimerNotStarted);
+    return FailTimed(typedTimed, TimerNotStarted);
 }

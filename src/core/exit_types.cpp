@@ -6,12 +6,12 @@
 
 namespace {
 constexpr ExitTypeInfo ExitTypes[] = {
-    {ExitTypeShutdown, "Icon_1", "Shutdown", "shutdown"},
-    {ExitTypeReboot, "Icon_2", "Reboot", "reboot"},
-    {ExitTypeLogoff, "Icon_3", "Logoff", "logoff"},
-    {ExitTypeScreensaver, "Icon_4", "Screensaver", "screensaver"},
-    {ExitTypePowerOff, "Icon_5", "Power-off", "power-off"},
-    {ExitTypeRestartShell, "Icon_8", "Restart Shell", "restart shell"},
+    {ExitTypeShutdown, "Icon_1", "Shutdown"},
+    {ExitTypeReboot, "Icon_2", "Reboot"},
+    {ExitTypeLogoff, "Icon_3", "Logoff"},
+    {ExitTypeScreensaver, "Icon_4", "Screensaver"},
+    {ExitTypePowerOff, "Icon_5", "Power-off"},
+    {ExitTypeRestartShell, "Icon_8", "Restart Shell"},
 };
 }  // namespace
 

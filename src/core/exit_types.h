@@ -14,8 +14,7 @@ constexpr int ExitTypeRestartShell = 60;
 struct ExitTypeInfo {
     int code;
     const char* icon;    // tray icon resource name
-    const char* tip;     // tray tip
-    const char* word;    // word of the default countdown text
+    const char* tip;     // tray tip; in lower case, the word of the default countdown text
 };
 
 // The row of `code`, or nullptr for a number that is not an exit type.
