@@ -36,8 +36,8 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/res -I${DORVA_IM
 # the unused functions that the linker could then drop).
 function(dorva_product_options target)
     target_compile_options(${target} PRIVATE ${DORVA_WARNINGS} -fno-exceptions -fno-rtti
-        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fstack-protector -malign-data=abi
-        $<$<CONFIG:MinSizeRel>:-Oz>)
+        -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fstack-protector
+        $<$<CXX_COMPILER_ID:GNU>:-malign-data=abi> $<$<CONFIG:MinSizeRel>:-Oz>)
     if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
         target_compile_options(${target} PRIVATE -mcmodel=small)
     endif()

@@ -316,33 +316,35 @@ def build_png_icon_file(drawing):
 
 
 def rle8_row(row):
-    """One row in BI_RLE8: runs of a repeated colour as (count, colour),
-    other stretches of three or more pixels in absolute mode (0, count,
-    pixels, padded to a word), then the end-of-line mark."""
-    out = bytearray()
-    x, width = 0, len(row)
-    while x < width:
+    """One row in BI_RLE8, as short as the format allows: each stretch is
+    either a run of one colour (count, colour) or, from three pixels on, the
+    pixels themselves in absolute mode (0, count, pixels, padded to a word);
+    the cheapest split of the row into stretches is found from its end.
+    Then the end-of-line mark."""
+    width = len(row)
+    cost = [0] * (width + 1)       # bytes to encode row[x:]
+    step = [None] * (width + 1)    # (absolute?, length) of the first stretch
+    for x in range(width - 1, -1, -1):
+        best = None
         run = 1
-        while x + run < width and run < 255 and row[x + run] == row[x]:
+        while x + run <= width and run <= 255 and row[x + run - 1] == row[x]:
+            if best is None or 2 + cost[x + run] < best[0]:
+                best = (2 + cost[x + run], False, run)
             run += 1
-        if run >= 3 or width - x < 3:
-            out += bytes((run, row[x]))
-            x += run
-            continue
-        # A stretch without runs of three: absolute mode.
-        end = x
-        while end < width and end - x < 255:
-            if end + 2 < width and row[end] == row[end + 1] == row[end + 2]:
-                break
-            end += 1
-        if end - x < 3:
-            out += bytes((1, row[x]))
-            x += 1
-            continue
-        out += bytes((0, end - x)) + bytes(row[x:end])
-        if (end - x) % 2:
-            out.append(0)
-        x = end
+        for length in range(3, min(255, width - x) + 1):
+            total = 2 + length + length % 2 + cost[x + length]
+            if total < best[0]:
+                best = (total, True, length)
+        cost[x], step[x] = best[0], best[1:]
+    out = bytearray()
+    x = 0
+    while x < width:
+        absolute, length = step[x]
+        if absolute:
+            out += bytes((0, length)) + bytes(row[x:x + length]) + b"\x00" * (length % 2)
+        else:
+            out += bytes((length, row[x]))
+        x += length
     return bytes(out) + b"\x00\x00"
 
 

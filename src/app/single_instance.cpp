@@ -10,7 +10,7 @@ namespace {
 // In the session's own namespace, so that each logged-on user has one; NT 4
 // without Terminal Services knows no namespaces and takes the plain name.
 constexpr char SessionMutexName[] = "Local\\Tarnwick.DorvaNT.Tray";
-constexpr char PlainMutexName[] = "Tarnwick.DorvaNT.Tray";
+constexpr const char* PlainMutexName = SessionMutexName + sizeof "Local\\" - 1;  // "Tarnwick.DorvaNT.Tray"
 }  // namespace
 
 bool ClaimTray()

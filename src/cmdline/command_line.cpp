@@ -20,31 +20,37 @@ constexpr char WarnNeedsTimer[] = "The '/w' option can only be\nused with '/a' o
 constexpr char WarnTooLong[] = "Warning time is bigger than\ntimeout value";
 constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
+// A timed exit refused for what the saved settings alone ask for names them,
+// not options the user never typed.
+constexpr char SavedTimedExit[] = "The saved settings ask for a timed exit\nthat cannot start: start with /z to ignore them";
+
 constexpr char NoSavedSettings[] = "/z";
 constexpr int DefaultWarnSeconds = 10;
 constexpr int DefaultTimeoutSeconds = 30;
 constexpr char DefaultHotKey[] = "X";
 
 // One option and the field it sets. Applied in this order, after the
-// exit-type options of the exit-type table.
+// exit-type options of the exit-type table. The option's text is kept in the
+// row itself: a short table without pointers.
+constexpr size_t OptionTextSize = 5;
 struct OptionSetting {
-    const char* option;
+    char option[OptionTextSize];
+    signed char value;
     int ProgramState::*field;
-    int value;
 };
 
 constexpr std::array<OptionSetting, 11> Options = {{
-    {"/f:f", &ProgramState::ForceFlag, 1},
-    {"/f:d", &ProgramState::ClickFlag, 0},
-    {"/f:e", &ProgramState::EjectFlag, 1},
-    {"/f:b", &ProgramState::BlockFlag, 1},
-    {"/f:c", &ProgramState::ConfirmFlag, 1},
-    {"/f:h", &ProgramState::HideIconFlag, 1},
-    {"/h", &ProgramState::HotkeyFlag, 1},
-    {"/t", &ProgramState::TimerFlag, 1},
-    {"/a", &ProgramState::AtFlag, 1},
-    {"/w", &ProgramState::WarnFlag, 1},
-    {"/n", &ProgramState::NoIconMode, 1},
+    {"/f:f", 1, &ProgramState::ForceFlag},
+    {"/f:d", 0, &ProgramState::ClickFlag},
+    {"/f:e", 1, &ProgramState::EjectFlag},
+    {"/f:b", 1, &ProgramState::BlockFlag},
+    {"/f:c", 1, &ProgramState::ConfirmFlag},
+    {"/f:h", 1, &ProgramState::HideIconFlag},
+    {"/h", 1, &ProgramState::HotkeyFlag},
+    {"/t", 1, &ProgramState::TimerFlag},
+    {"/a", 1, &ProgramState::AtFlag},
+    {"/w", 1, &ProgramState::WarnFlag},
+    {"/n", 1, &ProgramState::NoIconMode},
 }};
 
 int Fail(const char* message)
@@ -52,6 +58,10 @@ int Fail(const char* message)
     ErrorBox(message);
     return 0;
 }
+
+// The typed option's own message, or the saved settings' when the timed exit
+// comes from them alone.
+int FailTimed(bool typed, const char* message) { return Fail(typed ? message : SavedTimedExit); }
 
 // The exit type that the options name, nullptr for none; false when they
 // name more than one.
@@ -119,14 +129,24 @@ int ParseCommandLine(const char* text)
     if (text == nullptr) text = "";
     const ExitTypeInfo* named = nullptr;
     if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
+    const bool typedTimer = HasOption(text, "/t");
+    const bool typedAt = HasOption(text, "/a");
+    if (typedTimer && typedAt) return Fail(TooManyOptions);
     // An exit type that this system lacks is refused with its own message.
     if (named && RefuseUnavailable(*named)) return 0;
-    if (!HasOption(text, NoSavedSettings)) LoadSettings();
+    const bool typedTimed = typedTimer || typedAt || HasOption(text, "/w");
+    if (!HasOption(text, NoSavedSettings)) {
+        LoadSettings();
+        // The timed-exit mode given here replaces the saved one.
+        if (typedTimer) State.AtFlag = 0;
+        if (typedAt) State.TimerFlag = 0;
+    }
 
     ApplyOptions(text, named);
 
-    if (State.AtFlag && State.TimerFlag) return Fail(TooManyOptions);
-    if (State.WarnFlag && !State.AtFlag && !State.TimerFlag) return Fail(WarnNeedsTimer);
+    // Both modes at once can only be saved ones now.
+    if (State.AtFlag && State.TimerFlag) return FailTimed(false, TooManyOptions);
+    if (State.WarnFlag && !State.AtFlag && !State.TimerFlag) return FailTimed(typedTimed, WarnNeedsTimer);
     if (State.HotkeyFlag) TakeHotKey(text);
     // A timed value too long for its field is refused, never cut.
     if (State.WarnFlag) {
@@ -136,7 +156,7 @@ int ParseCommandLine(const char* text)
     if (State.TimerFlag) {
         if (!TakeValue(text, "/t", 't', State.TimerValue)) return Fail(TimerNotStarted);
         State.TimeoutSeconds = TakeSeconds(State.TimerValue, DefaultTimeoutSeconds);
-        if (State.WarnSeconds > State.TimeoutSeconds) return Fail(WarnTooLong);
+        if (State.WarnSeconds > State.TimeoutSeconds) return FailTimed(typedTimed, WarnTooLong);
     }
     // The screen saver, sleep, hibernation and the lock are never forced.
     if (HasTrait(FindExitType(State.ExitType), NeverForced)) State.ForceFlag = 0;
@@ -145,5 +165,5 @@ int ParseCommandLine(const char* text)
     if (!TakeValue(text, "/a", 'a', State.AtValue)) return Fail(TimerNotStarted);
     StartTimedExit();
     if (State.TimerRunning) return 1;
-    return Fail(TimerNotStarted);
+    return FailTimed(typedTimed, TimerNotStarted);
 }

@@ -9,12 +9,14 @@ bool IsValueStop(char c, char letter)
     return c == '/' || c == ':' || c == letter;
 }
 
-bool TokenHasOption(const char* token, size_t length, char letter)
+// Just past the last "/" + letter in the token, or 0 when there is none.
+size_t AfterOption(const char* token, size_t length, char letter)
 {
+    size_t after = 0;
     for (size_t i = 0; i + 1 < length; ++i) {
-        if (token[i] == '/' && token[i + 1] == letter) return true;
+        if (token[i] == '/' && token[i + 1] == letter) after = i + 2;
     }
-    return false;
+    return after;
 }
 }  // namespace
 
@@ -26,23 +28,23 @@ bool HasOption(const char* text, const char* option)
 size_t OptionValue(const char* text, char letter, char* out, size_t outSize)
 {
     if (text == nullptr) return 0;
-    const char* token = nullptr;
-    size_t tokenLength = 0;
+    const char* from = nullptr;  // past the option in the last token that has it
+    const char* end = nullptr;   // that token's end
     size_t at = 0;
     for (size_t count = 0; count < ValueTokenCount; ++count) {
         while (text[at] == ' ') ++at;
         if (text[at] == '\0') break;
         size_t start = at;
         while (text[at] != ' ' && text[at] != '\0') ++at;
-        if (TokenHasOption(text + start, at - start, letter)) {
-            token = text + start;
-            tokenLength = at - start;
+        if (size_t after = AfterOption(text + start, at - start, letter)) {
+            from = text + start + after;
+            end = text + at;
         }
     }
-    size_t start = 0;
-    while (start < tokenLength && IsValueStop(token[start], letter)) ++start;
-    size_t end = start;
-    while (end < tokenLength && !IsValueStop(token[end], letter)) ++end;
-    if (end > start) CopyTextN(out, outSize, token + start, end - start);
-    return end - start;
+    if (!from) return 0;
+    while (from < end && (*from == ':' || *from == letter)) ++from;
+    const char* stop = from;
+    while (stop < end && !IsValueStop(*stop, letter)) ++stop;
+    if (stop > from) CopyTextN(out, outSize, from, static_cast<size_t>(stop - from));
+    return static_cast<size_t>(stop - from);
 }

@@ -16,14 +16,15 @@ bool HasOption(const char* text, const char* option);
 // text is cut into tokens at the space character only (a run of spaces is
 // one separator, leading spaces are skipped, a tab is part of a token); the
 // value comes from the last of the first ten tokens that contains '/'
-// followed by the letter. Every leading character of that token that is
-// '/', the letter or ':' is skipped, and the value is the run from there up
-// to the next '/', letter or ':' or the token's end. Nothing limits the text
-// or the token: the value's whole length is returned, 0 when there is none
-// (no such token, or "/t", "/t:", "/h:h"), so that the caller can refuse a
-// value too long for its field. The value is copied into `out`, cut to
-// outSize - 1 characters and terminated, when outSize > 0; `out` is left as
-// it was when there is no value.
+// followed by the letter, so options may be joined in one token
+// ("/e:s/t:600/w:60"). In that token the value follows the last '/' and
+// letter: every ':' or letter right after them is skipped, and the value is
+// the run from there up to the next '/', letter or ':' or the token's end.
+// Nothing limits the text or the token: the value's whole length is
+// returned, 0 when there is none (no such token, or "/t", "/t:", "/h:h",
+// "/t:/w:5" for 't'), so that the caller can refuse a value too long for its
+// field. The value is copied into `out`, cut to outSize - 1 characters and
+// terminated, when outSize > 0; `out` is left as it was when there is none.
 size_t OptionValue(const char* text, char letter, char* out, size_t outSize);
 
 #endif

@@ -37,7 +37,6 @@ constexpr UINT ForcedExitCode = 0;
 
 // Restarting the shell.
 constexpr char ShellClassName[] = "Progman";
-constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 constexpr char ShellValueName[] = "Shell";
 constexpr DWORD ShellValueSize = 260;
 // A new shell started while the old one still runs only opens a folder

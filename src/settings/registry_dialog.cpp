@@ -1,12 +1,14 @@
 // The Registry dialog: saves or deletes the program's own settings and turns
 // four system-wide switches on or off (start with Windows, hide Log Off and
-// Shut Down from the Start menu, automatic logon).
+// Shut Down from the Start menu, automatic logon). Every key is opened in the
+// 64-bit view on 64-bit Windows, where Windows reads the Run key and Winlogon.
 #include "settings/registry_dialog.h"
 
 #include "app/program_state.h"
 #include "app/single_dialog.h"
 #include "core/decimal.h"
 #include "core/text.h"
+#include "settings/registry_view.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -15,7 +17,6 @@ constexpr char RunValue[] = "Dorva NT";
 constexpr char PoliciesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 constexpr char NoLogOffValue[] = "NoLogOff";
 constexpr char NoCloseValue[] = "NoClose";
-constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 constexpr char AutoAdminLogonValue[] = "AutoAdminLogon";
 constexpr char UserNameValue[] = "DefaultUserName";
 constexpr char PasswordValue[] = "DefaultPassword";
@@ -39,12 +40,9 @@ constexpr char LogonTooLongMessage[] = "The logon name and password can hold at 
 constexpr UINT ChangedBeep = 48;
 constexpr UINT FailedBeep = 64;
 
-HKEY OpenKey(HKEY root, const char* path, REGSAM access)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, access, &key) != ERROR_SUCCESS) return nullptr;
-    return key;
-}
+// "Start with Windows" is the machine's Run value when the program may write
+// there, else the current user's: either starts the program at logon.
+const HKEY RunStores[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
 
 bool WriteValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size)
 {
@@ -55,7 +53,7 @@ bool WriteValue(HKEY key, const char* name, DWORD type, const void* data, DWORD 
 // bytes, little-endian, are not zero; shorter data counts zero upper bytes.
 int GetPolicy(const char* name)
 {
-    HKEY key = OpenKey(HKEY_CURRENT_USER, PoliciesKey, KEY_QUERY_VALUE);
+    HKEY key = OpenRegistryKey(HKEY_CURRENT_USER, PoliciesKey, KEY_QUERY_VALUE);
     if (!key) return 0;
     BYTE data[PolicyReadSize] = {};
     DWORD size = sizeof data;
@@ -68,7 +66,7 @@ int GetPolicy(const char* name)
 
 bool SetPolicy(const char* name, int on)
 {
-    HKEY key = OpenKey(HKEY_CURRENT_USER, PoliciesKey, KEY_ALL_ACCESS);
+    HKEY key = OpenRegistryKey(HKEY_CURRENT_USER, PoliciesKey, KEY_ALL_ACCESS);
     if (!key) return false;  // the policy key is never created
     const BYTE number[PolicyWriteSize] = {static_cast<BYTE>(on ? 1 : 0), 0, 0, 0};
     const bool written = WriteValue(key, name, PolicyType, number, sizeof number);
@@ -88,7 +86,7 @@ void ReadLogonText(HKEY key, const char* name, char (&text)[LogonTextSize + 1])
 
 void FillLogonEdits(HWND dialog)
 {
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    HKEY key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
     if (!key) return;
     char text[LogonTextSize + 1];
     ReadLogonText(key, UserNameValue, text);
@@ -147,6 +145,26 @@ bool WriteRunValue(HKEY key)
     return WriteValue(key, RunValue, REG_SZ, quoted, quotedSize > RunValueSize ? quotedSize : RunValueSize);
 }
 
+// The value is on whatever it holds.
+bool HasRunValue(HKEY root)
+{
+    HKEY key = OpenRegistryKey(root, RunKey, KEY_QUERY_VALUE);
+    if (!key) return false;
+    const LONG found = RegQueryValueExA(key, RunValue, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return found == ERROR_SUCCESS;
+}
+
+// Writes (on) or deletes (off) the Run value of one store.
+bool ChangeRunValue(HKEY root, int on)
+{
+    HKEY key = OpenRegistryKey(root, RunKey, KEY_SET_VALUE);
+    if (!key) return false;
+    const bool done = on ? WriteRunValue(key) : RegDeleteValueA(key, RunValue) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return done;
+}
+
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 void CheckBox(HWND dialog, int id, int on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
@@ -171,11 +189,10 @@ void OnOk(HWND dialog)
 
 int GetAutorun()
 {
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, RunKey, KEY_QUERY_VALUE);
-    if (!key) return 0;
-    const LONG found = RegQueryValueExA(key, RunValue, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return found == ERROR_SUCCESS ? 1 : 0;
+    for (HKEY root : RunStores) {
+        if (HasRunValue(root)) return 1;
+    }
+    return 0;
 }
 
 int GetNoLogOff() { return GetPolicy(NoLogOffValue); }
@@ -184,7 +201,7 @@ int GetNoClose() { return GetPolicy(NoCloseValue); }
 
 int GetAutoAdminLogon()
 {
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    HKEY key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
     if (!key) return 0;
     char text[AutoAdminLogonReadSize] = {};
     DWORD size = sizeof text;
@@ -194,14 +211,18 @@ int GetAutoAdminLogon()
     return DecimalToIntN(text, size) != 0 ? 1 : 0;
 }
 
+// On writes the machine's Run value, or the user's where the machine's cannot
+// be written. Off succeeds only when neither holds the value any more: one left
+// in the machine's key would still start the program.
 bool SetAutorun(int on)
 {
     if (GetAutorun() == (on ? 1 : 0)) return true;
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, RunKey, KEY_ALL_ACCESS);
-    if (!key) return false;
-    const bool done = on ? WriteRunValue(key) : RegDeleteValueA(key, RunValue) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return done;
+    if (on) return ChangeRunValue(HKEY_LOCAL_MACHINE, 1) || ChangeRunValue(HKEY_CURRENT_USER, 1);
+    bool removed = true;
+    for (HKEY root : RunStores) {
+        if (HasRunValue(root) && !ChangeRunValue(root, 0)) removed = false;
+    }
+    return removed;
 }
 
 bool SetNoLogOff(int on) { return SetPolicy(NoLogOffValue, on); }
@@ -212,7 +233,7 @@ bool SetNoClose(int on) { return SetPolicy(NoCloseValue, on); }
 // with. A password already missing is no failure.
 bool SetAutoAdminLogon(int on, const char* userName, const char* password)
 {
-    HKEY key = OpenKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_WRITE);
+    HKEY key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_WRITE);
     if (!key) return false;
     const char* flag = on ? "1" : "0";
     bool done = WriteValue(key, AutoAdminLogonValue, REG_SZ, flag, AutoAdminLogonWriteSize);

@@ -10,6 +10,9 @@
 // time, so that the exe still starts on systems that know no such flag.
 REGSAM RegistryView();
 
+// The machine's Winlogon key: automatic logon, and the shell to restart.
+inline constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
 // The key, or nullptr when it cannot be opened (or created) with `access`.
 HKEY OpenRegistryKey(HKEY root, const char* path, REGSAM access);
 HKEY CreateRegistryKey(HKEY root, const char* path, REGSAM access);

@@ -31,7 +31,7 @@ static_assert(ProgramItemSize == ProgramPathSize && ProgramListSlots == ProgramS
               "the stored list and the program slots agree");
 
 // How a value is written; every value is read the same way.
-enum class SaveRule {
+enum class SaveRule : unsigned char {
     AsIs,
     ZeroOrOne,         // any non-zero number as "1"
     PackedList,        // the program slots, packed afresh
@@ -40,38 +40,39 @@ enum class SaveRule {
 
 // One stored value: a number field, or a text field of its size. The data
 // length is fixed whatever the text; the bytes after the terminator are zeros.
+// The sizes and defaults are small: narrow members keep the table short.
 struct StoredSetting {
     const char* name;
     int* number;
     char* text;
-    size_t textSize;
-    DWORD length;
-    int defaultNumber;
     const char* defaultText;
+    unsigned short textSize;
+    unsigned short length;
+    signed char defaultNumber;
     SaveRule rule;
 };
 
 // The seventeen values, in the order in which they are written and read.
 const std::array<StoredSetting, 17> Settings = {{
-    {"ClickFlag", &State.ClickFlag, nullptr, 0, SmallValueLength, 1, nullptr, SaveRule::AsIs},
-    {"ConfirmFlag", &State.ConfirmFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
-    {"TimerFlag", &State.TimerFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
-    {"TimerValue", nullptr, State.TimerValue, sizeof State.TimerValue, SmallValueLength, 0, "30", SaveRule::AsIs},
-    {"AtFlag", &State.AtFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
-    {"AtValue", nullptr, State.AtValue, sizeof State.AtValue, SmallValueLength, 0, "230000", SaveRule::AsIs},
-    {"WarnFlag", &State.WarnFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
-    {"WarnValue", nullptr, State.WarnValue, sizeof State.WarnValue, SmallValueLength, 0, "10", SaveRule::AsIs},
-    {"HotkeyFlag", &State.HotkeyFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::ZeroOrOne},
-    {"HotKey", nullptr, State.HotKey, sizeof State.HotKey, SmallValueLength, 0, "X", SaveRule::AsIs},
-    {"ExitType", &State.ExitType, nullptr, 0, SmallValueLength, ExitTypeShutdown, nullptr, SaveRule::AsIs},
-    {"RunBeforeExit", &State.RunBeforeExit, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
-    {"ProgramsToRun", nullptr, State.ProgramsToRun, sizeof State.ProgramsToRun, ProgramsToRunSize, 0, "",
+    {"ClickFlag", &State.ClickFlag, nullptr, nullptr, 0, SmallValueLength, 1, SaveRule::AsIs},
+    {"ConfirmFlag", &State.ConfirmFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"TimerFlag", &State.TimerFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"TimerValue", nullptr, State.TimerValue, "30", sizeof State.TimerValue, SmallValueLength, 0, SaveRule::AsIs},
+    {"AtFlag", &State.AtFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"AtValue", nullptr, State.AtValue, "230000", sizeof State.AtValue, SmallValueLength, 0, SaveRule::AsIs},
+    {"WarnFlag", &State.WarnFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"WarnValue", nullptr, State.WarnValue, "10", sizeof State.WarnValue, SmallValueLength, 0, SaveRule::AsIs},
+    {"HotkeyFlag", &State.HotkeyFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::ZeroOrOne},
+    {"HotKey", nullptr, State.HotKey, "X", sizeof State.HotKey, SmallValueLength, 0, SaveRule::AsIs},
+    {"ExitType", &State.ExitType, nullptr, nullptr, 0, SmallValueLength, ExitTypeShutdown, SaveRule::AsIs},
+    {"RunBeforeExit", &State.RunBeforeExit, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"ProgramsToRun", nullptr, State.ProgramsToRun, "", sizeof State.ProgramsToRun, ProgramsToRunSize, 0,
      SaveRule::PackedList},
-    {"WarningText", nullptr, State.WarningText, sizeof State.WarningText, WarningTextSize, 0, "",
+    {"WarningText", nullptr, State.WarningText, "", sizeof State.WarningText, WarningTextSize, 0,
      SaveRule::OnlyWhenEdited},
-    {"ForceFlag", &State.ForceFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
-    {"EjectFlag", &State.EjectFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
-    {"BlockFlag", &State.BlockFlag, nullptr, 0, SmallValueLength, 0, nullptr, SaveRule::AsIs},
+    {"ForceFlag", &State.ForceFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"EjectFlag", &State.EjectFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"BlockFlag", &State.BlockFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
 }};
 
 // The machine's store first: the user's is read over it.

@@ -11,7 +11,6 @@
 #include "app/tray_icon.h"
 #include "core/decimal.h"
 #include "core/exit_types.h"
-#include "core/text.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -19,6 +18,7 @@
 #include "timer/countdown.h"
 
 #include <climits>
+#include <cstring>
 
 
 namespace {
@@ -119,7 +119,7 @@ void ShowTimedExitIcon(const Clocks& now, bool shown)
     const int secondOfDay = (now.millisOfDay + (left > 0 ? left : 0)) % MillisPerDay / MillisPerSecond;
     char tip[sizeof State.TrayData.szTip];
     MakeTimedExitTip(State.ExitType, secondOfDay, tip, sizeof tip);
-    if (shown && lstrcmpA(tip, State.TrayData.szTip) == 0) return;
+    if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
 

@@ -10,8 +10,6 @@
 #include "timer/scheduler.h"
 #include "timer/warning_text_dialog.h"
 
-#include <initializer_list>
-
 namespace {
 constexpr char InvalidTimeText[] = "Invalid time";
 constexpr int AtHourMidnight = 24;
@@ -21,9 +19,20 @@ bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST
 void SetChecked(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
 
-void Enable(HWND dialog, std::initializer_list<int> ids, bool on)
+// The controls that a choice enables or disables, each list ended by 0:
+// constant tables, where lists built at the call would cost the exe a
+// section of writable data.
+constexpr int WarningChoice[] = {IDC_TE_WARN, IDC_TE_TEXT, 0};
+constexpr int TimeoutOn[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, 0};
+constexpr int TimeOfDayOn[] = {IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, 0};
+constexpr int TimeoutEdit[] = {IDC_TE_TIMEOUTEDIT, 0};
+constexpr int TimeOfDayEdit[] = {IDC_TE_ATEDIT, 0};
+constexpr int WarningControls[] = {IDC_TE_WARNEDIT, IDC_TE_TEXT, 0};
+constexpr int AllChoices[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT, 0};
+
+void Enable(HWND dialog, const int* ids, bool on)
 {
-    for (int id : ids) EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE);
+    for (; *ids; ++ids) EnableWindow(GetDlgItem(dialog, *ids), on ? TRUE : FALSE);
 }
 
 // The fill routines show the stored texts; they change nothing that is live.
@@ -70,7 +79,7 @@ void OnTimedExitInit(HWND dialog)
     SetChecked(dialog, IDC_TE_AT, State.AtFlag != 0);
     SetChecked(dialog, IDC_TE_WARN, warn);
     SetChecked(dialog, IDC_TE_NONE, State.NoTimedExit != 0);
-    if (State.NoTimedExit) Enable(dialog, {IDC_TE_WARN, IDC_TE_TEXT}, false);
+    if (State.NoTimedExit) Enable(dialog, WarningChoice, false);
     if (State.TimerFlag) FillTimeout(dialog);
     if (State.AtFlag) FillTimeOfDay(dialog);
     if (warn) FillWarning(dialog);
@@ -80,15 +89,15 @@ void OnTimedExitInit(HWND dialog)
 void OnTimeoutChosen(HWND dialog)
 {
     FillTimeout(dialog);
-    Enable(dialog, {IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
-    Enable(dialog, {IDC_TE_ATEDIT}, false);
+    Enable(dialog, TimeoutOn, true);
+    Enable(dialog, TimeOfDayEdit, false);
 }
 
 void OnTimeOfDayChosen(HWND dialog)
 {
     FillTimeOfDay(dialog);
-    Enable(dialog, {IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN}, true);
-    Enable(dialog, {IDC_TE_TIMEOUTEDIT}, false);
+    Enable(dialog, TimeOfDayOn, true);
+    Enable(dialog, TimeoutEdit, false);
 }
 
 void OnWarningToggled(HWND dialog)
@@ -99,14 +108,14 @@ void OnWarningToggled(HWND dialog)
     } else {
         SetText(dialog, IDC_TE_WARNEDIT, "");
     }
-    Enable(dialog, {IDC_TE_WARNEDIT, IDC_TE_TEXT}, on);
+    Enable(dialog, WarningControls, on);
 }
 
 void OnNoTimedExitChosen(HWND dialog)
 {
     SetChecked(dialog, IDC_TE_WARN, false);
     ClearEdits(dialog);
-    Enable(dialog, {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}, false);
+    Enable(dialog, AllChoices, false);
 }
 
 void OnCountdownText(HWND dialog)

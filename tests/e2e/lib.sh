@@ -51,25 +51,30 @@ has_window_named() { [ -n "$(window_named "$1")" ]; }
 # The Wine system tray window and the centre of icon slot N (0-based) in
 # screen coordinates.
 tray_window() { window_named "Wine System Tray"; }
-# Slots are 20 x 20 pixels, left to right, the icon drawn 2 pixels in.
-# When Wine draws the window's frame itself (Managed=N, as the test prefixes
-# set), the X window holds a 3-pixel border and a caption above the slots;
-# otherwise it is the slot row alone. tray_client WINDOW sets TRAY_LEFT and
-# TRAY_TOP, the slot row's offset inside the X window, and X and Y.
+# Slots are 20 x 20 pixels at 96 DPI (E2E_DPI; they grow with it), left to
+# right, the icon drawn 2 pixels in. When Wine draws the window's frame itself
+# (Managed=N, as the test prefixes set), the X window holds a 3-pixel border
+# and a caption above the slots; otherwise it is the slot row alone.
+# tray_client WINDOW sets TRAY_LEFT and TRAY_TOP, the slot row's offset inside
+# the X window, and X and Y.
+E2E_DPI=${E2E_DPI:-96}
+tray_slot_size() { echo $((20 * E2E_DPI / 96)); }
 tray_client() {
+    local slot; slot=$(tray_slot_size)
     eval "$(xdotool getwindowgeometry --shell "$1")"
-    if [ "$HEIGHT" -gt 24 ]; then
-        TRAY_LEFT=3 TRAY_TOP=$((HEIGHT - 3 - 20))
+    if [ "$HEIGHT" -gt $((slot + 4)) ]; then
+        TRAY_LEFT=3 TRAY_TOP=$((HEIGHT - 3 - slot))
     else
         TRAY_LEFT=0 TRAY_TOP=0
     fi
 }
 tray_slot_centre() {
-    local win
+    local win slot
     win=$(tray_window)
     [ -n "$win" ] || return 1
+    slot=$(tray_slot_size)
     tray_client "$win"
-    echo "$((X + TRAY_LEFT + 10 + 20 * $1)) $((Y + TRAY_TOP + 10))"
+    echo "$((X + TRAY_LEFT + slot / 2 + slot * $1)) $((Y + TRAY_TOP + slot / 2))"
 }
 # Writes the 16 x 16 picture of tray slot N to FILE; fails without a tray.
 tray_slot_picture() {
@@ -150,11 +155,13 @@ menu_item_centre() { # menu_item_centre MENU_WINDOW POSITION ROW_KINDS...
     eval "$(xdotool getwindowgeometry --shell "$win")"
     local kinds=("$@") items=0 seps=0 i y
     for k in "${kinds[@]}"; do [ "$k" = s ] && seps=$((seps + 1)) || items=$((items + 1)); done
-    # Wine: separators are 9 pixels high; the frame takes 3 pixels at each edge.
-    local item_h=$(( (HEIGHT - 6 - 9 * seps) / items ))
+    # Wine: separators are 9 pixels high at 96 DPI; the frame takes 3 pixels
+    # at each edge.
+    local sep_h=$((9 * E2E_DPI / 96))
+    local item_h=$(( (HEIGHT - 6 - sep_h * seps) / items ))
     y=$((Y + 3))
     for ((i = 0; i < pos; i++)); do
-        if [ "${kinds[$i]}" = s ]; then y=$((y + 9)); else y=$((y + item_h)); fi
+        if [ "${kinds[$i]}" = s ]; then y=$((y + sep_h)); else y=$((y + item_h)); fi
     done
     echo "$((X + WIDTH / 2)) $((y + item_h / 2))"
 }

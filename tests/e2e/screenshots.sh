@@ -40,14 +40,18 @@ if wait_until 5 submenu_of "$menu" >/dev/null; then
     sleep 0.3
     keep_from_tray tray-menu-toggles "$(submenu_of "$menu")"
 fi
-xdotool key Escape sleep 0.2 key Escape
-wait_until 3 eval '! has_popup'
+# A click away from the menus closes both (keys sent to a menu may not reach it).
+xdotool mousemove 600 600 sleep 0.2 click 1
+wait_until 3 eval '! has_popup' || fail "the menus closed"
 
-# Shift and a left click: the short menu of exit types.
-xdotool mousemove 500 500 sleep 0.3 mousemove "$x" "$y" keydown shift click 1 keyup shift
+# Shift and a left click: the short menu of exit types. Wine learns of the
+# Shift key only from a key event sent to one of its windows.
+tray=$(tray_window)
+xdotool mousemove 500 500 sleep 0.3 mousemove "$x" "$y" sleep 0.2 keydown --window "$tray" shift sleep 0.2 \
+    click 1 sleep 0.2 keyup --window "$tray" shift
 wait_until 5 has_popup && sleep 0.3 && keep_from_tray tray-menu-short "$(popup_window)"
-xdotool key Escape
-wait_until 3 eval '! has_popup'
+xdotool mousemove 600 600 sleep 0.2 click 1
+wait_until 3 eval '! has_popup' || fail "the short menu closed"
 
 pick_option "$OPTION_TIMED_EXIT"
 if win=$(expect_dialog "Timed Exit Options" timed-exit 2>/dev/null); then
@@ -87,4 +91,31 @@ fi
 xdotool mousemove 500 500 sleep 0.3 mousemove "$x" "$y" click 1
 wait_until 5 eval '! has_window_named Countdown'
 close_program
+
+# At 192 DPI (200%): the tray icon at its size there and the About box, whose
+# link font grows with the dialog, side by side. The prefix's DPI is set for
+# these pictures only.
+set_dpi() {
+    if [ "$1" = 96 ]; then
+        "$DORVA_WINE" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+    else
+        "$DORVA_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    fi
+    "$DORVA_WINESERVER" -k; "$DORVA_WINESERVER" -w
+    E2E_DPI=$1
+}
+set_dpi 192
+start_program /z
+if wait_until 20 tray_slot_filled 0 && sleep 1 && keep_from_tray dpi-192-tray "$(tray_window)" &&
+        pick_full "$FULL_ABOUT" && win=$(expect_dialog About dpi-192-about 2>/dev/null); then
+    keep dpi-192-about "$win"
+    convert "$out/dpi-192-tray.png" "$out/dpi-192-about.png" -background white -gravity north \
+        +append "$out/dpi-192.png"
+    close_dialog About
+else
+    fail "the pictures at 192 DPI"
+fi
+rm -f "$out/dpi-192-tray.png" "$out/dpi-192-about.png"
+close_program
+set_dpi 96
 finish

@@ -40,7 +40,7 @@ struct ValueRow {
     const char* value;  // the field afterwards; it starts as "old"
 };
 
-TEST(OptionValue, LastOfTheFirstTenTokensSkipThenRunUpToAStop)
+TEST(OptionValue, LastOfTheFirstTenTokensFromItsOptionUpToAStop)
 {
     const ValueRow rows[] = {
         {"/x:r /f:e /t:600 /w:60 /n", 't', 7, 3, "600"},
@@ -56,13 +56,17 @@ TEST(OptionValue, LastOfTheFirstTenTokensSkipThenRunUpToAStop)
         {"   ", 't', 7, 0, "old"},
         {"/t:10 /t:20", 't', 7, 2, "20"},
         {"/t:5/w:3", 't', 7, 1, "5"},               // one token serves two options
-        {"/t:5/w:3", 'w', 7, 1, "t"},               // 't' is no stop for letter w
+        {"/t:5/w:3", 'w', 7, 1, "3"},               // the value follows its own option
+        {"/e:s/t:600/w:60", 't', 7, 3, "600"},
+        {"/e:s/t:600/w:60", 'w', 7, 2, "60"},
+        {"/t:/w:5", 't', 7, 0, "old"},              // no value of its own
+        {"/t:5/t:6", 't', 7, 1, "6"},               // the last in its token
         {"/t:5\t/w:2", 't', 7, 2, "5\t"},           // a tab does not separate
         {"  /h:q   /a:120000  ", 'h', 2, 1, "q"},
         {"/h:h", 'h', 2, 0, "old"},                 // h itself is skipped: no value
         {"/h:qz", 'h', 2, 2, "q"},
         {"/a:12:30", 'a', 7, 2, "12"},
-        {"x/t:9", 't', 7, 1, "x"},
+        {"x/t:9", 't', 7, 1, "9"},
         {"//t::tt42", 't', 7, 2, "42"},
         {"/t:1 a b c d e f g h /t:2", 't', 7, 1, "2"},    // the tenth token is seen
         {"/t:1 a b c d e f g h i /t:2", 't', 7, 1, "1"},  // the eleventh is not

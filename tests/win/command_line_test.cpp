@@ -12,6 +12,8 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -132,9 +134,15 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /t:12t5", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "12"; s.timeoutSeconds = 12; }},
         // The last token that carries "/t" gives the value.
         {"/z /t:12 /t:34", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "34"; s.timeoutSeconds = 34; }},
-        // A tab does not separate tokens: "/z\t/t:45" is one token whose
-        // "/t" value runs from its first character after the skipped '/'.
-        {"/z\t/t:45", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
+        // A tab does not separate tokens; a value follows its own option, also
+        // in a token of several options.
+        {"/z\t/t:45", Nothing, [](Settings& s) { s.timer = 1; s.timerValue = "45"; s.timeoutSeconds = 45; }},
+        {"/z /e:s/t:600/w:60", Nothing, [](Settings& s) {
+             s.timer = 1; s.warn = 1; s.timerValue = "600"; s.timeoutSeconds = 600; s.warnValue = "60"; s.warnSeconds = 60;
+         }},
+        // A timeout given here replaces a saved time of day.
+        {"/t:60", [] { State.AtFlag = 1; },
+         [](Settings& s) { s.at = 0; s.timer = 1; s.timerValue = "60"; s.timeoutSeconds = 60; }},
         // Warning values.
         {"/z /t /w", Nothing, [](Settings& s) { s.timer = 1; s.warn = 1; s.timeoutSeconds = 30; s.warnSeconds = 10; }},
         {"/z /t:20 /w:5", Nothing, [](Settings& s) {
@@ -361,20 +369,47 @@ TEST_F(SavedSettingsTest, TwoExitTypesAreRefusedBeforeTheSettingsAreLoaded)
     EXPECT_EQ(State.ExitType, ExitTypeShutdown);
 }
 
-TEST_F(SavedSettingsTest, TimeOfDayWithASavedTimeoutIsTooMany)
+// The README's example with a timeout saved: the time of day given replaces it.
+TEST_F(SavedSettingsTest, ATimeOfDayGivenReplacesASavedTimeout)
 {
     Save("TimerFlag", "1");
-    Harness::AnswerBoxes({IDOK});
-    EXPECT_EQ(ParseCommandLine("/a"), 0);
-    ExpectOneErrorBox("Too many options specified");
+    Save("TimerValue", "600");
+    Recorder::SetLocalTime(10, 0, 0);
+    EXPECT_EQ(ParseCommandLine("/e:l /a:223000"), 1);
+    EXPECT_EQ(State.TimerFlag, 0);
+    EXPECT_NE(State.TimerRunning, 0u);
+    EXPECT_EQ(State.MillisToExit, (12 * 3600 + 30 * 60) * 1000);
+    EXPECT_TRUE(Harness::Boxes().empty());
 }
 
-TEST_F(SavedSettingsTest, ASavedWarningWithoutATimedExitIsRefusedAtEveryStart)
+// A refusal that comes from the saved settings alone names them and "/z";
+// one that involves a typed timed-exit option keeps that option's message.
+TEST_F(SavedSettingsTest, ARefusalOfTheSavedSettingsAloneNamesThem)
 {
-    Save("WarnFlag", "1");
-    Harness::AnswerBoxes({IDOK});
-    EXPECT_EQ(ParseCommandLine(""), 0);
-    ExpectOneErrorBox("The '/w' option can only be\nused with '/a' or '/t'");
+    const char* const saved = "The saved settings ask for a timed exit\nthat cannot start: start with /z to ignore them";
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> values;
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{{"WarnFlag", "1"}}, "", saved},
+        {{{"WarnFlag", "1"}}, "/w:5", "The '/w' option can only be\nused with '/a' or '/t'"},
+        {{{"TimerFlag", "1"}, {"AtFlag", "1"}}, "/e:l", saved},
+        {{{"TimerFlag", "1"}, {"TimerValue", "20"}, {"WarnFlag", "1"}, {"WarnValue", "30"}}, "", saved},
+        {{{"AtFlag", "1"}, {"AtValue", "250000"}}, "/n", saved},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\", " << c.values.front().first);
+        SettingsKey::Guard rowKey;
+        ResetProgramState();
+        SetDefaults();
+        Harness::ClearBoxes();
+        for (const auto& value : c.values) Save(value.first, value.second);
+        Harness::AnswerBoxes({IDOK});
+        EXPECT_EQ(ParseCommandLine(c.text), 0);
+        ExpectOneErrorBox(c.message);
+    }
 }
 
 TEST_F(SavedSettingsTest, ASavedForcedScreensaverIsNotForced)

@@ -3,6 +3,7 @@
 #include "app/program_state.h"
 #include "settings/registry_dialog.h"
 #include "support/harness.h"
+#include "support/recorder.h"
 #include "support/settings_key.h"
 
 #include <cstring>
@@ -97,6 +98,7 @@ protected:
         policiesKeyExisted_ = KeyExists(HKEY_CURRENT_USER, PoliciesKey);
         saved_ = {
             {HKEY_LOCAL_MACHINE, RunKey, "Dorva NT", {}},
+            {HKEY_CURRENT_USER, RunKey, "Dorva NT", {}},
             {HKEY_CURRENT_USER, PoliciesKey, "NoLogOff", {}},
             {HKEY_CURRENT_USER, PoliciesKey, "NoClose", {}},
             {HKEY_LOCAL_MACHINE, WinlogonKey, "AutoAdminLogon", {}},
@@ -474,6 +476,61 @@ TEST_F(RegistryDialogTest, CancelAndCloseBoxWriteNothing)
         EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, PoliciesKey, "NoClose").exists);
         EXPECT_TRUE(Harness::Boxes().empty());
     }
+}
+
+// Without the right to write the machine's keys (refused here, as Windows
+// refuses a program without elevation), "start with Windows" goes to the
+// user's Run key and reads as on from there, while automatic logon keeps its
+// failure box. Off removes the value from both keys: one that the machine's
+// key keeps is a failure. Under WOW64 every key is opened in the 64-bit view.
+TEST_F(RegistryDialogTest, WithoutRightsToTheMachineStartWithWindowsUsesTheUsersRunKey)
+{
+    Recorder::SetWow64(true);
+    Recorder::RefuseMachineWrites(true);
+    Harness::AnswerBoxes({IDOK, IDOK});
+    bool autoLogonRefused = false;
+    Harness::OnNextDialog([&](HWND dialog) {
+        Harness::Click(dialog, IDC_RG_AUTORUN);
+        Harness::Click(dialog, IDC_RG_AUTOLOGON);
+        Harness::Click(dialog, IDOK);
+        autoLogonRefused = IsWindowVisible(dialog) != FALSE;
+        Harness::Click(dialog, IDC_RG_AUTOLOGON);
+        Harness::Click(dialog, IDOK);
+    });
+    RunDialog();
+    EXPECT_TRUE(autoLogonRefused);
+    ExpectFailedBox(0);
+    ExpectChangedBox(1);
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "AutoAdminLogon").exists);
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, RunKey, "Dorva NT").exists);
+    EXPECT_EQ(Text(ReadValue(HKEY_CURRENT_USER, RunKey, "Dorva NT")), "\"" + ProgramPath() + "\"");
+
+    // A machine-wide value from an elevated run cannot be removed now.
+    WriteText(HKEY_LOCAL_MACHINE, RunKey, "Dorva NT", "x");
+    Harness::ClearBoxes();
+    Harness::AnswerBoxes({IDOK, IDOK});
+    Harness::OnNextDialog([&](HWND dialog) {
+        EXPECT_TRUE(Harness::IsChecked(dialog, IDC_RG_AUTORUN));
+        Harness::Click(dialog, IDC_RG_AUTORUN);
+        Harness::Click(dialog, IDOK);
+        EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, RunKey, "Dorva NT").exists);
+        EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, RunKey, "Dorva NT").exists);
+        Recorder::RefuseMachineWrites(false);
+        Harness::Click(dialog, IDOK);
+    });
+    RunDialog();
+    ExpectFailedBox(0);
+    ExpectChangedBox(1);
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, RunKey, "Dorva NT").exists);
+
+    int opened = 0;
+    for (int i = 0; i < Recorder::CallCount(); ++i) {
+        const RecordedCall& call = Recorder::Call(i);
+        if (std::strcmp(call.name, "RegOpenKeyEx") != 0) continue;
+        ++opened;
+        EXPECT_EQ(call.arg[1] & KEY_WOW64_64KEY, static_cast<uintptr_t>(KEY_WOW64_64KEY)) << call.text;
+    }
+    EXPECT_GE(opened, 10);
 }
 
 // Calling a switch's Set with the state it already has: the Run value is
