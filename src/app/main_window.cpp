@@ -2,9 +2,9 @@
 #include "app/main_window.h"
 
 #include "app/menus.h"
-#include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "exit/perform_exit.h"
+#include "state/program_state.h"
 #include "timer/scheduler.h"
 
 namespace {

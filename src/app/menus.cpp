@@ -5,7 +5,6 @@
 #include "app/block_reason.h"
 
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "app/single_dialog.h"
 #include "app/tray_icon.h"
 #include "dialogs/about.h"
@@ -14,6 +13,7 @@
 #include "dialogs/shortcut.h"
 #include "exit/perform_exit.h"
 #include "settings/registry_dialog.h"
+#include "state/program_state.h"
 #include "timer/timed_exit_dialog.h"
 
 #include <array>

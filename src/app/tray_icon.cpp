@@ -2,9 +2,9 @@
 #include "app/tray_icon.h"
 
 #include "app/menus.h"
-#include "app/program_state.h"
 #include "core/text.h"
 #include "exit/perform_exit.h"
+#include "state/program_state.h"
 #include "timer/scheduler.h"
 
 #include <shellapi.h>

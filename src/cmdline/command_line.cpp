@@ -2,13 +2,13 @@
 // time-of-day exit armed when one ends up selected.
 #include "cmdline/command_line.h"
 
-#include "app/program_state.h"
 #include "core/command_line_text.h"
 #include "core/decimal.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
 #include "settings/settings_store.h"
+#include "state/program_state.h"
 #include "timer/scheduler.h"
 
 #include <array>

@@ -3,9 +3,9 @@
 #include "dialogs/shortcut.h"
 
 #include "app/on_demand.h"
-#include "app/program_state.h"
 #include "app/single_dialog.h"
 #include "core/text.h"
+#include "state/program_state.h"
 
 #include <objbase.h>
 #include <shlobj.h>

@@ -5,12 +5,12 @@
 #include "exit/perform_exit.h"
 
 #include "app/block_reason.h"
-#include "app/program_state.h"
+#include "core/text.h"
 #include "exit/drives.h"
 #include "exit/run_programs.h"
 #include "exit/system_actions.h"
-#include "core/text.h"
 #include "settings/registry_view.h"
+#include "state/program_state.h"
 
 namespace {
 constexpr char ConfirmText[] = "Are you sure you want to exit ?";

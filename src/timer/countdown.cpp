@@ -3,9 +3,9 @@
 #include "timer/countdown.h"
 
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "core/countdown_text.h"
 #include "core/warning_text.h"
+#include "state/program_state.h"
 #include "timer/scheduler.h"
 
 #include <climits>

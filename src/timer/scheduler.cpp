@@ -7,7 +7,6 @@
 #include "timer/scheduler.h"
 
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "core/decimal.h"
 #include "core/exit_types.h"
@@ -15,6 +14,7 @@
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
 #include "exit/system_actions.h"
+#include "state/program_state.h"
 #include "timer/countdown.h"
 
 #include <climits>

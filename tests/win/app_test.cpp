@@ -1,10 +1,10 @@
 // Start-up, the main window, the tray icon record and the routing of the
 // tray icon's mouse messages, against real Win32 under Wine.
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
 #include "exit/perform_exit.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "support/settings_key.h"

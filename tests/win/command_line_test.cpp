@@ -1,9 +1,9 @@
 // The command-line options laid over the settings: what each text switches
 // on, the values taken from its tokens, and every refusal with its message.
-#include "app/program_state.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "core/text.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "support/settings_key.h"

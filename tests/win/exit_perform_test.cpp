@@ -1,10 +1,10 @@
 // Performing the exit against the recorder: the request of each exit type,
 // the steps each type takes and their order, the confirmation, and the
 // Restart Shell road with the configured shell read from the registry.
-#include "app/program_state.h"
 #include "core/text.h"
 #include "exit/perform_exit.h"
 #include "exit_test_programs.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 

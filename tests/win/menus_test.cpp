@@ -2,7 +2,6 @@
 // menus, and every command of the dispatcher: exit types with their icons,
 // toggles, dialogs, boxes, accelerator keys and the pick that exits.
 #include "app/menus.h"
-#include "app/program_state.h"
 #include "app/tray_icon.h"
 #include "core/text.h"
 #include "dialogs/about.h"
@@ -10,6 +9,7 @@
 #include "dialogs/run_before_exit_dialog.h"
 #include "dialogs/shortcut.h"
 #include "settings/registry_dialog.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/timed_exit_dialog.h"

@@ -6,11 +6,11 @@
 // only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
-#include "app/program_state.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
 #include "dialogs/hotkey.h"
 #include "exit/system_actions.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/scheduler.h"

@@ -1,11 +1,11 @@
 // The settings key in the test prefix's real registry: what a save writes,
 // byte for byte, what a load takes from good and bad data, and the delete.
 // Every test leaves the registry as it found it.
-#include "app/program_state.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
 #include "core/text.h"
 #include "settings/settings_store.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "support/settings_key.h"

@@ -1,6 +1,6 @@
 // The countdown window from its real template: what each tick shows, its
 // buttons, and the generated default warning text.
-#include "app/program_state.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "timer/countdown.h"
 

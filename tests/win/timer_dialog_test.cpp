@@ -1,7 +1,7 @@
 // The Timed Exit Options dialog driven through its real template: what it
 // shows, how its controls enable each other, what OK stores and arms, and
 // every entry that OK rejects with "Invalid time".
-#include "app/program_state.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/scheduler.h"
