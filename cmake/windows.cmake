@@ -50,18 +50,18 @@ dorva_product_options(dorva_core)
 # Everything of the program except its entry point and the real system actions:
 # test executables link this with the recorder instead.
 file(GLOB DORVA_APP_SOURCES CONFIGURE_DEPENDS
-    ${CMAKE_SOURCE_DIR}/src/state/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/state/*.cpp ${CMAKE_SOURCE_DIR}/src/system/*.cpp
     ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/exit/*.cpp
     ${CMAKE_SOURCE_DIR}/src/timer/*.cpp ${CMAKE_SOURCE_DIR}/src/cmdline/*.cpp
     ${CMAKE_SOURCE_DIR}/src/settings/*.cpp ${CMAKE_SOURCE_DIR}/src/dialogs/*.cpp)
 list(REMOVE_ITEM DORVA_APP_SOURCES
     ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp
-    ${CMAKE_SOURCE_DIR}/src/exit/system_actions_real.cpp)
+    ${CMAKE_SOURCE_DIR}/src/system/system_actions_real.cpp)
 add_library(dorva_app STATIC ${DORVA_APP_SOURCES})
 dorva_product_options(dorva_app)
 target_include_directories(dorva_app PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # COM and the common dialogs are loaded by the program when first used
-# (src/app/on_demand.cpp), so neither is imported.
+# (src/system/on_demand.cpp), so neither is imported.
 target_link_libraries(dorva_app PUBLIC dorva_core shell32 uuid advapi32 user32 gdi32 kernel32)
 
 set(DORVA_LINK_OPTIONS -static -Wl,--dynamicbase,--nxcompat -Wl,--gc-sections)
@@ -73,7 +73,7 @@ endif()
 
 add_executable(DorvaNT WIN32
     ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp
-    ${CMAKE_SOURCE_DIR}/src/exit/system_actions_real.cpp
+    ${CMAKE_SOURCE_DIR}/src/system/system_actions_real.cpp
     ${DORVA_RC})
 dorva_product_options(DorvaNT)
 add_dependencies(DorvaNT dorva_images)

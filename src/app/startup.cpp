@@ -4,7 +4,6 @@
 #include "app/block_reason.h"
 #include "app/main_window.h"
 #include "app/menus.h"
-#include "app/on_demand.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "cmdline/command_line.h"
@@ -14,6 +13,7 @@
 #include "exit/perform_exit.h"
 #include "settings/settings_store.h"
 #include "state/program_state.h"
+#include "system/on_demand.h"
 #include "timer/scheduler.h"
 
 namespace {

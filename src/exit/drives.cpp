@@ -3,8 +3,8 @@
 #include "exit/drives.h"
 
 #include "core/text.h"
-#include "exit/system_actions.h"
 #include "state/program_state.h"
+#include "system/system_actions.h"
 
 #include <winioctl.h>
 

@@ -8,9 +8,9 @@
 #include "core/text.h"
 #include "exit/drives.h"
 #include "exit/run_programs.h"
-#include "exit/system_actions.h"
 #include "settings/registry_view.h"
 #include "state/program_state.h"
+#include "system/system_actions.h"
 
 namespace {
 constexpr char ConfirmText[] = "Are you sure you want to exit ?";

@@ -13,8 +13,8 @@
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
-#include "exit/system_actions.h"
 #include "state/program_state.h"
+#include "system/system_actions.h"
 #include "timer/countdown.h"
 
 #include <climits>

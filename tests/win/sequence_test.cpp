@@ -9,10 +9,10 @@
 #include "app/startup.h"
 #include "app/tray_icon.h"
 #include "dialogs/hotkey.h"
-#include "exit/system_actions.h"
 #include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
+#include "system/system_actions.h"
 #include "timer/scheduler.h"
 
 #include <cstdio>

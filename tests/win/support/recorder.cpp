@@ -2,7 +2,7 @@
 #include "support/recorder.h"
 
 #include "core/text.h"
-#include "exit/system_actions.h"
+#include "system/system_actions.h"
 
 #include <cstring>
 

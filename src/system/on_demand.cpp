@@ -1,7 +1,7 @@
 // COM (ole32), the file-open dialog (comdlg32) and sleep (powrprof) are
 // loaded by name when first used. Each is found in the system folder only,
 // never next to the exe, and stays loaded for the rest of the run.
-#include "app/on_demand.h"
+#include "system/on_demand.h"
 
 namespace {
 using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);

@@ -1,7 +1,7 @@
 // The real system actions, linked into the product only.
-#include "system_actions.h"
+#include "system/system_actions.h"
 
-#include "app/on_demand.h"
+#include "system/on_demand.h"
 
 BOOL SysExitWindowsEx(UINT flags, DWORD reserved) { return ExitWindowsEx(flags, reserved); }
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
