@@ -50,7 +50,7 @@ dorva_product_options(dorva_core)
 # Everything of the program except its entry point and the real system actions:
 # test executables link this with the recorder instead.
 file(GLOB DORVA_APP_SOURCES CONFIGURE_DEPENDS
-    ${CMAKE_SOURCE_DIR}/src/state/*.cpp ${CMAKE_SOURCE_DIR}/src/system/*.cpp
+    ${CMAKE_SOURCE_DIR}/src/state/*.cpp ${CMAKE_SOURCE_DIR}/src/system/*.cpp ${CMAKE_SOURCE_DIR}/src/presence/*.cpp
     ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/exit/*.cpp
     ${CMAKE_SOURCE_DIR}/src/timer/*.cpp ${CMAKE_SOURCE_DIR}/src/cmdline/*.cpp
     ${CMAKE_SOURCE_DIR}/src/settings/*.cpp ${CMAKE_SOURCE_DIR}/src/dialogs/*.cpp)

@@ -2,8 +2,8 @@
 #include "app/main_window.h"
 
 #include "app/menus.h"
-#include "app/tray_icon.h"
 #include "exit/perform_exit.h"
+#include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "timer/scheduler.h"
 

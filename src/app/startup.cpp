@@ -1,16 +1,16 @@
 // Start-up in its fixed order, the message loop and teardown.
 #include "app/startup.h"
 
-#include "app/block_reason.h"
 #include "app/main_window.h"
 #include "app/menus.h"
 #include "app/single_instance.h"
-#include "app/tray_icon.h"
 #include "cmdline/command_line.h"
 #include "core/command_line_text.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
+#include "presence/block_reason.h"
+#include "presence/tray_icon.h"
 #include "settings/settings_store.h"
 #include "state/program_state.h"
 #include "system/on_demand.h"

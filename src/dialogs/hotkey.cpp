@@ -2,7 +2,7 @@
 // dialog that switches it and chooses its letter.
 #include "dialogs/hotkey.h"
 
-#include "app/single_dialog.h"
+#include "presence/single_dialog.h"
 #include "state/program_state.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // before every exit, a Browse button for each, and the switch for the feature.
 #include "dialogs/run_before_exit_dialog.h"
 
-#include "app/single_dialog.h"
 #include "core/text.h"
+#include "presence/single_dialog.h"
 #include "settings/settings_store.h"
 #include "state/program_state.h"
 #include "system/on_demand.h"

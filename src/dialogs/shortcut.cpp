@@ -2,8 +2,8 @@
 // with "/n" from the desktop or the Start menu, carrying the hotkey.
 #include "dialogs/shortcut.h"
 
-#include "app/single_dialog.h"
 #include "core/text.h"
+#include "presence/single_dialog.h"
 #include "state/program_state.h"
 #include "system/on_demand.h"
 

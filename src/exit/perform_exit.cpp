@@ -4,10 +4,10 @@
 // says which steps a type takes and what it requests.
 #include "exit/perform_exit.h"
 
-#include "app/block_reason.h"
 #include "core/text.h"
 #include "exit/drives.h"
 #include "exit/run_programs.h"
+#include "presence/block_reason.h"
 #include "settings/registry_view.h"
 #include "state/program_state.h"
 #include "system/system_actions.h"

@@ -7,12 +7,12 @@
 #include "timer/scheduler.h"
 
 #include "app/main_window.h"
-#include "app/tray_icon.h"
 #include "core/decimal.h"
 #include "core/exit_types.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
+#include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "system/system_actions.h"
 #include "timer/countdown.h"

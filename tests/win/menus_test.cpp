@@ -2,12 +2,12 @@
 // menus, and every command of the dispatcher: exit types with their icons,
 // toggles, dialogs, boxes, accelerator keys and the pick that exits.
 #include "app/menus.h"
-#include "app/tray_icon.h"
 #include "core/text.h"
 #include "dialogs/about.h"
 #include "dialogs/hotkey.h"
 #include "dialogs/run_before_exit_dialog.h"
 #include "dialogs/shortcut.h"
+#include "presence/tray_icon.h"
 #include "settings/registry_dialog.h"
 #include "state/program_state.h"
 #include "support/harness.h"

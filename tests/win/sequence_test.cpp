@@ -7,8 +7,8 @@
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
 #include "app/startup.h"
-#include "app/tray_icon.h"
 #include "dialogs/hotkey.h"
+#include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"

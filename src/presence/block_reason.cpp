@@ -1,5 +1,5 @@
 // The shutdown block reason that goes with Block Shutdown on current Windows.
-#include "app/block_reason.h"
+#include "presence/block_reason.h"
 
 #include "state/program_state.h"
 #include "system/system_actions.h"

@@ -1,5 +1,5 @@
 // The one notification-area icon: add, change, delete, and its mouse events.
-#include "app/tray_icon.h"
+#include "presence/tray_icon.h"
 
 #include "app/menus.h"
 #include "core/text.h"

@@ -1,5 +1,5 @@
 // Opening a dialog of a kind once, and a dialog busy behind its box.
-#include "app/single_dialog.h"
+#include "presence/single_dialog.h"
 
 #include "state/program_state.h"
 
