@@ -2,14 +2,12 @@
 // display, and the one dispatcher of every command that reaches MainWindow.
 #include "app/menus.h"
 
-#include "presence/block_reason.h"
-
-#include "app/main_window.h"
 #include "dialogs/about.h"
 #include "dialogs/hotkey.h"
 #include "dialogs/run_before_exit_dialog.h"
 #include "dialogs/shortcut.h"
 #include "exit/perform_exit.h"
+#include "presence/block_reason.h"
 #include "presence/single_dialog.h"
 #include "presence/tray_icon.h"
 #include "settings/registry_dialog.h"

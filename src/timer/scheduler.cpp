@@ -6,7 +6,6 @@
 // clocks before it acts: an early or forged timer message exits nothing.
 #include "timer/scheduler.h"
 
-#include "app/main_window.h"
 #include "core/decimal.h"
 #include "core/exit_types.h"
 #include "core/time_of_day.h"

@@ -6,6 +6,7 @@
 // "BENCH name value unit goal" line per figure.
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/tray_clicks.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "support/harness.h"

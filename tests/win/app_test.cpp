@@ -2,6 +2,7 @@
 // tray icon's mouse messages, against real Win32 under Wine.
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/tray_clicks.h"
 #include "exit/perform_exit.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"

@@ -7,6 +7,7 @@
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
 #include "app/startup.h"
+#include "app/tray_clicks.h"
 #include "dialogs/hotkey.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"

@@ -2,6 +2,7 @@
 // byte for byte, what a load takes from good and bad data, and the delete.
 // Every test leaves the registry as it found it.
 #include "app/startup.h"
+#include "app/tray_clicks.h"
 #include "core/text.h"
 #include "presence/tray_icon.h"
 #include "settings/settings_store.h"

@@ -1,6 +1,7 @@
 // The timed-exit scheduler against real thread timers under Wine: the
 // time-of-day parse, arming, the warning, the exit, every way of cancelling,
 // and re-arming a time-of-day exit after a clock change or a resume.
+#include "app/tray_clicks.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "support/harness.h"
