@@ -6,7 +6,7 @@
 #include "core/warning_text.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
-#include "timer/scheduler.h"
+#include "timer/cancel.h"
 
 #include <climits>
 

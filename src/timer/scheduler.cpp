@@ -60,12 +60,6 @@ Clocks ReadClocks()
 // delay here exceeds a timeout of 999999 s or a day.
 UINT TimerDelay(int millis) { return millis < 0 ? 0 : static_cast<UINT>(millis); }
 
-void KillTimerOnce(UINT_PTR* id)
-{
-    if (*id) SysKillTimer(nullptr, *id);
-    *id = 0;
-}
-
 // The new timer is made before the old one goes: a refusal leaves the old one,
 // which repeats, so its next wake looks again.
 bool ReplaceTimer(UINT_PTR* id, int millis, TIMERPROC callback)
@@ -135,13 +129,6 @@ void ArmWarningTimer(int lead)
 {
     ReplaceTimer(&State.WarnTimerId, lead, WarningTimerProc);
     State.Armed.warning = WarningStage::Pending;
-}
-
-void CloseCountdownWindow()
-{
-    HWND window = State.CountdownWindow;
-    State.CountdownWindow = nullptr;
-    if (window && IsWindow(window)) DestroyWindow(window);
 }
 
 // The warning time has come: a one-second countdown timer replaces the
@@ -329,23 +316,6 @@ void CALLBACK ExitTimerProc(HWND, UINT, UINT_PTR id, DWORD)
     // already queued (the check looks whether anything is armed).
     if (id != State.ExitTimerId) return;
     CheckTimedExit(Wake::ExitTimer);
-}
-
-void CancelTimedExit()
-{
-    State.TimerRunning = 0;
-    // Ids are cleared once killed: the system reuses them for later timers.
-    KillTimerOnce(&State.ExitTimerId);
-    KillTimerOnce(&State.WarnTimerId);
-    CloseCountdownWindow();
-    SetHotkey(State.HotkeyFlag);
-    // Posted, so the exit type's icon comes back after the current handler
-    // (for the exit timer: after the exit it performs). A stored number that
-    // is no exit type is not posted: as a command it could toggle a setting,
-    // open a dialog or end the program (100, 120, 130, ...).
-    if (FindExitType(State.ExitType)) {
-        PostMessageA(State.MainWindow, WM_COMMAND, static_cast<WPARAM>(State.ExitType), 0);
-    }
 }
 
 void ShowTimedExitIcon() { ShowTimedExitIcon(ReadClocks(), false); }

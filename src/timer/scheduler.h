@@ -5,10 +5,11 @@
 
 #include <windows.h>
 
+#include "timer/cancel.h"
+
 constexpr int MaxTimedSeconds = 999999;  // a timeout or warning is 1 to 999999 s
 
 void StartTimedExit();
-void CancelTimedExit();
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
