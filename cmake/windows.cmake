@@ -190,4 +190,6 @@ endforeach()
 add_test(NAME win.release_exe_hardening
     COMMAND ${CMAKE_SOURCE_DIR}/tools/check-hardening.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:DorvaNT>)
 add_test(NAME win.bounded_copies_only COMMAND ${CMAKE_SOURCE_DIR}/tools/check-bounded-copies.sh ${CMAKE_SOURCE_DIR})
-set_tests_properties(win.release_exe_hardening win.bounded_copies_only PROPERTIES LABELS win)
+# The floors of the house: includes go down, never up, and never round a circle.
+add_test(NAME win.floors COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-floors.py ${CMAKE_SOURCE_DIR}/src)
+set_tests_properties(win.release_exe_hardening win.bounded_copies_only win.floors PROPERTIES LABELS win)
