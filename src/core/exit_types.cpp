@@ -68,10 +68,14 @@ void MakeMenuLabel(const ExitTypeInfo& type, char* out, size_t outSize)
 
 void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize)
 {
+    CopyText(out, outSize, "Timed Exit");
+    if (const ExitTypeInfo* type = FindExitType(exitType)) {
+        AppendText(out, outSize, ": ");
+        AppendText(out, outSize, type->tip);
+    }
     char digits[8];
     FormatTimeOfDayDigits(secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60, digits, sizeof digits);
-    char clock[] = "hh:mm:ss";
-    for (int i = 0; i < 6; ++i) clock[i + i / 2] = digits[i];
-    const ExitTypeInfo* type = FindExitType(exitType);
-    JoinText(out, outSize, {"Timed Exit", type ? ": " : "", type ? type->tip : "", " at ", clock});
+    char clock[] = " at hh:mm:ss";
+    for (int i = 0; i < 6; ++i) clock[4 + i + i / 2] = digits[i];
+    AppendText(out, outSize, clock);
 }
