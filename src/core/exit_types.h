@@ -3,8 +3,8 @@
 // stored in the settings. Everything that knows an exit type walks this
 // table: the menus and the dispatch, the exit itself, the command line, the
 // tray icon and tip, and the countdown text. The Win32 side turns a request
-// into its system call. An exit type is added by a row, its icons and its
-// tests.
+// into its system call. An exit type is added by its code and row here, its
+// icons and its tests.
 #ifndef DORVA_CORE_EXIT_TYPES_H
 #define DORVA_CORE_EXIT_TYPES_H
 
