@@ -7,9 +7,10 @@ set(DORVA_DEFINES WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT NOMI
 # Images drawn as text, turned into .ico/.bmp/.cur at build time.
 set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
 file(GLOB DORVA_IMAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/images/*.txt)
-set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico tarn.bmp hand.cur
+set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico icon_9.ico
+    icon_10.ico icon_11.ico tarn.bmp hand.cur
     icon_1_alpha.ico icon_2_alpha.ico icon_3_alpha.ico icon_4_alpha.ico icon_5_alpha.ico icon_7_alpha.ico
-    icon_8_alpha.ico)
+    icon_8_alpha.ico icon_9_alpha.ico icon_10_alpha.ico icon_11_alpha.ico)
 list(TRANSFORM DORVA_IMAGES PREPEND ${DORVA_IMAGE_DIR}/ OUTPUT_VARIABLE DORVA_IMAGE_FILES)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(
@@ -49,17 +50,18 @@ dorva_product_options(dorva_core)
 # Everything of the program except its entry point and the real system actions:
 # test executables link this with the recorder instead.
 file(GLOB DORVA_APP_SOURCES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/state/*.cpp ${CMAKE_SOURCE_DIR}/src/system/*.cpp ${CMAKE_SOURCE_DIR}/src/presence/*.cpp
     ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/exit/*.cpp
     ${CMAKE_SOURCE_DIR}/src/timer/*.cpp ${CMAKE_SOURCE_DIR}/src/cmdline/*.cpp
     ${CMAKE_SOURCE_DIR}/src/settings/*.cpp ${CMAKE_SOURCE_DIR}/src/dialogs/*.cpp)
 list(REMOVE_ITEM DORVA_APP_SOURCES
     ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp
-    ${CMAKE_SOURCE_DIR}/src/exit/system_actions_real.cpp)
+    ${CMAKE_SOURCE_DIR}/src/system/system_actions_real.cpp)
 add_library(dorva_app STATIC ${DORVA_APP_SOURCES})
 dorva_product_options(dorva_app)
 target_include_directories(dorva_app PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # COM and the common dialogs are loaded by the program when first used
-# (src/app/on_demand.cpp), so neither is imported.
+# (src/system/on_demand.cpp), so neither is imported.
 target_link_libraries(dorva_app PUBLIC dorva_core shell32 uuid advapi32 user32 gdi32 kernel32)
 
 set(DORVA_LINK_OPTIONS -static -Wl,--dynamicbase,--nxcompat -Wl,--gc-sections)
@@ -71,7 +73,7 @@ endif()
 
 add_executable(DorvaNT WIN32
     ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp
-    ${CMAKE_SOURCE_DIR}/src/exit/system_actions_real.cpp
+    ${CMAKE_SOURCE_DIR}/src/system/system_actions_real.cpp
     ${DORVA_RC})
 dorva_product_options(DorvaNT)
 add_dependencies(DorvaNT dorva_images)
@@ -188,4 +190,6 @@ endforeach()
 add_test(NAME win.release_exe_hardening
     COMMAND ${CMAKE_SOURCE_DIR}/tools/check-hardening.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:DorvaNT>)
 add_test(NAME win.bounded_copies_only COMMAND ${CMAKE_SOURCE_DIR}/tools/check-bounded-copies.sh ${CMAKE_SOURCE_DIR})
-set_tests_properties(win.release_exe_hardening win.bounded_copies_only PROPERTIES LABELS win)
+# The floors of the house: includes go down, never up, and never round a circle.
+add_test(NAME win.floors COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-floors.py ${CMAKE_SOURCE_DIR}/src)
+set_tests_properties(win.release_exe_hardening win.bounded_copies_only win.floors PROPERTIES LABELS win)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Proves the link-time seam: the product imports the real system actions and
-# no test executable does.
+# no test executable does. Sleep, hibernation and the workstation lock are
+# looked up at run time (NT 4 lacks them), so nobody imports those.
 # Usage: tools/check-imports.sh OBJDUMP PRODUCT_EXE TEST_EXE...
 set -u
 objdump=$1 product=$2
 shift 2
-forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec'
+forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetSuspendState|LockWorkStation'
+looked_up='SetSuspendState|LockWorkStation'
 status=0
 imports() { "$objdump" -p "$1" | grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\w+' | awk '{print $3}'; }
 for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec; do
@@ -13,6 +15,14 @@ for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec; do
         echo "FAIL: product $product does not import $name (is the check looking at the right table?)"
         status=1
     fi
+done
+hits=$(imports "$product" | grep -Ex "$looked_up" | tr '\n' ' ')
+if [ -n "$hits" ]; then
+    echo "FAIL: product $product imports $hits (it would not start on NT 4)"
+    status=1
+fi
+for name in SetSuspendState LockWorkStation; do
+    grep -q "$name" "$product" || { echo "FAIL: product $product never looks up $name"; status=1; }
 done
 for exe in "$@"; do
     hits=$(imports "$exe" | grep -Ex "$forbidden" | tr '\n' ' ')

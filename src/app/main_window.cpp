@@ -2,9 +2,10 @@
 #include "app/main_window.h"
 
 #include "app/menus.h"
-#include "app/program_state.h"
-#include "app/tray_icon.h"
+#include "app/tray_clicks.h"
 #include "exit/perform_exit.h"
+#include "presence/tray_icon.h"
+#include "state/program_state.h"
 #include "timer/scheduler.h"
 
 namespace {
@@ -72,17 +73,6 @@ bool CreateMainWindow()
     State.MainWindow = CreateWindowExA(0, MainClassName, MainClassName, WS_SYSMENU | WS_MINIMIZEBOX,
                                        0, 0, 0, 0, nullptr, nullptr, State.Instance, nullptr);
     return State.MainWindow != nullptr;
-}
-
-// The program lives on only while the user can still reach it: through its
-// icon, the hotkey or an armed timed exit, or when it was started without an
-// icon on purpose ("/f:h"). In icon-less mode only the armed exit keeps it:
-// once that is cancelled, or has been performed, the program ends.
-void EndIfUnreachable()
-{
-    if (State.TimerRunning) return;
-    if (!State.NoIconMode && (State.TrayIconWanted || State.HotkeyRegistered || State.HideIconFlag)) return;
-    PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

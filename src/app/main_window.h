@@ -10,8 +10,4 @@ bool RegisterMainWindowClass();
 bool CreateMainWindow();
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Ends the program (closes MainWindow) when nothing is left through which the
-// user could reach it: no icon, no hotkey, no armed timed exit.
-void EndIfUnreachable();
-
 #endif

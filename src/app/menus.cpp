@@ -2,29 +2,38 @@
 // display, and the one dispatcher of every command that reaches MainWindow.
 #include "app/menus.h"
 
-#include "app/block_reason.h"
-
-#include "app/main_window.h"
-#include "app/program_state.h"
-#include "app/single_dialog.h"
-#include "app/tray_icon.h"
 #include "dialogs/about.h"
 #include "dialogs/hotkey.h"
 #include "dialogs/run_before_exit_dialog.h"
 #include "dialogs/shortcut.h"
 #include "exit/perform_exit.h"
+#include "presence/block_reason.h"
+#include "presence/single_dialog.h"
+#include "presence/tray_icon.h"
 #include "settings/registry_dialog.h"
+#include "state/program_state.h"
 #include "timer/timed_exit_dialog.h"
 
 #include <array>
 
 namespace {
-// Positions of the full menu that the updates cover: everything but
-// "E&xit Program" (14), which stays usable while a timed exit runs.
-constexpr UINT FullMenuUpdated = 14;
-constexpr UINT ShortMenuUpdated = 7;
+// The exit types' codes are the command ids of their menu items.
+static_assert(IDM_SHUTDOWN == ExitTypeShutdown && IDM_REBOOT == ExitTypeReboot && IDM_LOGOFF == ExitTypeLogoff &&
+                  IDM_SCREENSAVER == ExitTypeScreensaver && IDM_POWEROFF == ExitTypePowerOff &&
+                  IDM_RESTARTSHELL == ExitTypeRestartShell && IDM_SLEEP == ExitTypeSleep &&
+                  IDM_HIBERNATE == ExitTypeHibernate && IDM_LOCK == ExitTypeLock,
+              "menu ids and exit-type codes agree");
+static_assert(IDM_SINGLECLICK >= 100, "no other command shares an exit type's code");
 
-constexpr char ScreensaverMessage[] = "Screensaver cannot be forced";
+// Positions of the full menu that the updates cover: the exit types and
+// what follows them (a separator, "&Options", a separator, "To&ggles", a
+// separator, "Registr&y Settings..." and "&About..."), all but
+// "E&xit Program", which stays usable while a timed exit runs.
+constexpr UINT FullMenuAfterExitTypes = 7;
+constexpr size_t MenuLabelSize = 16;
+static_assert(MenuLabelSize > sizeof ExitTypeInfo::tip, "a label is its tip and one '&'");
+
+constexpr char NotForcedWords[] = " cannot be forced";
 constexpr char HideIconQuestion[] = "Are you sure you want to hide the tray icon ?";
 constexpr char HideIconCaption[] = "Confirm";
 constexpr UINT HideIconFlags = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL;  // 0x1024
@@ -42,8 +51,9 @@ constexpr std::array<Toggle, 5> Toggles = {{
     {IDM_CONFIRM, &ProgramState::ConfirmFlag},
 }};
 
-// Enables and unchecks the first `count` positions, checks the exit type and
-// grays them all while a timed exit is armed.
+// Enables and unchecks the first `count` positions, checks the exit type,
+// grays the exit types that this system lacks and, while a timed exit is
+// armed, grays them all.
 void ResetMenuPositions(HMENU menu, UINT count)
 {
     for (UINT position = 0; position < count; ++position) {
@@ -54,6 +64,9 @@ void ResetMenuPositions(HMENU menu, UINT count)
     // otherwise check whatever command carries that number).
     if (FindExitType(State.ExitType)) {
         CheckMenuItem(menu, static_cast<UINT>(State.ExitType), MF_BYCOMMAND | MF_CHECKED);
+    }
+    for (const ExitTypeInfo& type : ExitTypes) {
+        if (!ExitTypeAvailable(type)) EnableMenuItem(menu, static_cast<UINT>(type.code), MF_BYCOMMAND | MF_GRAYED);
     }
 }
 
@@ -81,18 +94,25 @@ void OpenRunBeforeExitDialog() { RunDialog(IDD_RUNBEFOREEXIT, RunBeforeExitDialo
 void OpenShortcutDialog() { RunDialog(IDD_SHORTCUT, ShortcutDialogProc, State.ShortcutDialog); }
 void OpenRegistryDialog() { RunDialog(IDD_REGISTRY, RegistryDialogProc, State.RegistryDialog); }
 
-void OnSelectExitType(int code)
+// An exit type that cannot be forced turns Force Exit off, with a box.
+void RefuseForce(const ExitTypeInfo* type)
 {
-    const ExitTypeInfo* type = FindExitType(code);
-    State.ExitType = code;
-    ModifyTrayIcon(LoadProgramIcon(type->icon), type->tip);
-    if (code == ExitTypeScreensaver && State.ForceFlag) ScreensaverNotForced();
+    if (!State.ForceFlag || !HasTrait(type, NeverForced)) return;
+    ExitTypeBox(*type, NotForcedWords);
+    State.ForceFlag = 0;
+}
+
+void OnSelectExitType(const ExitTypeInfo& type)
+{
+    State.ExitType = type.code;
+    ModifyTrayIcon(LoadProgramIcon(type.icon), type.tip);
+    RefuseForce(&type);
 }
 
 void OnForceExit()
 {
     Flip(State.ForceFlag);
-    if (State.ForceFlag && State.ExitType == ExitTypeScreensaver) ScreensaverNotForced();
+    RefuseForce(FindExitType(State.ExitType));
 }
 
 void OnHideTrayIcon()
@@ -109,12 +129,6 @@ void OnExitProgram() { PostMessageA(State.MainWindow, WM_CLOSE, 0, 0); }
 void RunCommand(UINT command)
 {
     switch (command) {
-    case IDM_SHUTDOWN:
-    case IDM_REBOOT:
-    case IDM_LOGOFF:
-    case IDM_SCREENSAVER:
-    case IDM_POWEROFF:
-    case IDM_RESTARTSHELL: OnSelectExitType(static_cast<int>(command)); break;
     case IDM_SINGLECLICK: Flip(State.ClickFlag); break;
     case IDM_ABOUT: OpenAboutBox(); break;
     case IDM_EXITPROGRAM: OnExitProgram(); break;
@@ -131,26 +145,39 @@ void RunCommand(UINT command)
     case IDM_CONFIRM: Flip(State.ConfirmFlag); break;
     case IDM_HIDEICON: OnHideTrayIcon(); break;
     case IDM_REGISTRY: OpenRegistryDialog(); break;
-    default: break;
+    default:
+        if (const ExitTypeInfo* type = FindExitType(static_cast<int>(command))) OnSelectExitType(*type);
+        break;
     }
 }
 
 }  // namespace
 
+void InsertExitTypeItems(HMENU menu)
+{
+    UINT position = 0;
+    for (const ExitTypeInfo& type : ExitTypes) {
+        if (type.traits & StartsGroup) InsertMenuA(menu, position++, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        char label[MenuLabelSize];
+        MakeMenuLabel(type, label, sizeof label);
+        InsertMenuA(menu, position++, MF_BYPOSITION | MF_STRING, static_cast<UINT_PTR>(type.code), label);
+    }
+}
+
 void UpdateFullMenu()
 {
-    ResetMenuPositions(State.FullMenu, FullMenuUpdated);
+    ResetMenuPositions(State.FullMenu, ExitTypeMenuPositions + FullMenuAfterExitTypes);
     for (const Toggle& toggle : Toggles) {
         UINT mark = State.*toggle.flag ? MF_CHECKED : MF_UNCHECKED;
         CheckMenuItem(State.FullMenu, toggle.command, MF_BYCOMMAND | mark);
     }
-    GrayWhileTimerRuns(State.FullMenu, FullMenuUpdated);
+    GrayWhileTimerRuns(State.FullMenu, ExitTypeMenuPositions + FullMenuAfterExitTypes);
 }
 
 void UpdateShortMenu()
 {
-    ResetMenuPositions(State.ShortMenu, ShortMenuUpdated);
-    GrayWhileTimerRuns(State.ShortMenu, ShortMenuUpdated);
+    ResetMenuPositions(State.ShortMenu, ExitTypeMenuPositions);
+    GrayWhileTimerRuns(State.ShortMenu, ExitTypeMenuPositions);
 }
 
 void DispatchCommand(WPARAM command)
@@ -167,10 +194,4 @@ void DispatchCommand(WPARAM command)
     // nobody sees where they go, so they change nothing and perform nothing.
     if ((command >> 16) == 0) RunCommand(static_cast<UINT>(command));
     if (pickToExit) PerformExit();
-}
-
-void ScreensaverNotForced()
-{
-    ErrorBox(ScreensaverMessage);
-    State.ForceFlag = 0;
 }

@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+// Puts the items of the exit types at the top of a popup menu, in the
+// order of their table, a separator before each group.
+void InsertExitTypeItems(HMENU menu);
 void UpdateFullMenu();
 void UpdateShortMenu();
 void DispatchCommand(WPARAM command);
-void ScreensaverNotForced();
 
 #endif

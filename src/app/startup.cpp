@@ -1,19 +1,19 @@
 // Start-up in its fixed order, the message loop and teardown.
 #include "app/startup.h"
 
-#include "app/block_reason.h"
 #include "app/main_window.h"
 #include "app/menus.h"
-#include "app/on_demand.h"
-#include "app/program_state.h"
 #include "app/single_instance.h"
-#include "app/tray_icon.h"
 #include "cmdline/command_line.h"
 #include "core/command_line_text.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
+#include "presence/block_reason.h"
+#include "presence/tray_icon.h"
 #include "settings/settings_store.h"
+#include "state/program_state.h"
+#include "system/on_demand.h"
 #include "timer/scheduler.h"
 
 namespace {
@@ -47,10 +47,13 @@ void AddExitTypeIcon()
 }
 }  // namespace
 
+// The full menu's exit types and the short menu come from the exit-type table.
 void LoadMenus()
 {
     State.FullMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva1"), 0);
-    State.ShortMenu = GetSubMenu(LoadMenuA(State.Instance, "Dorva2"), 0);
+    State.ShortMenu = CreatePopupMenu();
+    InsertExitTypeItems(State.FullMenu);
+    InsertExitTypeItems(State.ShortMenu);
     State.Accelerators = LoadAcceleratorsA(State.Instance, "Dorva3");
 }
 
@@ -125,7 +128,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
     // registering it now would let it start a second one.
     if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);
     AddExitTypeIcon();
-    if (State.TimerRunning) ModifyTrayIcon(LoadProgramIcon("Icon_7"), "Timed Exit");
+    if (State.TimerRunning) ShowTimedExitIcon();
     LoadMenus();
     UpdateFullMenu();
     InitializeCom();

@@ -2,12 +2,13 @@
 // time-of-day exit armed when one ends up selected.
 #include "cmdline/command_line.h"
 
-#include "app/program_state.h"
 #include "core/command_line_text.h"
 #include "core/decimal.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
+#include "exit/perform_exit.h"
 #include "settings/settings_store.h"
+#include "state/program_state.h"
 #include "timer/scheduler.h"
 
 #include <array>
@@ -28,8 +29,9 @@ constexpr int DefaultWarnSeconds = 10;
 constexpr int DefaultTimeoutSeconds = 30;
 constexpr char DefaultHotKey[] = "X";
 
-// One option and the field it sets. Applied in this order. The option's text
-// is kept in the row itself: a short table without pointers.
+// One option and the field it sets. Applied in this order, after the
+// exit-type options of the exit-type table. The option's text is kept in the
+// row itself: a short table without pointers.
 constexpr size_t OptionTextSize = 5;
 struct OptionSetting {
     char option[OptionTextSize];
@@ -37,14 +39,7 @@ struct OptionSetting {
     int ProgramState::*field;
 };
 
-constexpr int ExitTypeOptionCount = 6;
-constexpr std::array<OptionSetting, 17> Options = {{
-    {"/e:s", ExitTypeShutdown, &ProgramState::ExitType},
-    {"/e:b", ExitTypeReboot, &ProgramState::ExitType},
-    {"/e:l", ExitTypeLogoff, &ProgramState::ExitType},
-    {"/e:p", ExitTypePowerOff, &ProgramState::ExitType},
-    {"/x:s", ExitTypeScreensaver, &ProgramState::ExitType},
-    {"/x:r", ExitTypeRestartShell, &ProgramState::ExitType},
+constexpr std::array<OptionSetting, 11> Options = {{
     {"/f:f", 1, &ProgramState::ForceFlag},
     {"/f:d", 0, &ProgramState::ClickFlag},
     {"/f:e", 1, &ProgramState::EjectFlag},
@@ -68,15 +63,22 @@ int Fail(const char* message)
 // comes from them alone.
 int FailTimed(bool typed, const char* message) { return Fail(typed ? message : SavedTimedExit); }
 
-int CountExitTypeOptions(const char* text)
+// The exit type that the options name, nullptr for none; false when they
+// name more than one.
+bool FindNamedExitType(const char* text, const ExitTypeInfo** named)
 {
-    int count = 0;
-    for (int i = 0; i < ExitTypeOptionCount; ++i) count += HasOption(text, Options[i].option) ? 1 : 0;
-    return count;
+    *named = nullptr;
+    for (const ExitTypeInfo& type : ExitTypes) {
+        if (!HasOption(text, type.option)) continue;
+        if (*named) return false;
+        *named = &type;
+    }
+    return true;
 }
 
-void ApplyOptions(const char* text)
+void ApplyOptions(const char* text, const ExitTypeInfo* named)
 {
+    if (named) State.ExitType = named->code;
     for (const OptionSetting& setting : Options) {
         if (HasOption(text, setting.option)) State.*setting.field = setting.value;
     }
@@ -125,10 +127,13 @@ void TakeHotKey(const char* text)
 int ParseCommandLine(const char* text)
 {
     if (text == nullptr) text = "";
-    if (CountExitTypeOptions(text) >= 2) return Fail(TooManyOptions);
+    const ExitTypeInfo* named = nullptr;
+    if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
     const bool typedTimer = HasOption(text, "/t");
     const bool typedAt = HasOption(text, "/a");
     if (typedTimer && typedAt) return Fail(TooManyOptions);
+    // An exit type that this system lacks is refused with its own message.
+    if (named && RefuseUnavailable(*named)) return 0;
     const bool typedTimed = typedTimer || typedAt || HasOption(text, "/w");
     if (!HasOption(text, NoSavedSettings)) {
         LoadSettings();
@@ -137,7 +142,7 @@ int ParseCommandLine(const char* text)
         if (typedAt) State.TimerFlag = 0;
     }
 
-    ApplyOptions(text);
+    ApplyOptions(text, named);
 
     // Both modes at once can only be saved ones now.
     if (State.AtFlag && State.TimerFlag) return FailTimed(false, TooManyOptions);
@@ -153,8 +158,8 @@ int ParseCommandLine(const char* text)
         State.TimeoutSeconds = TakeSeconds(State.TimerValue, DefaultTimeoutSeconds);
         if (State.WarnSeconds > State.TimeoutSeconds) return FailTimed(typedTimed, WarnTooLong);
     }
-    // The screen saver is never forced.
-    if (State.ExitType == ExitTypeScreensaver && State.ForceFlag) State.ForceFlag = 0;
+    // The screen saver, sleep, hibernation and the lock are never forced.
+    if (HasTrait(FindExitType(State.ExitType), NeverForced)) State.ForceFlag = 0;
     if (!State.AtFlag) return 1;
 
     if (!TakeValue(text, "/a", 'a', State.AtValue)) return Fail(TimerNotStarted);

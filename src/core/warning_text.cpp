@@ -6,13 +6,10 @@
 
 void MakeDefaultWarningTextFor(int exitType, char* out, size_t outSize)
 {
-    CopyText(out, outSize, "Counting down to ");
+    const size_t start = CopyText(out, outSize, "Counting down to ");
     const ExitTypeInfo* type = FindExitType(exitType);
-    if (type == nullptr || outSize == 0) return;
-    // The exit type's tip in lower case: "restart shell".
-    char* word = out + TextLengthN(out, outSize);
-    AppendText(out, outSize, type->tip);
-    for (; *word; ++word) {
-        if (*word >= 'A' && *word <= 'Z') *word = static_cast<char>(*word - 'A' + 'a');
-    }
+    if (type == nullptr) return;
+    // The exit type's word: its tip in lower case.
+    const size_t end = AppendText(out, outSize, type->tip);
+    for (size_t i = start; i < end; ++i) out[i] = LowerCase(out[i]);
 }

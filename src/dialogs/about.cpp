@@ -2,8 +2,8 @@
 // links that open the user's mail program and web browser.
 #include "dialogs/about.h"
 
-#include "app/program_state.h"
 #include "core/text.h"
+#include "state/program_state.h"
 
 #include <shellapi.h>
 

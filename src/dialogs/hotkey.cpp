@@ -2,8 +2,8 @@
 // dialog that switches it and chooses its letter.
 #include "dialogs/hotkey.h"
 
-#include "app/program_state.h"
-#include "app/single_dialog.h"
+#include "presence/single_dialog.h"
+#include "state/program_state.h"
 
 namespace {
 constexpr UINT HotkeyModifiers = MOD_CONTROL | MOD_ALT;

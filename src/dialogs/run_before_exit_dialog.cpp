@@ -2,11 +2,11 @@
 // before every exit, a Browse button for each, and the switch for the feature.
 #include "dialogs/run_before_exit_dialog.h"
 
-#include "app/on_demand.h"
-#include "app/program_state.h"
-#include "app/single_dialog.h"
 #include "core/text.h"
+#include "presence/single_dialog.h"
 #include "settings/settings_store.h"
+#include "state/program_state.h"
+#include "system/on_demand.h"
 
 namespace {
 constexpr int EditIds[ProgramSlots] = {IDC_RB_EDIT1, IDC_RB_EDIT2, IDC_RB_EDIT3, IDC_RB_EDIT4};

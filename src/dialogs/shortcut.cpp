@@ -2,10 +2,10 @@
 // with "/n" from the desktop or the Start menu, carrying the hotkey.
 #include "dialogs/shortcut.h"
 
-#include "app/on_demand.h"
-#include "app/program_state.h"
-#include "app/single_dialog.h"
 #include "core/text.h"
+#include "presence/single_dialog.h"
+#include "state/program_state.h"
+#include "system/on_demand.h"
 
 #include <objbase.h>
 #include <shlobj.h>

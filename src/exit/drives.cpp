@@ -2,9 +2,9 @@
 // failure stays with its drive: the walk always goes on with the next letter.
 #include "exit/drives.h"
 
-#include "app/program_state.h"
 #include "core/text.h"
-#include "exit/system_actions.h"
+#include "state/program_state.h"
+#include "system/system_actions.h"
 
 #include <winioctl.h>
 

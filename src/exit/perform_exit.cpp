@@ -1,14 +1,16 @@
 // Performing the selected exit in its fixed order: nothing while a timed exit
 // is armed, the confirmation, the programs first, closing other applications,
-// the drives, and at last the request of the exit type.
+// the drives, and at last the request of the exit type. The exit-type table
+// says which steps a type takes and what it requests.
 #include "exit/perform_exit.h"
 
-#include "app/block_reason.h"
-#include "app/program_state.h"
+#include "core/text.h"
 #include "exit/drives.h"
 #include "exit/run_programs.h"
-#include "exit/system_actions.h"
+#include "presence/block_reason.h"
 #include "settings/registry_view.h"
+#include "state/program_state.h"
+#include "system/system_actions.h"
 
 namespace {
 constexpr char ConfirmText[] = "Are you sure you want to exit ?";
@@ -18,11 +20,14 @@ constexpr char DeclinedText[] = "You have chosen not to exit";
 constexpr char DeclinedCaption[] = "Abort";
 constexpr UINT DeclinedBoxFlags = MB_OK | MB_ICONINFORMATION;
 
-// The session requests: never EWX_FORCE, the force-close step does that job.
-constexpr UINT LogoffRequest = EWX_LOGOFF;
-constexpr UINT ShutdownRequest = EWX_SHUTDOWN;
-constexpr UINT RebootRequest = EWX_REBOOT;
-constexpr UINT PowerOffRequest = EWX_SHUTDOWN | EWX_POWEROFF;
+static_assert(LogoffFlags == EWX_LOGOFF && ShutdownFlags == EWX_SHUTDOWN && RebootFlags == EWX_REBOOT &&
+                  PowerOffFlags == (EWX_SHUTDOWN | EWX_POWEROFF),
+              "the exit-type table holds the session requests as ExitWindowsEx flags");
+
+// What the boxes about an exit type say after its tip.
+constexpr char NotAvailableWords[] = " is not available on this system";
+constexpr char RefusedWords[] = " was refused by Windows";
+constexpr size_t ExitTypeBoxSize = 256;
 
 // Closing other applications.
 constexpr DWORD ForceCloseAccess = SYNCHRONIZE | PROCESS_TERMINATE;
@@ -38,14 +43,6 @@ constexpr DWORD ShellValueSize = 260;
 // window and ends: the old one gets this long to end first.
 constexpr DWORD ShellQuitWaitMs = 10000;
 constexpr char ShellStillRunning[] = "The shell did not end: no new shell was started";
-
-// Whether the exit type ends the session, so that other applications are
-// closed first when Force is on.
-bool EndsSession(int exitType)
-{
-    return exitType == ExitTypeShutdown || exitType == ExitTypeReboot ||
-           exitType == ExitTypePowerOff || exitType == ExitTypeLogoff;
-}
 
 // True when the user agrees to the exit, or was not asked. Only Yes is
 // consent: a box that cannot be shown, or that ends because the program ends
@@ -105,44 +102,82 @@ void RestartShell()
     if (ReadConfiguredShell(shell) && shell[0] != '\0') SysWinExec(shell, SW_SHOW);
 }
 
-void RequestExit(int exitType)
+void RequestExit(const ExitTypeInfo& type)
 {
-    switch (exitType) {
-    case ExitTypeShutdown: SysExitWindowsEx(ShutdownRequest, 0); break;
-    case ExitTypeReboot: SysExitWindowsEx(RebootRequest, 0); break;
-    case ExitTypeLogoff: SysExitWindowsEx(LogoffRequest, 0); break;
-    case ExitTypePowerOff: SysExitWindowsEx(PowerOffRequest, 0); break;
-    case ExitTypeScreensaver:
-        SysPostMessage(SysGetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    switch (type.request) {
+    case ExitRequest::EndSession: SysExitWindowsEx(type.requestFlags, 0); break;
+    case ExitRequest::ScreenSaver: SysPostMessage(SysGetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); break;
+    case ExitRequest::RestartShell: RestartShell(); break;
+    case ExitRequest::Suspend:
+    case ExitRequest::Lock: {
+        const BOOL done = type.request == ExitRequest::Lock ? SysLockWorkStation()
+                                                            : SysSetSuspendState(type.requestFlags, FALSE, FALSE);
+        // The system's own words say why (hibernation switched off, no
+        // sleep state, no right).
+        if (!done) ExitTypeBox(type, RefusedWords, GetLastError());
         break;
-    case ExitTypeRestartShell: RestartShell(); break;
-    default: break;  // an unknown stored type makes no request
+    }
     }
 }
 
-// The steps after the consent.
-void CarryOutExit()
+// The steps after the consent; `type` is nullptr for a stored number that is
+// no exit type, which flushes the drives and makes no request.
+void CarryOutExit(const ExitTypeInfo* type)
 {
     if (State.RunBeforeExit) RunProgramsBeforeExit();
-    if (State.ForceFlag && EndsSession(State.ExitType)) SysEnumWindows(ForceCloseWindow, 0);
-    if (State.ExitType != ExitTypeScreensaver) FlushAndEjectDrives();
-    // The program must not refuse the session end that it asks for itself.
-    if (State.BlockFlag) {
+    if (State.ForceFlag && HasTrait(type, EndsSession)) SysEnumWindows(ForceCloseWindow, 0);
+    if (!type || HasTrait(type, FlushesDrives)) FlushAndEjectDrives();
+    // The program must not refuse the session end that it asks for itself;
+    // a type after which the session goes on leaves Block Shutdown alone.
+    if (State.BlockFlag && !HasTrait(type, KeepsBlock)) {
         State.BlockFlag = 0;
         UpdateBlockReason();
     }
-    RequestExit(State.ExitType);
+    if (type) RequestExit(*type);
 }
 }  // namespace
 
 // One exit at a time: a call that arrives while the box is open or the
-// programs run (the hotkey pressed again, a click) is ignored.
+// programs run (the hotkey pressed again, a click) is ignored. An exit type
+// that this system lacks is refused before anything happens.
 void PerformExit()
 {
     if (State.TimerRunning || State.ExitInProgress) return;
     State.ExitInProgress = 1;
-    if (ConfirmExit()) CarryOutExit();
+    const ExitTypeInfo* type = FindExitType(State.ExitType);
+    if (!(type && RefuseUnavailable(*type)) && ConfirmExit()) CarryOutExit(type);
     State.ExitInProgress = 0;
+}
+
+bool ExitTypeAvailable(const ExitTypeInfo& type)
+{
+    switch (type.request) {
+    case ExitRequest::Suspend: return SysHasSetSuspendState() != FALSE;
+    case ExitRequest::Lock: return SysHasLockWorkStation() != FALSE;
+    default: return true;
+    }
+}
+
+bool RefuseUnavailable(const ExitTypeInfo& type)
+{
+    if (ExitTypeAvailable(type)) return false;
+    ExitTypeBox(type, NotAvailableWords);
+    return true;
+}
+
+void ExitTypeBox(const ExitTypeInfo& type, const char* words, DWORD error)
+{
+    char text[ExitTypeBoxSize];
+    CopyText(text, sizeof text, type.tip);
+    size_t length = AppendText(text, sizeof text, words);
+    if (error) {
+        length = AppendText(text, sizeof text, ":\n");
+        if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                            text + length, static_cast<DWORD>(sizeof text - length), nullptr)) {
+            text[length - 2] = '\0';
+        }
+    }
+    ErrorBox(text);
 }
 
 BOOL CALLBACK ForceCloseWindow(HWND window, LPARAM)

@@ -3,9 +3,9 @@
 // cmd.exe itself, and each is waited for.
 #include "exit/run_programs.h"
 
-#include "app/program_state.h"
 #include "core/program_list.h"
 #include "core/text.h"
+#include "state/program_state.h"
 
 #include <shellapi.h>
 

@@ -10,6 +10,9 @@
 #define IDM_SCREENSAVER     40
 #define IDM_POWEROFF        50
 #define IDM_RESTARTSHELL    60
+#define IDM_SLEEP           70
+#define IDM_HIBERNATE       80
+#define IDM_LOCK            90
 
 /* Other menu commands. */
 #define IDM_SINGLECLICK     100

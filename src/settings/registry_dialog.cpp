@@ -4,12 +4,12 @@
 // 64-bit view on 64-bit Windows, where Windows reads the Run key and Winlogon.
 #include "settings/registry_dialog.h"
 
-#include "app/program_state.h"
-#include "app/single_dialog.h"
 #include "core/decimal.h"
 #include "core/text.h"
+#include "presence/single_dialog.h"
 #include "settings/registry_view.h"
 #include "settings/settings_store.h"
+#include "state/program_state.h"
 
 namespace {
 constexpr char RunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";

@@ -3,7 +3,7 @@
 // the Run key or Winlogon values, and where the x64 exe's settings are not.
 #include "settings/registry_view.h"
 
-#include "exit/system_actions.h"
+#include "system/system_actions.h"
 
 namespace {
 // The class string that the settings key has always been created with.

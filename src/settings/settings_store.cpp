@@ -5,12 +5,12 @@
 // empties both. Also the stored form of the program list.
 #include "settings/settings_store.h"
 
-#include "app/program_state.h"
 #include "core/decimal.h"
 #include "core/program_list.h"
 #include "core/stored_value.h"
 #include "core/text.h"
 #include "settings/registry_view.h"
+#include "state/program_state.h"
 
 #include <array>
 #include <cstring>

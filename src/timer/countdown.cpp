@@ -2,11 +2,11 @@
 // once-a-second tick, and the generated default warning text.
 #include "timer/countdown.h"
 
-#include "app/main_window.h"
-#include "app/program_state.h"
 #include "core/countdown_text.h"
 #include "core/warning_text.h"
-#include "timer/scheduler.h"
+#include "presence/tray_icon.h"
+#include "state/program_state.h"
+#include "timer/cancel.h"
 
 #include <climits>
 

@@ -6,22 +6,22 @@
 // clocks before it acts: an early or forged timer message exits nothing.
 #include "timer/scheduler.h"
 
-#include "app/main_window.h"
-#include "app/program_state.h"
-#include "app/tray_icon.h"
 #include "core/decimal.h"
+#include "core/exit_types.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
-#include "exit/system_actions.h"
+#include "presence/tray_icon.h"
+#include "state/program_state.h"
+#include "system/system_actions.h"
 #include "timer/countdown.h"
 
 #include <climits>
+#include <cstring>
 
 
 namespace {
 constexpr char TimedExitIcon[] = "Icon_7";
-constexpr char TimedExitTip[] = "Timed Exit";
 constexpr char WarningTooLongText[] = "Warning time is bigger than timeout";
 constexpr UINT CountdownPeriodMs = 1000;
 constexpr int MillisPerSecond = 1000;
@@ -59,12 +59,6 @@ Clocks ReadClocks()
 // SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
 // delay here exceeds a timeout of 999999 s or a day.
 UINT TimerDelay(int millis) { return millis < 0 ? 0 : static_cast<UINT>(millis); }
-
-void KillTimerOnce(UINT_PTR* id)
-{
-    if (*id) SysKillTimer(nullptr, *id);
-    *id = 0;
-}
 
 // The new timer is made before the old one goes: a refusal leaves the old one,
 // which repeats, so its next wake looks again.
@@ -108,6 +102,20 @@ long long MillisLate(const Clocks& now, Wake wake)
     return (ran < now.local ? ran : now.local) - armed.dueLocal;
 }
 
+// The hourglass, with a tip that says what happens when: the time of day
+// that the clock shows at the due time. Once shown, it changes only when
+// that time does (the clock was changed, the exit moved to the next day).
+void ShowTimedExitIcon(const Clocks& now, bool shown)
+{
+    // At most a timeout of 999999 s after the time of day: within 32 bits.
+    const int left = MillisLeft(now);
+    const int secondOfDay = (now.millisOfDay + (left > 0 ? left : 0)) % MillisPerDay / MillisPerSecond;
+    char tip[sizeof State.TrayData.szTip];
+    MakeTimedExitTip(State.ExitType, secondOfDay, tip, sizeof tip);
+    if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
+    ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
+}
+
 bool ArmExitTimer(int left)
 {
     int wait = State.Armed.atTimeOfDay && left > ClockCheckMs ? ClockCheckMs : left;
@@ -121,13 +129,6 @@ void ArmWarningTimer(int lead)
 {
     ReplaceTimer(&State.WarnTimerId, lead, WarningTimerProc);
     State.Armed.warning = WarningStage::Pending;
-}
-
-void CloseCountdownWindow()
-{
-    HWND window = State.CountdownWindow;
-    State.CountdownWindow = nullptr;
-    if (window && IsWindow(window)) DestroyWindow(window);
 }
 
 // The warning time has come: a one-second countdown timer replaces the
@@ -237,6 +238,7 @@ void CheckTimedExit(Wake wake)
     armed.checkedTick = now.tick;
     State.MillisToExit = MillisShown(left);
     ArmExitTimer(left);
+    ShowTimedExitIcon(now, true);
     SyncWarning(left);
 }
 
@@ -296,7 +298,7 @@ void StartTimedExit()
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
     int left = MillisLeft(now);
     if (!ArmExitTimer(left)) return;
-    ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), TimedExitTip);
+    ShowTimedExitIcon(now, false);
     SetHotkey(0);
     if (armed.warnSeconds) ArmWarning(left);
 }
@@ -316,22 +318,7 @@ void CALLBACK ExitTimerProc(HWND, UINT, UINT_PTR id, DWORD)
     CheckTimedExit(Wake::ExitTimer);
 }
 
-void CancelTimedExit()
-{
-    State.TimerRunning = 0;
-    // Ids are cleared once killed: the system reuses them for later timers.
-    KillTimerOnce(&State.ExitTimerId);
-    KillTimerOnce(&State.WarnTimerId);
-    CloseCountdownWindow();
-    SetHotkey(State.HotkeyFlag);
-    // Posted, so the exit type's icon comes back after the current handler
-    // (for the exit timer: after the exit it performs). A stored number that
-    // is no exit type is not posted: as a command it could toggle a setting,
-    // open a dialog or end the program (100, 120, 130, ...).
-    if (FindExitType(State.ExitType)) {
-        PostMessageA(State.MainWindow, WM_COMMAND, static_cast<WPARAM>(State.ExitType), 0);
-    }
-}
+void ShowTimedExitIcon() { ShowTimedExitIcon(ReadClocks(), false); }
 
 void TimedExitClockChanged() { CheckTimedExit(Wake::ClockChange); }
 void TimedExitResumed() { CheckTimedExit(Wake::Resume); }

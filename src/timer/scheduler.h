@@ -5,10 +5,11 @@
 
 #include <windows.h>
 
+#include "timer/cancel.h"
+
 constexpr int MaxTimedSeconds = 999999;  // a timeout or warning is 1 to 999999 s
 
 void StartTimedExit();
-void CancelTimedExit();
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
@@ -16,6 +17,10 @@ void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tic
 // is valid (1), MillisToExit is the delay until the clock next shows it, to
 // the second (the time now gives 0).
 int ParseTimeOfDay(const char* text);
+
+// The icon of an armed timed exit, whose tip says what happens when
+// ("Timed Exit: Logoff at 23:00:00"): for one armed before the icon existed.
+void ShowTimedExitIcon();
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.

@@ -2,11 +2,11 @@
 // exit, and the countdown warning; a time of day is armed on OK.
 #include "timer/timed_exit_dialog.h"
 
-#include "app/program_state.h"
-#include "app/single_dialog.h"
 #include "core/decimal.h"
 #include "core/text.h"
 #include "core/time_of_day.h"
+#include "presence/single_dialog.h"
+#include "state/program_state.h"
 #include "timer/scheduler.h"
 #include "timer/warning_text_dialog.h"
 

@@ -2,8 +2,8 @@
 // whether that text is still the generated default or the user's own.
 #include "timer/warning_text_dialog.h"
 
-#include "app/program_state.h"
 #include "core/text.h"
+#include "state/program_state.h"
 #include "timer/countdown.h"
 
 #include <cstring>

@@ -5,9 +5,10 @@
 // in for the system actions, so nothing is really shut down. Prints one
 // "BENCH name value unit goal" line per figure.
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "app/startup.h"
-#include "app/tray_icon.h"
+#include "app/tray_clicks.h"
+#include "presence/tray_icon.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/scheduler.h"

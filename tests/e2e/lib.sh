@@ -96,14 +96,16 @@ tray_slot_filled() {
     rm -f "$pic"
     [ "$colours" -gt 1 ]
 }
-# Prints which of the program's icons (icon_1 ... icon_8) tray slot N shows:
-# the closest of the drawings, scaled as the tray scales them.
+# Prints which of the program's icons (icon_1 ... icon_11) tray slot N shows:
+# the drawing that, laid over the slot as the tray scales it, changes it
+# least. Wine's tray draws a new icon over the old one without clearing it,
+# so whatever shows through the new icon's transparent parts does not count.
 tray_slot_icon() {
     local pic ref best=999999 name=none icon score
     pic=$(mktemp --suffix=.png) ref=$(mktemp --suffix=.png)
     tray_slot_picture "$1" "$pic" || { rm -f "$pic" "$ref"; echo none; return 1; }
     for icon in "$DORVA_BUILD"/images/icon_*.ico; do
-        convert "$icon[0]" -background white -flatten -sample 16x16 "$ref"
+        convert "$pic" \( "$icon[0]" -sample 16x16 \) -composite "$ref"
         score=$(compare -metric AE -fuzz 10% "$pic" "$ref" null: 2>&1)
         score=${score%%.*}
         # Vista and later show the 32-bit version of the same picture.
@@ -184,8 +186,8 @@ trap cleanup EXIT
 "$DORVA_WINESERVER" -k 2>/dev/null; "$DORVA_WINESERVER" -w 2>/dev/null; true
 
 # The row kinds of the two popup menus: n = item, s = separator.
-FULL_MENU_ROWS=(n n n n s n n s n s n s n n n)
-SHORT_MENU_ROWS=(n n n n s n n)
+FULL_MENU_ROWS=(n n n n s n n n n n s n s n s n n n)
+SHORT_MENU_ROWS=(n n n n s n n n n n)
 
 # Every visible popup window, one id a line: an open menu and its submenu.
 popup_windows() {
@@ -203,10 +205,10 @@ menu_item_click() {
 
 # Positions in the full menu and its Options submenu.
 OPTION_ROWS=(n n n n n)
-FULL_OPTIONS=8
-FULL_TOGGLES=10
-FULL_REGISTRY=12
-FULL_ABOUT=13
+FULL_OPTIONS=11
+FULL_TOGGLES=13
+FULL_REGISTRY=15
+FULL_ABOUT=16
 OPTION_RUN_BEFORE_EXIT=0
 OPTION_TIMED_EXIT=1
 OPTION_HOTKEY=2

@@ -3,7 +3,7 @@
 # tray icon goes away and the process ends with result 0.
 . "$(dirname "$0")/lib.sh"
 
-EXIT_PROGRAM_POSITION=14
+EXIT_PROGRAM_POSITION=17
 
 start_program /z
 pid=$E2E_LAST_PID

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # A right-click pick of "&Reboot" selects the exit type: the tray icon's
 # picture changes from the Shutdown computer to the Reboot arrow, and a pick
-# of "&Shutdown" brings the computer back.
+# of "&Shutdown" brings the computer back. A pick of "Loc&k" shows the padlock,
+# and a click then asks Wine to lock the workstation: its LockWorkStation
+# fails (ERROR_CALL_NOT_IMPLEMENTED), and the program says so and runs on.
 . "$(dirname "$0")/lib.sh"
 
 REBOOT_POSITION=1
 SHUTDOWN_POSITION=0
+LOCK_POSITION=9
 
 no_popup() { ! has_popup; }
 slot_shows() { [ "$(tray_slot_icon 0)" = "$1" ]; }
@@ -34,4 +37,17 @@ check "the program still runs" process_alive "$pid"
 
 pick_from_full_menu $SHUTDOWN_POSITION shutdown
 check "the Shutdown picture is back" wait_until 5 slot_shows icon_1
+
+pick_from_full_menu $LOCK_POSITION lock
+check "the icon shows the padlock" wait_until 5 slot_shows icon_11
+tray_click 0 1
+check "the refused lock is reported" wait_until 20 has_window_named "Error"
+box=$(window_named "Error")
+screenshot lock_refused "$box"
+text=$(ocr_window "$box")
+check "it reads Lock was refused by Windows (read: $text)" grep -q "Lock was refused by Windows" <<<"$text"
+xdotool key --window "$box" Return
+check "the box goes away" wait_until 5 bash -c "! xdotool search --name '^Error\$' >/dev/null 2>&1"
+check "the program still runs" process_alive "$pid"
+check "with the padlock" slot_shows icon_11
 finish

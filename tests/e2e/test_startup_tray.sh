@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real exe starts with one tray icon showing the Shutdown picture and the
-# tip "Shutdown", opens its 15-position menu on a right click, and ends
+# tip "Shutdown", opens its 18-position menu on a right click, and ends
 # cleanly, removing its icon, when its window is asked to close.
 . "$(dirname "$0")/lib.sh"
 
@@ -31,10 +31,10 @@ sleep 0.3
 screenshot tray-menu
 eval "$(xdotool getwindowgeometry --shell "$menu")"
 rows_height=$((HEIGHT - 6 - 9 * 4))
-check "the menu has 11 items and 4 separators (height $HEIGHT)" [ $((rows_height % 11)) -le 1 ]
+check "the menu has 14 items and 4 separators (height $HEIGHT)" [ $((rows_height % 14)) -le 1 ]
 text=$(ocr_window "$menu")
 # OCR reads "ff" loosely: match the start of those words.
-for label in Shutdown Reboot Logo Power-o Screensaver "Restart Shell" Options Toggles \
+for label in Shutdown Reboot Logo Power-o Screensaver "Restart Shell" Sleep Hibernate Lock Options Toggles \
              "Registry Settings" About "Exit Program"; do
     check "menu item $label" grep -q "$label" <<<"$text"
 done

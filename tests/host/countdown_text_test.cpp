@@ -1,10 +1,12 @@
-// The countdown window's mm:ss text and the default warning text.
+// The countdown window's mm:ss text, the default warning text and the tip of
+// an armed timed exit.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
 
 #include "core/countdown_text.h"
+#include "core/exit_types.h"
 #include "core/warning_text.h"
 
 namespace {
@@ -56,6 +58,9 @@ TEST(MakeDefaultWarningTextFor, OneTextPerExitType)
         {40, "Counting down to screensaver"},
         {50, "Counting down to power-off"},
         {60, "Counting down to restart shell"},
+        {70, "Counting down to sleep"},
+        {80, "Counting down to hibernate"},
+        {90, "Counting down to lock"},
         {99, "Counting down to "},
         {0, "Counting down to "},
         {-10, "Counting down to "},
@@ -75,6 +80,33 @@ TEST(MakeDefaultWarningTextFor, CutToSmallBuffer)
     MakeDefaultWarningTextFor(60, text, 20);
     EXPECT_STREQ("Counting down to re", text);
     EXPECT_EQ(0, std::memcmp(text + 20, "QQQQ", 4));
+}
+
+struct TipRow {
+    int exitType;
+    int secondOfDay;
+    const char* expected;
+};
+
+TEST(MakeTimedExitTip, WhatHappensWhen)
+{
+    const TipRow rows[] = {
+        {30, 23 * 3600, "Timed Exit: Logoff at 23:00:00"},
+        {60, 86399, "Timed Exit: Restart Shell at 23:59:59"},
+        {80, 0, "Timed Exit: Hibernate at 00:00:00"},
+        {99, 3661, "Timed Exit at 01:01:01"},
+    };
+    for (const TipRow& row : rows) {
+        char tip[64];
+        MakeTimedExitTip(row.exitType, row.secondOfDay, tip, sizeof tip);
+        EXPECT_STREQ(row.expected, tip);
+    }
+    // Every exit type's tip fits the tray's 64 bytes whole.
+    for (const ExitTypeInfo& type : ExitTypes) {
+        char tip[80];
+        MakeTimedExitTip(type.code, 86399, tip, sizeof tip);
+        EXPECT_LT(std::strlen(tip), 64u) << tip;
+    }
 }
 
 }  // namespace

@@ -35,6 +35,9 @@ ICON_FILES = [
     ("icon_5.ico", ICON, [(16, 16), (32, 32)], None),
     ("icon_7.ico", ICON, [(16, 16)], None),
     ("icon_8.ico", ICON, [(16, 16)], None),
+    ("icon_9.ico", ICON, [(16, 16)], None),
+    ("icon_10.ico", ICON, [(16, 16)], None),
+    ("icon_11.ico", ICON, [(16, 16)], None),
     ("hand.cur", CURSOR, [(32, 32)], (6, 1)),
 ]
 LOGO = ("tarn.bmp", 80, 140)
@@ -130,7 +133,7 @@ def check_icon_file(out_dir, name, kind, sizes, hotspot):
 
 
 # The icons for Vista and later: one 32-bit PNG image with alpha a size.
-ALPHA_ICONS = ["icon_%d_alpha.ico" % n for n in (1, 2, 3, 4, 5, 7, 8)]
+ALPHA_ICONS = ["icon_%d_alpha.ico" % n for n in (1, 2, 3, 4, 5, 7, 8, 9, 10, 11)]
 ALPHA_SIZES = [16, 20, 24, 32, 48]
 
 

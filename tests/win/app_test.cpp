@@ -1,10 +1,11 @@
 // Start-up, the main window, the tray icon record and the routing of the
 // tray icon's mouse messages, against real Win32 under Wine.
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "app/startup.h"
-#include "app/tray_icon.h"
+#include "app/tray_clicks.h"
 #include "exit/perform_exit.h"
+#include "presence/tray_icon.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "support/settings_key.h"
@@ -63,8 +64,8 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     EXPECT_EQ(image.bmBitsPixel, HasAlphaIcons() ? 32 : 4);
     DeleteObject(icon.hbmColor);
     DeleteObject(icon.hbmMask);
-    EXPECT_EQ(GetMenuItemCount(State.FullMenu), 15);
-    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 7);
+    EXPECT_EQ(GetMenuItemCount(State.FullMenu), 18);
+    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 10);
     EXPECT_NE(State.Accelerators, nullptr);
     // The hotkey is off by default: Ctrl+Alt+X is free for another window.
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);

@@ -2,9 +2,9 @@
 // window exactly while BlockFlag is set, and removed before the program's own
 // exit request.
 #include "app/menus.h"
-#include "app/program_state.h"
 #include "app/startup.h"
 #include "exit/perform_exit.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 

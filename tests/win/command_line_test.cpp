@@ -1,9 +1,9 @@
 // The command-line options laid over the settings: what each text switches
 // on, the values taken from its tokens, and every refusal with its message.
-#include "app/program_state.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "core/text.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "support/settings_key.h"
@@ -96,6 +96,9 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /e:p", Nothing, [](Settings& s) { s.exitType = ExitTypePowerOff; }},
         {"/z /x:s", Nothing, [](Settings& s) { s.exitType = ExitTypeScreensaver; }},
         {"/z /x:r", Nothing, [](Settings& s) { s.exitType = ExitTypeRestartShell; }},
+        {"/z /x:u", Nothing, [](Settings& s) { s.exitType = ExitTypeSleep; }},
+        {"/z /x:h", Nothing, [](Settings& s) { s.exitType = ExitTypeHibernate; }},
+        {"/z /x:k", Nothing, [](Settings& s) { s.exitType = ExitTypeLock; }},
         // Options written together, or given twice, count.
         {"/z /e:s/f:f", Nothing, [](Settings& s) { s.force = 1; }},
         {"/e:l/z", Nothing, [](Settings& s) { s.exitType = ExitTypeLogoff; }},
@@ -112,6 +115,9 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /x:s", [] { State.ForceFlag = 1; }, [](Settings& s) { s.exitType = ExitTypeScreensaver; s.force = 0; }},
         {"/z /f:f", [] { State.ExitType = ExitTypeScreensaver; }, [](Settings& s) { s.force = 0; }},
         {"/z /e:p /f:f", Nothing, [](Settings& s) { s.exitType = ExitTypePowerOff; s.force = 1; }},
+        // Nor are sleep, hibernation and the lock.
+        {"/z /x:k /f:f", Nothing, [](Settings& s) { s.exitType = ExitTypeLock; }},
+        {"/z /f:f", [] { State.ExitType = ExitTypeHibernate; }, [](Settings& s) { s.exitType = ExitTypeHibernate; }},
         // Timeout values and their range default; the text always says the number.
         {"/z /t", Nothing, [](Settings& s) { s.timer = 1; s.timeoutSeconds = 30; }},
         {"/z /t", [] { CopyText(State.TimerValue, sizeof State.TimerValue, "45"); },
@@ -189,12 +195,18 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
 struct RefusedCase {
     const char* text;
     const char* message;
+    bool powerActionsMissing;  // the system lacks sleep, hibernation and the lock (NT 4)
 };
 
 const RefusedCase RefusedCases[] = {
     {"/e:s /x:r", "Too many options specified"},
     {"/z /e:l/e:p", "Too many options specified"},
     {"/z /x:s /e:s /x:s", "Too many options specified"},
+    {"/z /x:u /x:k", "Too many options specified"},
+    {"/z /e:s /x:h", "Too many options specified"},
+    {"/z /x:u", "Sleep is not available on this system", true},
+    {"/x:h", "Hibernate is not available on this system", true},
+    {"/z /x:k /t:30", "Lock is not available on this system", true},
     {"/z /t /a", "Too many options specified"},
     {"/z /a:120000 /t:5", "Too many options specified"},
     {"/z /w:5", "The '/w' option can only be\nused with '/a' or '/t'"},
@@ -220,6 +232,7 @@ TEST_P(RefusedCommandLineTest, ShowsItsMessageAsAnErrorBox)
 {
     const RefusedCase& c = GetParam();
     SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
+    Recorder::LackPowerActions(c.powerActionsMissing);
     Harness::AnswerBoxes({IDOK});
     EXPECT_EQ(ParseCommandLine(c.text), 0);
     ASSERT_EQ(Harness::Boxes().size(), 1u);
@@ -446,7 +459,7 @@ bool TerminatedWithin(const char* text, size_t size) { return std::memchr(text, 
 TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
 {
     SettingsKey::Guard key;
-    const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/x:s", "/x:r", "/f:f", "/f:d", "/f:e", "/f:b",
+    const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/x:s", "/x:r", "/x:u", "/x:h", "/x:k", "/f:f", "/f:d", "/f:e", "/f:b",
                             "/f:c", "/f:h", "/h", "/h:", "/t", "/t:", "/a", "/a:", "/w", "/w:", "/n", "/z",
                             " ", "   ", "\t", "/", ":", "h", "t", "a", "w", "q", "1", "0", "30", "-5", "600",
                             "999999", "1234567890", "120000", "250000", "abc", "\xe9", "\xff"};
@@ -496,7 +509,7 @@ TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
         ASSERT_STREQ(State.BrowseFileName, "*.*");
         if (result == 1) {
             ASSERT_FALSE(State.TimerFlag && State.AtFlag);
-            ASSERT_FALSE(State.ExitType == ExitTypeScreensaver && State.ForceFlag);
+            ASSERT_FALSE(State.ForceFlag && HasTrait(FindExitType(State.ExitType), NeverForced));
             if (State.HotkeyFlag) {
                 ASSERT_EQ(std::strlen(State.HotKey), 1u);
                 ASSERT_TRUE(IsCharAlphaA(State.HotKey[0]));

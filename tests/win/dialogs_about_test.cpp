@@ -1,7 +1,7 @@
 // The About box: what it draws, the fonts and bitmaps it makes and frees,
 // the hand cursor over its links, and where a click on a link goes.
-#include "app/program_state.h"
 #include "dialogs/about.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 
 #include <shellapi.h>

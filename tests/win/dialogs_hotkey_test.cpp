@@ -1,9 +1,9 @@
 // The global hotkey and the Set Hotkey dialog, driven through the real
 // dialog, with real hotkey registrations checked from another window.
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 

@@ -1,8 +1,8 @@
 // The Run-before-exit dialog, driven through the real dialog and the real
 // file-open dialog of the system.
-#include "app/program_state.h"
 #include "core/text.h"
 #include "dialogs/run_before_exit_dialog.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 // The Shortcut dialog and "Dorva.lnk": written through the real dialog into
 // the test prefix's desktop and Start menu, and read back through the
 // system's own shell link object.
-#include "app/program_state.h"
 #include "core/text.h"
 #include "dialogs/shortcut.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 
 #include <objbase.h>

@@ -1,10 +1,10 @@
 // Drive flush and media eject against the recorder: which drives are probed,
 // flushed and ejected, with which access, and where the eject sequence stops.
-#include "app/program_state.h"
 #include "exit/drives.h"
-#include "exit/system_actions.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
+#include "system/system_actions.h"
 
 #include <winioctl.h>
 

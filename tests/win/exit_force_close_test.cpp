@@ -1,8 +1,8 @@
 // Force-closing other applications before a session ends, against the
 // recorder: the message, its time-out, the wait, the termination and the
 // handle, for each way a window can answer.
-#include "app/program_state.h"
 #include "exit/perform_exit.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 

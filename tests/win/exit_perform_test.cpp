@@ -1,10 +1,10 @@
 // Performing the exit against the recorder: the request of each exit type,
 // the steps each type takes and their order, the confirmation, and the
 // Restart Shell road with the configured shell read from the registry.
-#include "app/program_state.h"
 #include "core/text.h"
 #include "exit/perform_exit.h"
 #include "exit_test_programs.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 
@@ -50,6 +50,10 @@ std::string Requests()
             add("FindWindow " + std::string(call.text) + (call.arg[0] ? " named" : ""));
         } else if (name == "WinExec") {
             add("WinExec " + std::string(call.text) + " " + Hex(call.arg[0]));
+        } else if (name == "SetSuspendState") {
+            add("SetSuspendState " + Hex(call.arg[0]) + " " + Hex(call.arg[1]) + " " + Hex(call.arg[2]));
+        } else if (name == "LockWorkStation") {
+            add(name);
         }
     }
     return requests;
@@ -110,6 +114,7 @@ struct TypeCase {
     const char* requests;
     bool forceCloses;
     bool drives;
+    bool keepsBlock;  // the session goes on: Block Shutdown stays on
 };
 
 const TypeCase TypeCases[] = {
@@ -120,6 +125,9 @@ const TypeCase TypeCases[] = {
     {ExitTypeScreensaver, "PostMessage desktop 112 f140 0", false, false},
     {ExitTypeRestartShell,
      "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe /desktop 5", false, true},
+    {ExitTypeSleep, "SetSuspendState 0 0 0", false, true, true},
+    {ExitTypeHibernate, "SetSuspendState 1 0 0", false, true, true},
+    {ExitTypeLock, "LockWorkStation", false, false, true},
     {0, "", false, true},
     {99, "", false, true},
 };
@@ -137,7 +145,52 @@ TEST_F(PerformExitTest, EachExitTypeMakesItsRequestAfterItsOwnSteps)
         EXPECT_EQ(Recorder::CountOf("EnumWindows"), c.forceCloses ? 1 : 0) << c.exitType;
         EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), c.drives ? 1 : 0) << c.exitType;
         EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), c.drives ? 1 : 0) << c.exitType;
-        EXPECT_EQ(State.BlockFlag, 0) << c.exitType;
+        EXPECT_EQ(State.BlockFlag, c.keepsBlock ? 1 : 0) << c.exitType;
+    }
+}
+
+struct RefusalCase {
+    int exitType;
+    bool missing;      // the system lacks the call (NT 4)
+    const char* box;   // what the box says first
+    const char* requests;
+};
+
+// Sleep, hibernation and the lock say so when the system refuses them, with
+// the system's reason; a system that lacks them refuses before anything
+// else happens, the confirmation included.
+TEST_F(PerformExitTest, ARefusedOrMissingPowerActionSaysSo)
+{
+    const RefusalCase cases[] = {
+        {ExitTypeHibernate, false, "Hibernate was refused by Windows:\n", "SetSuspendState 1 0 0"},
+        {ExitTypeLock, false, "Lock was refused by Windows:\n", "LockWorkStation"},
+        {ExitTypeSleep, true, "Sleep is not available on this system", ""},
+        {ExitTypeLock, true, "Lock is not available on this system", ""},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.box);
+        Recorder::Reset();
+        Harness::ClearBoxes();
+        ScriptEverything();
+        Recorder::RefusePowerActions(ERROR_ACCESS_DENIED);
+        Recorder::LackPowerActions(c.missing);
+        State.ConfirmFlag = 1;
+        State.ExitType = c.exitType;
+        if (c.missing) {
+            Harness::AnswerBoxes({IDOK});
+        } else {
+            Harness::AnswerBoxes({IDYES, IDOK});
+        }
+        PerformExit();
+        ASSERT_EQ(Harness::Boxes().size(), c.missing ? 1u : 2u);
+        const Harness::Box& box = Harness::Boxes().back();
+        const std::string words = c.box;
+        EXPECT_EQ(box.text.substr(0, words.size()), words);
+        EXPECT_EQ(box.text.size() > words.size(), !c.missing) << "the system's reason follows";
+        EXPECT_EQ(box.flags, 0x10030u);
+        EXPECT_EQ(Requests(), c.requests);
+        EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), !c.missing && c.exitType == ExitTypeHibernate ? 1 : 0);
+        EXPECT_EQ(State.BlockFlag, 1);
     }
 }
 

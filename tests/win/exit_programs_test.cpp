@@ -1,9 +1,9 @@
 // The programs run before an exit, with real processes under Wine: which road
 // each slot takes, the order, and that every program is waited for.
-#include "app/program_state.h"
 #include "core/text.h"
 #include "exit/run_programs.h"
 #include "exit_test_programs.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 
 #include <atomic>

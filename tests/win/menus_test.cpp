@@ -2,18 +2,20 @@
 // menus, and every command of the dispatcher: exit types with their icons,
 // toggles, dialogs, boxes, accelerator keys and the pick that exits.
 #include "app/menus.h"
-#include "app/program_state.h"
-#include "app/tray_icon.h"
 #include "core/text.h"
 #include "dialogs/about.h"
 #include "dialogs/hotkey.h"
 #include "dialogs/run_before_exit_dialog.h"
 #include "dialogs/shortcut.h"
+#include "presence/tray_icon.h"
 #include "settings/registry_dialog.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/timed_exit_dialog.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -21,11 +23,13 @@
 namespace {
 
 constexpr UINT_PTR ArmedTimer = 0x7FFF0000;  // stands for an armed timed exit
-constexpr UINT FullMenuPositions = 15;
-constexpr UINT ShortMenuPositions = 7;
-constexpr UINT OptionsPosition = 8;
-constexpr UINT TogglesPosition = 10;
-constexpr UINT ExitProgramPosition = 14;
+constexpr UINT FullMenuPositions = 18;
+constexpr UINT ShortMenuPositions = 10;
+constexpr UINT OptionsPosition = 11;
+constexpr UINT TogglesPosition = 13;
+constexpr UINT ExitProgramPosition = 17;
+// Sleep, Hibernate and Lock: grayed where the system lacks them.
+bool PowerActionAt(UINT position) { return position >= 7 && position <= 9; }
 
 UINT StateAt(HMENU menu, UINT position) { return GetMenuState(menu, position, MF_BYPOSITION) & 0xFF; }
 bool CheckedAt(HMENU menu, UINT position) { return (StateAt(menu, position) & MF_CHECKED) != 0; }
@@ -56,6 +60,7 @@ struct FullMenuCase {
     int click, force, eject, block, confirm;
     UINT_PTR timerRunning;
     int checkedPosition;   // position of the exit type, -1 for none
+    bool powerActionsMissing;
 };
 
 TEST_F(MenusTest, FullMenuShowsTheSettings)
@@ -69,6 +74,9 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
         {ExitTypeRestartShell, 5, -1, 0, 0, 0, 0, 6},
         {ExitTypeShutdown, 1, 1, 1, 1, 1, ArmedTimer, 0},
         {ExitTypeRestartShell, 0, 0, 0, 0, 0, ArmedTimer, 6},
+        {ExitTypeSleep, 1, 0, 0, 0, 0, 0, 7},
+        {ExitTypeHibernate, 0, 0, 0, 1, 0, 0, 8, true},
+        {ExitTypeLock, 1, 0, 0, 0, 0, ArmedTimer, 9, true},
         // A stored number that is no exit type checks no item, not even the
         // command that happens to carry that number.
         {99, 1, 0, 0, 0, 0, 0, -1},
@@ -91,11 +99,13 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
         State.BlockFlag = c.block;
         State.ConfirmFlag = c.confirm;
         State.TimerRunning = c.timerRunning;
+        Recorder::LackPowerActions(c.powerActionsMissing);
         UpdateFullMenu();
         for (UINT position = 0; position < ExitProgramPosition; ++position) {
             SCOPED_TRACE(testing::Message() << "position " << position);
             EXPECT_EQ(CheckedAt(State.FullMenu, position), static_cast<int>(position) == c.checkedPosition);
-            EXPECT_EQ(GrayedAt(State.FullMenu, position), c.timerRunning != 0);
+            EXPECT_EQ(GrayedAt(State.FullMenu, position),
+                      c.timerRunning != 0 || (c.powerActionsMissing && PowerActionAt(position)));
         }
         EXPECT_FALSE(GrayedAt(State.FullMenu, ExitProgramPosition)) << "E&xit Program stays usable";
         EXPECT_FALSE(CheckedAt(State.FullMenu, ExitProgramPosition));
@@ -124,6 +134,7 @@ struct ShortMenuCase {
     int exitType;
     UINT_PTR timerRunning;
     int checkedPosition;
+    bool powerActionsMissing;
 };
 
 TEST_F(MenusTest, ShortMenuShowsTheExitType)
@@ -132,20 +143,41 @@ TEST_F(MenusTest, ShortMenuShowsTheExitType)
         {ExitTypeShutdown, 0, 0},          {ExitTypeReboot, 0, 1},     {ExitTypeLogoff, 0, 2},
         {ExitTypePowerOff, 0, 3},          {ExitTypeScreensaver, 0, 5}, {ExitTypeRestartShell, 0, 6},
         {ExitTypeReboot, ArmedTimer, 1},   {0, 0, -1},                  {99, ArmedTimer, -1},
+        {ExitTypeSleep, 0, 7},             {ExitTypeHibernate, 0, 8},   {ExitTypeLock, 0, 9, true},
     };
     for (const ShortMenuCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "ExitType " << c.exitType << " timer " << c.timerRunning);
         Dirty(State.ShortMenu, ShortMenuPositions);
         State.ExitType = c.exitType;
         State.TimerRunning = c.timerRunning;
+        Recorder::LackPowerActions(c.powerActionsMissing);
         UpdateShortMenu();
         for (UINT position = 0; position < ShortMenuPositions; ++position) {
             SCOPED_TRACE(testing::Message() << "position " << position);
             EXPECT_EQ(CheckedAt(State.ShortMenu, position), static_cast<int>(position) == c.checkedPosition);
-            EXPECT_EQ(GrayedAt(State.ShortMenu, position), c.timerRunning != 0);
+            EXPECT_EQ(GrayedAt(State.ShortMenu, position),
+                      c.timerRunning != 0 || (c.powerActionsMissing && PowerActionAt(position)));
         }
     }
     State.TimerRunning = 0;
+}
+
+// Both menus list the exit types in this order, and no two items of a menu
+// share a mnemonic.
+TEST_F(MenusTest, TheExitTypesHeadBothMenusWithMnemonicsOfTheirOwn)
+{
+    const char* const labels[] = {"&Shutdown", "&Reboot",        "&Logoff", "&Power-off", "",
+                                  "S&creensaver", "Res&tart Shell", "Sl&eep", "&Hibernate", "Loc&k"};
+    for (HMENU menu : {State.FullMenu, State.ShortMenu}) {
+        std::string mnemonics;
+        for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+            char label[64] = "";
+            GetMenuStringA(menu, static_cast<UINT>(position), label, sizeof label, MF_BYPOSITION);
+            if (position < 10) EXPECT_STREQ(label, labels[position]) << "position " << position;
+            if (const char* mark = std::strchr(label, '&')) mnemonics += static_cast<char>(std::tolower(mark[1]));
+        }
+        for (char letter : mnemonics) EXPECT_EQ(std::count(mnemonics.begin(), mnemonics.end(), letter), 1) << letter;
+    }
 }
 
 // ---- commands without a box or dialog -----------------------------------------
@@ -162,6 +194,8 @@ TEST_F(MenusTest, ExitTypeCommandsSelectTheTypeWithItsIconAndTip)
         {IDM_SHUTDOWN, "Icon_1", "Shutdown"},      {IDM_REBOOT, "Icon_2", "Reboot"},
         {IDM_LOGOFF, "Icon_3", "Logoff"},          {IDM_SCREENSAVER, "Icon_4", "Screensaver"},
         {IDM_POWEROFF, "Icon_5", "Power-off"},     {IDM_RESTARTSHELL, "Icon_8", "Restart Shell"},
+        {IDM_SLEEP, "Icon_9", "Sleep"},            {IDM_HIBERNATE, "Icon_10", "Hibernate"},
+        {IDM_LOCK, "Icon_11", "Lock"},
     };
     for (const ExitTypeCommand& c : cases) {
         SCOPED_TRACE(testing::Message() << "command " << c.command);
@@ -298,6 +332,28 @@ TEST_F(MenusTest, ForceWithScreensaverShowsTheBoxAndStaysOff)
     ExpectScreensaverBox(Harness::Boxes()[0]);
     EXPECT_EQ(State.ForceFlag, 0);
     EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
+}
+
+// Sleep, Hibernate and Lock cannot be forced either, each saying so in its
+// own words, whichever comes second.
+TEST_F(MenusTest, SleepHibernateAndLockAreNeverForced)
+{
+    const ExitTypeCommand cases[] = {{IDM_SLEEP, "", "Sleep"}, {IDM_HIBERNATE, "", "Hibernate"}, {IDM_LOCK, "", "Lock"}};
+    for (const ExitTypeCommand& c : cases) {
+        for (UINT command : {c.command, UINT(IDM_FORCE)}) {
+            SCOPED_TRACE(testing::Message() << "type " << c.command << " command " << command);
+            Harness::ClearBoxes();
+            State.ExitType = command == IDM_FORCE ? static_cast<int>(c.command) : ExitTypeShutdown;
+            State.ForceFlag = command == IDM_FORCE ? 0 : 1;
+            Harness::AnswerBoxes({IDOK});
+            DispatchCommand(command);
+            ASSERT_EQ(Harness::Boxes().size(), 1u);
+            EXPECT_EQ(Harness::Boxes()[0].text, std::string(c.tip) + " cannot be forced");
+            EXPECT_EQ(Harness::Boxes()[0].flags, 0x10030u);
+            EXPECT_EQ(State.ForceFlag, 0);
+            EXPECT_EQ(State.ExitType, static_cast<int>(c.command));
+        }
+    }
 }
 
 void ExpectHideIconBox(const Harness::Box& box)
@@ -449,7 +505,8 @@ TEST_F(MenusTest, KeysTypedToTheHiddenWindowDoNothing)
 // The requests PerformExit makes for each exit type, seen in the recorder.
 int ExitRequests()
 {
-    int requests = Recorder::CountOf("ExitWindowsEx") + Recorder::CountOf("FindWindow");
+    int requests = Recorder::CountOf("ExitWindowsEx") + Recorder::CountOf("FindWindow") +
+                   Recorder::CountOf("SetSuspendState") + Recorder::CountOf("LockWorkStation");
     for (int i = 0; i < Recorder::CallCount(); ++i) {
         const RecordedCall& call = Recorder::Call(i);
         if (std::strcmp(call.name, "PostMessage") == 0 && call.arg[1] == WM_SYSCOMMAND && call.arg[2] == SC_SCREENSAVE) {
@@ -462,7 +519,7 @@ int ExitRequests()
 struct PickCase {
     UINT command;
     const char* request;   // the recorded call that makes the exit
-    uintptr_t argument;    // its first argument (ExitWindowsEx flags), or ~0 for any
+    uintptr_t argument;    // its first argument (ExitWindowsEx flags, hibernation), or ~0 for any
 };
 
 TEST_F(MenusTest, AShortMenuPickSelectsAndPerformsItsExitOnce)
@@ -474,6 +531,9 @@ TEST_F(MenusTest, AShortMenuPickSelectsAndPerformsItsExitOnce)
         {IDM_POWEROFF, "ExitWindowsEx", EWX_SHUTDOWN | EWX_POWEROFF},
         {IDM_SCREENSAVER, "PostMessage", ~uintptr_t(0)},
         {IDM_RESTARTSHELL, "FindWindow", ~uintptr_t(0)},
+        {IDM_SLEEP, "SetSuspendState", FALSE},
+        {IDM_HIBERNATE, "SetSuspendState", TRUE},
+        {IDM_LOCK, "LockWorkStation", ~uintptr_t(0)},
     };
     for (const PickCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "command " << c.command);

@@ -1,7 +1,7 @@
 // The system records the program fills keep the published sizes that every
 // Windows NT since 4.0 accepts. The figures are those of the 32-bit build; they
 // are checked while it compiles, and the layouts' own rules on every build.
-#include "app/program_state.h"
+#include "state/program_state.h"
 
 #include <shellapi.h>
 

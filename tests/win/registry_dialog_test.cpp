@@ -1,7 +1,7 @@
 // The Registry dialog and the four system switches, against the test prefix's
 // real registry. Every value and key a test touches is put back afterwards.
-#include "app/program_state.h"
 #include "settings/registry_dialog.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "support/settings_key.h"

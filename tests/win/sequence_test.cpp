@@ -6,13 +6,14 @@
 // only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
-#include "app/program_state.h"
 #include "app/startup.h"
-#include "app/tray_icon.h"
+#include "app/tray_clicks.h"
 #include "dialogs/hotkey.h"
-#include "exit/system_actions.h"
+#include "presence/tray_icon.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
+#include "system/system_actions.h"
 #include "timer/scheduler.h"
 
 #include <cstdio>
@@ -87,6 +88,7 @@ bool DueReached()
 void OnRecordedCall(const RecordedCall& call)
 {
     bool request = std::strcmp(call.name, "ExitWindowsEx") == 0 || std::strcmp(call.name, "FindWindow") == 0 ||
+                   std::strcmp(call.name, "SetSuspendState") == 0 || std::strcmp(call.name, "LockWorkStation") == 0 ||
                    (std::strcmp(call.name, "PostMessage") == 0 && call.arg[1] == WM_SYSCOMMAND);
     if (!request) return;
     if (Harness::BoxesOpen()) return Fault("an exit request while another exit waits for its confirmation");
@@ -177,7 +179,7 @@ void CheckPromises()
 
 // ---- what happens ---------------------------------------------------------------
 
-int RandomExitType() { return ExitTypeShutdown + 10 * Pick(6); }
+int RandomExitType() { return ExitTypeShutdown + 10 * Pick(9); }
 
 void ClickIcon()
 {
@@ -330,11 +332,12 @@ SHORT WINAPI KeyState(int key)
 BOOL WINAPI TrackMenu(HMENU menu, UINT, int, int, int, HWND, const RECT*)
 {
     static const UINT commands[] = {ExitTypeShutdown, ExitTypeReboot, ExitTypeLogoff, ExitTypeScreensaver,
-                                    ExitTypePowerOff, ExitTypeRestartShell, IDM_CONFIRM, IDM_SINGLECLICK,
-                                    IDM_EXITPROGRAM, IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT};
+                                    ExitTypePowerOff, ExitTypeRestartShell, ExitTypeSleep, ExitTypeHibernate,
+                                    ExitTypeLock, IDM_CONFIRM, IDM_SINGLECLICK, IDM_EXITPROGRAM,
+                                    IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT, IDM_TIMEDEXIT};
     bool shortMenu = menu == State.ShortMenu;
     if (OneIn(3)) MeanwhileSomethingElse(false);
-    UINT pick = commands[Pick(shortMenu ? 6 : 13)];
+    UINT pick = commands[Pick(shortMenu ? 9 : 16)];
     if (OneIn(4) || !Pickable(menu, pick)) pick = 0;
     // A second one does not open (the harness fails the test when one does).
     if (pick == IDM_TIMEDEXIT && !State.TimedExitDialog) Harness::OnNextDialog(ScriptTimedExitOptions);

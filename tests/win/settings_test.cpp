@@ -1,11 +1,12 @@
 // The settings key in the test prefix's real registry: what a save writes,
 // byte for byte, what a load takes from good and bad data, and the delete.
 // Every test leaves the registry as it found it.
-#include "app/program_state.h"
 #include "app/startup.h"
-#include "app/tray_icon.h"
+#include "app/tray_clicks.h"
 #include "core/text.h"
+#include "presence/tray_icon.h"
 #include "settings/settings_store.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "support/settings_key.h"
@@ -249,7 +250,8 @@ struct NumberText {
 
 TEST_F(SettingsTest, NumbersAreSavedAsSignedDecimalAndHotkeyFlagAsZeroOrOne)
 {
-    const NumberText cases[] = {{0, "0"}, {1, "1"}, {-1, "-1"}, {99, "99"}, {123456, "123456"}, {-99999, "-99999"}};
+    const NumberText cases[] = {{0, "0"}, {1, "1"}, {-1, "-1"}, {99, "99"}, {123456, "123456"}, {-99999, "-99999"},
+                                {ExitTypeSleep, "70"}, {ExitTypeHibernate, "80"}, {ExitTypeLock, "90"}};
     for (const NumberText& c : cases) {
         SCOPED_TRACE(c.value);
         State.ExitType = c.value;

@@ -4,7 +4,7 @@
 // Wine's GetGuiResources reports nothing, so the program's own calls are
 // counted instead, by replacing the test executable's imports.
 #include "app/menus.h"
-#include "app/program_state.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/scheduler.h"

@@ -1,6 +1,6 @@
 // The countdown window from its real template: what each tick shows, its
 // buttons, and the generated default warning text.
-#include "app/program_state.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "timer/countdown.h"
 
@@ -148,7 +148,7 @@ TEST_F(CountdownTest, TheDefaultWarningTextNamesTheExitType)
         {ExitTypeScreensaver, "Counting down to screensaver"},
         {ExitTypePowerOff, "Counting down to power-off"},
         {ExitTypeRestartShell, "Counting down to restart shell"},
-        {70, "Counting down to "},
+        {75, "Counting down to "},
         {0, "Counting down to "},
         {-10, "Counting down to "},
     };

@@ -1,7 +1,7 @@
 // The Timed Exit Options dialog driven through its real template: what it
 // shows, how its controls enable each other, what OK stores and arms, and
 // every entry that OK rejects with "Invalid time".
-#include "app/program_state.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/scheduler.h"
@@ -290,6 +290,7 @@ struct AcceptCase {
     const char* warnTyped;
     const char* storedText;   // TimerValue or AtValue afterwards
     int number;               // TimeoutSeconds, or MillisToExit of an armed time of day
+    const char* tip;          // of an armed time of day
 };
 
 TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
@@ -300,9 +301,10 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
         {"trailing letter", IDC_TE_TIMEOUT, "45s", false, "", "45", 45},
         {"largest", IDC_TE_TIMEOUT, "999999", false, "", "999999", 999999},
         {"warning equal to the timeout", IDC_TE_TIMEOUT, "30", true, "30", "30", 30},
-        {"time of day", IDC_TE_AT, "235900", false, "", "235900", 43140000},
-        {"empty time: next midnight", IDC_TE_AT, "", false, "", "", 43200000},
-        {"time of day with warning", IDC_TE_AT, "120100", true, "60", "120100", 60000},
+        {"time of day", IDC_TE_AT, "235900", false, "", "235900", 43140000, "Timed Exit: Shutdown at 23:59:00"},
+        {"empty time: next midnight", IDC_TE_AT, "", false, "", "", 43200000, "Timed Exit: Shutdown at 00:00:00"},
+        {"time of day with warning", IDC_TE_AT, "120100", true, "60", "120100", 60000,
+         "Timed Exit: Shutdown at 12:01:00"},
     };
     for (const AcceptCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -334,7 +336,7 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
             EXPECT_STREQ(State.AtValue, c.storedText);
             EXPECT_EQ(State.MillisToExit, c.number);
             EXPECT_NE(State.TimerRunning, 0u) << "a time of day is armed at once";
-            EXPECT_STREQ(State.TrayData.szTip, "Timed Exit");
+            EXPECT_STREQ(State.TrayData.szTip, c.tip);
         }
         if (c.warn) EXPECT_STREQ(State.WarnValue, c.warnTyped);
     }

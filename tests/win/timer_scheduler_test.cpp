@@ -1,8 +1,9 @@
 // The timed-exit scheduler against real thread timers under Wine: the
 // time-of-day parse, arming, the warning, the exit, every way of cancelling,
 // and re-arming a time-of-day exit after a clock change or a resume.
-#include "app/program_state.h"
-#include "app/tray_icon.h"
+#include "app/tray_clicks.h"
+#include "presence/tray_icon.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
 #include "timer/scheduler.h"
@@ -142,6 +143,7 @@ TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
     ASSERT_FALSE(HotkeyFree());
     AddTrayIcon(State.MainWindow, LoadProgramIcon("Icon_1"), "Shutdown");
     SetTimeout(30);
+    Recorder::SetLocalTime(23, 59, 45);
 
     StartTimedExit();
 
@@ -150,7 +152,7 @@ TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
     EXPECT_EQ(State.MillisToExit, 30000);
     EXPECT_EQ(State.WarnTimerId, 0u) << "no warning asked for";
     EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_7"));
-    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit");
+    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit: Shutdown at 00:00:15") << "what happens when, past midnight";
     EXPECT_TRUE(HotkeyFree()) << "the hotkey must be off while armed";
 
     UINT_PTR exitTimer = State.ExitTimerId;
@@ -327,9 +329,10 @@ TEST_F(SchedulerTest, TheExitTimerCancelsBeforeItPerformsTheExit)
 {
     State.ExitType = ExitTypeReboot;
     SetTimeout(1);
+    Recorder::SetLocalTime(8, 0, 0);
     StartTimedExit();
     UINT_PTR exitTimer = State.ExitTimerId;
-    ASSERT_STREQ(State.TrayData.szTip, "Timed Exit");
+    ASSERT_STREQ(State.TrayData.szTip, "Timed Exit: Reboot at 08:00:01");
     ASSERT_TRUE(Harness::PumpUntil(Idle, 3000));
     EXPECT_TRUE(TimerGone(exitTimer));
     EXPECT_EQ(State.ExitTimerId, 0u);

@@ -1,6 +1,6 @@
 // The warning text dialog through its real template: the generated default,
 // and how OK and Cancel move the text and its two flags.
-#include "app/program_state.h"
+#include "state/program_state.h"
 #include "support/harness.h"
 #include "timer/warning_text_dialog.h"
 

@@ -2,10 +2,10 @@
 #include "support/harness.h"
 
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "app/startup.h"
-#include "exit/system_actions.h"
+#include "state/program_state.h"
 #include "support/recorder.h"
+#include "system/system_actions.h"
 
 #include <cstring>
 #include <deque>

@@ -2,7 +2,7 @@
 #include "support/recorder.h"
 
 #include "core/text.h"
-#include "exit/system_actions.h"
+#include "system/system_actions.h"
 
 #include <cstring>
 
@@ -46,6 +46,8 @@ struct RecorderData {
     Recorder::CallObserver observer;
     bool refuseMachineWrites;
     bool wow64;
+    bool powerActionsMissing;
+    DWORD powerActionError;   // 0: sleep, hibernation and the lock succeed
 };
 RecorderData Data = {};
 
@@ -260,6 +262,8 @@ int VirtualTimersMade() { return static_cast<int>(Data.nextTimerId - FirstVirtua
 void VirtualLocalTime(SYSTEMTIME* time) { ShowLocalMoment(Data.virtualLocal, time); }
 void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
+void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
+void RefusePowerActions(DWORD error) { Data.powerActionError = error; }
 }  // namespace Recorder
 
 // ---- the seam ----------------------------------------------------------------
@@ -271,6 +275,29 @@ BOOL SysExitWindowsEx(UINT flags, DWORD reserved)
 }
 
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
+
+namespace {
+BOOL PowerActionResult()
+{
+    DWORD error = Data.powerActionsMissing ? ERROR_PROC_NOT_FOUND : Data.powerActionError;
+    SetLastError(error);
+    return error == 0;
+}
+}  // namespace
+
+BOOL SysSetSuspendState(BOOL hibernate, BOOL forceCritical, BOOL disableWakeEvent)
+{
+    Record("SetSuspendState", static_cast<uintptr_t>(hibernate), static_cast<uintptr_t>(forceCritical),
+           static_cast<uintptr_t>(disableWakeEvent));
+    return PowerActionResult();
+}
+BOOL SysLockWorkStation()
+{
+    Record("LockWorkStation");
+    return PowerActionResult();
+}
+BOOL SysHasSetSuspendState() { return !Data.powerActionsMissing; }
+BOOL SysHasLockWorkStation() { return !Data.powerActionsMissing; }
 
 BOOL SysPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

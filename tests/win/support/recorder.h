@@ -62,6 +62,10 @@ void SetLocalTime(int hour, int minute, int second);  // else the real clock
 // ERROR_ACCESS_DENIED, as for a program without elevation.
 void RefuseMachineWrites(bool refuse);
 void SetWow64(bool wow64);          // what IsWow64Process says
+// Sleep, hibernation and the workstation lock: missing from the system (as
+// on NT 4), or refused with the given error (0: they succeed).
+void LackPowerActions(bool missing);
+void RefusePowerActions(DWORD error);
 void UseRealClock();
 
 // Virtual time. Off after Reset: the timers, the tick count and the local

@@ -1,8 +1,8 @@
 // The shutdown block reason that goes with Block Shutdown on current Windows.
-#include "app/block_reason.h"
+#include "presence/block_reason.h"
 
-#include "app/program_state.h"
-#include "exit/system_actions.h"
+#include "state/program_state.h"
+#include "system/system_actions.h"
 
 namespace {
 constexpr wchar_t BlockReasonText[] = L"Dorva NT: Block Shutdown is on";

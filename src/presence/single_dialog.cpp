@@ -1,7 +1,7 @@
 // Opening a dialog of a kind once, and a dialog busy behind its box.
-#include "app/single_dialog.h"
+#include "presence/single_dialog.h"
 
-#include "app/program_state.h"
+#include "state/program_state.h"
 
 namespace {
 // Marks a dialog whose button handler is running (and maybe showing a box).

@@ -1,11 +1,9 @@
-// The one notification-area icon: add, change, delete, and its mouse events.
-#include "app/tray_icon.h"
+// The one notification-area icon: add, change, delete and restore it, and
+// its pictures; and whether anything is left to reach the program by.
+#include "presence/tray_icon.h"
 
-#include "app/menus.h"
-#include "app/program_state.h"
 #include "core/text.h"
-#include "exit/perform_exit.h"
-#include "timer/scheduler.h"
+#include "state/program_state.h"
 
 #include <shellapi.h>
 
@@ -66,44 +64,6 @@ void CALLBACK RetryAddProc(HWND, UINT, UINT_PTR id, DWORD)
     if (id == State.TrayRetryTimerId) ShowWantedIcon(State.TrayRetriesLeft - 1);
 }
 
-bool ShiftIsDown() { return GetAsyncKeyState(VK_SHIFT) < 0; }
-
-// Shows a popup menu at the cursor and returns the command picked, 0 for
-// none. The pick comes back from the menu itself, so that nothing else that
-// arrives meanwhile (the re-selection posted when a timed exit fires while
-// the menu is open) can pass for it.
-UINT ShowPopupMenu(HMENU menu)
-{
-    SetForegroundWindow(State.MainWindow);
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    UINT picked = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_RETURNCMD, cursor.x, cursor.y, 0, State.MainWindow, nullptr));
-    PostMessageA(State.MainWindow, WM_NULL, 0, 0);
-    return picked;
-}
-
-// A pick from the short menu selects its exit type and performs that exit,
-// once.
-void OnLeftButtonDown()
-{
-    State.PickToExit = 0;
-    if (!ShiftIsDown()) {
-        if (State.ClickFlag) TrayClickAction();
-        return;
-    }
-    UpdateShortMenu();
-    UINT pick = ShowPopupMenu(State.ShortMenu);
-    if (!pick) return;
-    State.PickToExit = 1;
-    DispatchCommand(pick);
-}
-
-void OnRightButtonDown()
-{
-    UpdateFullMenu();
-    if (UINT pick = ShowPopupMenu(State.FullMenu)) DispatchCommand(pick);
-}
 }  // namespace
 
 bool HasAlphaIcons()
@@ -169,28 +129,13 @@ UINT TaskbarCreatedMessage()
     return message;
 }
 
-void OnTrayMessage(WPARAM, LPARAM mouseMessage)
+// The program lives on only while the user can still reach it: through its
+// icon, the hotkey or an armed timed exit, or when it was started without an
+// icon on purpose ("/f:h"). In icon-less mode only the armed exit keeps it:
+// once that is cancelled, or has been performed, the program ends.
+void EndIfUnreachable()
 {
-    switch (static_cast<UINT>(mouseMessage)) {
-    case WM_LBUTTONDOWN: OnLeftButtonDown(); break;
-    case WM_LBUTTONDBLCLK:
-        if (!State.ClickFlag) TrayClickAction();
-        break;
-    case WM_RBUTTONDOWN: OnRightButtonDown(); break;
-    default: break;
-    }
-}
-
-void TrayClickAction()
-{
-    if (State.TimerRunning) {
-        State.TimerCancelled = 1;
-        CancelTimedExit();
-    } else if (State.ExitInProgress) {
-        return;  // one exit at a time: not even a timed one beside it
-    } else if (State.TimerFlag) {
-        StartTimedExit();
-    } else {
-        PerformExit();
-    }
+    if (State.TimerRunning) return;
+    if (!State.NoIconMode && (State.TrayIconWanted || State.HotkeyRegistered || State.HideIconFlag)) return;
+    PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
 }

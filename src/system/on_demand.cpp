@@ -1,7 +1,7 @@
-// COM (ole32) and the file-open dialog (comdlg32) are loaded by name when
-// first used. Both are found in the system folder only, never next to the
-// exe, and stay loaded for the rest of the run.
-#include "app/on_demand.h"
+// COM (ole32), the file-open dialog (comdlg32) and sleep (powrprof) are
+// loaded by name when first used. Each is found in the system folder only,
+// never next to the exe, and stays loaded for the rest of the run.
+#include "system/on_demand.h"
 
 namespace {
 using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
@@ -10,7 +10,9 @@ using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, 
 using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
 using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
 
-// The system folder's copy of `dll`, loaded once.
+bool ComStarted = false;
+}  // namespace
+
 FARPROC SystemFunction(const char* dll, const char* name)
 {
     char path[MAX_PATH] = "";
@@ -23,9 +25,6 @@ FARPROC SystemFunction(const char* dll, const char* name)
     if (!module) module = LoadLibraryA(path);
     return module ? GetProcAddress(module, name) : nullptr;
 }
-
-bool ComStarted = false;
-}  // namespace
 
 bool InitializeCom()
 {

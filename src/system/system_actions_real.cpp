@@ -1,5 +1,7 @@
 // The real system actions, linked into the product only.
-#include "system_actions.h"
+#include "system/system_actions.h"
+
+#include "system/on_demand.h"
 
 BOOL SysExitWindowsEx(UINT flags, DWORD reserved) { return ExitWindowsEx(flags, reserved); }
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
@@ -71,6 +73,8 @@ LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM
 namespace {
 using BlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
 using BlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
+using SetSuspendStateFn = BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN);
+using LockWorkStationFn = BOOL(WINAPI*)();
 
 // Looked up at run time so that the program still starts on NT 4, 2000 and XP.
 FARPROC User32Function(const char* name)
@@ -78,7 +82,25 @@ FARPROC User32Function(const char* name)
     HMODULE user32 = GetModuleHandleA("user32.dll");
     return user32 ? GetProcAddress(user32, name) : nullptr;
 }
+
+FARPROC SuspendFunction() { return SystemFunction("powrprof.dll", "SetSuspendState"); }
+FARPROC LockFunction() { return User32Function("LockWorkStation"); }
 }  // namespace
+
+// A function that cannot be found fails with the error its search left.
+BOOL SysSetSuspendState(BOOL hibernate, BOOL forceCritical, BOOL disableWakeEvent)
+{
+    auto suspend = reinterpret_cast<SetSuspendStateFn>(SuspendFunction());
+    return suspend && suspend(static_cast<BOOLEAN>(hibernate), static_cast<BOOLEAN>(forceCritical),
+                              static_cast<BOOLEAN>(disableWakeEvent));
+}
+BOOL SysLockWorkStation()
+{
+    auto lock = reinterpret_cast<LockWorkStationFn>(LockFunction());
+    return lock && lock();
+}
+BOOL SysHasSetSuspendState() { return SuspendFunction() != nullptr; }
+BOOL SysHasLockWorkStation() { return LockFunction() != nullptr; }
 
 // Looked up at run time: IsWow64Process is missing before XP SP2, and a
 // system without it runs no 32-bit program on 64-bit Windows.

@@ -1,6 +1,6 @@
 // The one instance of the program's state, and the error box that every
 // part of the program reports its errors with.
-#include "app/program_state.h"
+#include "state/program_state.h"
 
 #include "core/text.h"
 

@@ -1,4 +1,5 @@
-// The notification-area icon and its mouse events.
+// The notification-area icon, its pictures, and whether the program can be
+// reached at all.
 #ifndef DORVA_TRAY_ICON_H
 #define DORVA_TRAY_ICON_H
 
@@ -7,8 +8,6 @@
 BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip);
 BOOL ModifyTrayIcon(HICON icon, const char* tip);
 BOOL DeleteTrayIcon(HWND owner);
-void OnTrayMessage(WPARAM iconId, LPARAM mouseMessage);
-void TrayClickAction();
 
 // Loads a named icon of the program at the small-icon size of the current
 // DPI: on Vista and later its 32-bit version with alpha, on older systems
@@ -20,5 +19,9 @@ bool HasAlphaIcons();
 // is wanted, with its current picture and tip.
 void RestoreTrayIcon();
 UINT TaskbarCreatedMessage();
+
+// Ends the program (closes MainWindow) when nothing is left through which the
+// user could reach it: no icon, no hotkey, no armed timed exit.
+void EndIfUnreachable();
 
 #endif

@@ -15,6 +15,15 @@ BOOL SysPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND SysFindWindow(const char* className, const char* windowName);
 UINT SysWinExec(const char* commandLine, UINT show);
 
+// Sleep, hibernation and the workstation lock. Looked up at run time, so
+// that the program still starts on NT 4, which has neither SetSuspendState
+// (powrprof.dll) nor LockWorkStation; where one is missing its call fails,
+// and the Has... call says so beforehand.
+BOOL SysSetSuspendState(BOOL hibernate, BOOL forceCritical, BOOL disableWakeEvent);
+BOOL SysLockWorkStation();
+BOOL SysHasSetSuspendState();
+BOOL SysHasLockWorkStation();
+
 // Closing other applications.
 BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter);
 DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId);

@@ -6,6 +6,10 @@
 #include <windows.h>
 #include <commdlg.h>
 
+// Function `name` of the system folder's copy of `dll` (never one next to
+// the exe), which is loaded once and stays loaded; nullptr when either is
+// missing.
+FARPROC SystemFunction(const char* dll, const char* name);
 // CoInitialize for this thread; false when COM cannot be loaded or started.
 bool InitializeCom();
 // CoUninitialize, when InitializeCom succeeded.
