@@ -38,13 +38,6 @@ const char* LowerCaseCopy(const char* commandLine)
 
 bool IsWindowsNt() { return WindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
 
-// Shows the tray icon of the selected exit type; a number that is no exit
-// type gets no icon at all.
-void AddExitTypeIcon()
-{
-    const ExitTypeInfo* type = FindExitType(State.ExitType);
-    if (type) AddTrayIcon(State.MainWindow, LoadProgramIcon(type->icon), type->tip);
-}
 }  // namespace
 
 // The full menu's exit types and the short menu come from the exit-type table.
@@ -127,7 +120,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
     // A timed exit armed by the command line already holds the hotkey off:
     // registering it now would let it start a second one.
     if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);
-    AddExitTypeIcon();
+    ShowExitTypeIcon(true);
     if (State.TimerRunning) ShowTimedExitIcon();
     LoadMenus();
     UpdateFullMenu();

@@ -2,6 +2,7 @@
 // its pictures; and whether anything is left to reach the program by.
 #include "presence/tray_icon.h"
 
+#include "core/exit_types.h"
 #include "core/text.h"
 #include "state/program_state.h"
 
@@ -22,6 +23,11 @@ constexpr int AddRetries = 60;
 constexpr DWORD AlphaIconsMajorVersion = 6;
 constexpr char AlphaIconSuffix[] = "_Alpha";
 constexpr size_t IconNameSize = 16;
+
+// A stored number that is no exit type shows the program's own picture and
+// name: without an icon nothing could reach the program to choose a type.
+constexpr char ProgramIcon[] = "Icon_1";
+constexpr char ProgramTip[] = "Dorva NT";
 
 UINT IconId() { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)); }
 
@@ -138,4 +144,12 @@ void EndIfUnreachable()
     if (State.TimerRunning) return;
     if (!State.NoIconMode && (State.TrayIconWanted || State.HotkeyRegistered || State.HideIconFlag)) return;
     PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+}
+
+BOOL ShowExitTypeIcon(bool add)
+{
+    const ExitTypeInfo* type = FindExitType(State.ExitType);
+    HICON icon = LoadProgramIcon(type ? type->icon : ProgramIcon);
+    const char* tip = type ? type->tip : ProgramTip;
+    return add ? AddTrayIcon(State.MainWindow, icon, tip) : ModifyTrayIcon(icon, tip);
 }

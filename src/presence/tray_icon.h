@@ -15,6 +15,10 @@ BOOL DeleteTrayIcon(HWND owner);
 HICON LoadProgramIcon(const char* name);
 bool HasAlphaIcons();
 
+// Adds (or changes) the icon to show the selected exit type; a stored number
+// that is no exit type shows the program's own icon and name.
+BOOL ShowExitTypeIcon(bool add);
+
 // The shell (re)started (the "TaskbarCreated" broadcast): add the icon if it
 // is wanted, with its current picture and tip.
 void RestoreTrayIcon();

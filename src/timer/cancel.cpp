@@ -4,6 +4,7 @@
 
 #include "core/exit_types.h"
 #include "dialogs/hotkey.h"
+#include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "system/system_actions.h"
 
@@ -31,8 +32,11 @@ void CancelTimedExit()
     // Posted, so the exit type's icon comes back after the current handler
     // (for the exit timer: after the exit it performs). A stored number that
     // is no exit type is not posted: as a command it could toggle a setting,
-    // open a dialog or end the program (100, 120, 130, ...).
+    // open a dialog or end the program (100, 120, 130, ...): its icon comes
+    // back at once.
     if (FindExitType(State.ExitType)) {
         PostMessageA(State.MainWindow, WM_COMMAND, static_cast<WPARAM>(State.ExitType), 0);
+    } else {
+        ShowExitTypeIcon(false);
     }
 }

@@ -91,6 +91,21 @@ TEST_F(StartupTest, ReadsACopyOfTheCommandLineAndEndsLoudlyWithoutAWindow)
     Teardown();
     DestroyWindow(State.MainWindow);
 
+    // A saved number that is no exit type still gets an icon to choose a type
+    // from: the program's own, with its name.
+    {
+        SettingsKey::Guard key;
+        ASSERT_TRUE(SettingsKey::WriteRaw("ExitType", std::string("99\0\0\0\0\0", 7)));
+        ResetProgramState();
+        ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), "", &result));
+        EXPECT_EQ(State.ExitType, 99);
+        EXPECT_EQ(State.TrayIconWanted, 1);
+        EXPECT_STREQ(State.TrayData.szTip, "Dorva NT");
+        EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_1"));
+        Teardown();
+        DestroyWindow(State.MainWindow);
+    }
+
     ResetProgramState();
     void* real = Harness::PatchImport("user32.dll", "CreateWindowExA", reinterpret_cast<void*>(RefusedCreateWindow));
     ASSERT_NE(real, nullptr);

@@ -456,6 +456,7 @@ TEST_F(SchedulerTest, ANumberThatIsNoExitTypeIsNotPostedAsACommand)
         ASSERT_NE(State.TimerRunning, 0u);
         CancelTimedExit();
         EXPECT_EQ(PostedReselections(stored), 0);
+        EXPECT_STREQ(State.TrayData.szTip, "Dorva NT") << "the hourglass goes, the program's own icon comes";
         // Nothing of the command would have run: no box, no dialog, no change.
         EXPECT_EQ(State.ClickFlag, 1);
         EXPECT_TRUE(IsWindow(State.MainWindow));
