@@ -115,9 +115,14 @@ void OnForceExit()
     RefuseForce(FindExitType(State.ExitType));
 }
 
+// One question at a time: the menu stays live behind the box.
 void OnHideTrayIcon()
 {
-    if (MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags) != IDYES) return;
+    if (State.HideIconAsking) return;
+    State.HideIconAsking = 1;
+    const int answer = MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags);
+    State.HideIconAsking = 0;
+    if (answer != IDYES) return;
     DeleteTrayIcon(State.MainWindow);
     // Without a hotkey or an armed timed exit nothing could reach the program
     // any more: hiding its icon then ends it.

@@ -134,6 +134,8 @@ struct ProgramState {
     int HotkeyRegistered;       // HotkeyId is registered on MainWindow
     int ExitInProgress;         // PerformExit runs (its box may be open)
     int ProgramEnding;          // MainWindow is destroyed: the loop is about to end
+    int ComStarted;             // COM is initialised for the thread
+    int HideIconAsking;         // "Are you sure you want to hide the tray icon ?" is open
 };
 
 extern ProgramState State;

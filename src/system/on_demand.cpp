@@ -3,14 +3,14 @@
 // never next to the exe, and stays loaded for the rest of the run.
 #include "system/on_demand.h"
 
+#include "state/program_state.h"
+
 namespace {
 using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
 using CoUninitializeFn = void(WINAPI*)();
 using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
 using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
-
-bool ComStarted = false;
 }  // namespace
 
 FARPROC SystemFunction(const char* dll, const char* name)
@@ -29,16 +29,16 @@ FARPROC SystemFunction(const char* dll, const char* name)
 bool InitializeCom()
 {
     auto initialize = reinterpret_cast<CoInitializeFn>(SystemFunction("ole32.dll", "CoInitialize"));
-    ComStarted = initialize && SUCCEEDED(initialize(nullptr));
-    return ComStarted;
+    State.ComStarted = initialize && SUCCEEDED(initialize(nullptr));
+    return State.ComStarted != 0;
 }
 
 void UninitializeCom()
 {
-    if (!ComStarted) return;
+    if (!State.ComStarted) return;
     auto uninitialize = reinterpret_cast<CoUninitializeFn>(SystemFunction("ole32.dll", "CoUninitialize"));
     if (uninitialize) uninitialize();
-    ComStarted = false;
+    State.ComStarted = 0;
 }
 
 HRESULT CreateComInstance(REFCLSID classId, REFIID interfaceId, void** object)

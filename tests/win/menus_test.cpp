@@ -383,7 +383,10 @@ TEST_F(MenusTest, HideTrayIconAnsweredNoKeepsTheIcon)
 {
     ASSERT_TRUE(AddTrayIcon(State.MainWindow, LoadIconA(State.Instance, "Icon_1"), "Shutdown"));
     Harness::AnswerBoxes({IDNO});
+    // A second pick that arrives while the question is open asks nothing more.
+    PostMessageA(State.MainWindow, WM_COMMAND, IDM_HIDEICON, 0);
     DispatchCommand(IDM_HIDEICON);
+    Harness::PumpFor(50);
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     ExpectHideIconBox(Harness::Boxes()[0]);
     EXPECT_TRUE(ModifyTrayIcon(LoadIconA(State.Instance, "Icon_2"), "Reboot")) << "the icon is still there";
