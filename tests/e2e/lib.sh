@@ -140,13 +140,7 @@ screenshot() { # screenshot NAME [window]
 # Popup menus are unnamed override-redirect windows of the exe: the newest
 # visible one.
 # (tooltips are such windows too).
-popup_window() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
-        if xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes'; then echo "$w"; fi
-    done | tail -n 1
-}
-popup_menu_window() { popup_window; }
+popup_window() { popup_windows | tail -n 1; }
 has_popup() { [ -n "$(popup_window)" ]; }
 # Centre of item POSITION (0-based) of a popup menu of COUNT equal-height rows
 # (separators are shorter: pass the row heights as "n n s n ..." instead).
@@ -218,8 +212,7 @@ OPTION_SHORTCUT=3
 # window too, one line high).
 full_menu_window() {
     local w
-    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
-        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+    for w in $(popup_windows); do
         eval "$(xdotool getwindowgeometry --shell "$w")"
         if [ "$HEIGHT" -gt 100 ]; then echo "$w"; return 0; fi
     done
@@ -250,9 +243,8 @@ submenu_of() {
     local menu=$1 w menu_right
     eval "$(xdotool getwindowgeometry --shell "$menu")"
     menu_right=$((X + WIDTH / 2))
-    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+    for w in $(popup_windows); do
         [ "$w" != "$menu" ] || continue
-        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
         eval "$(xdotool getwindowgeometry --shell "$w")"
         if [ "$X" -ge "$menu_right" ]; then echo "$w"; return 0; fi
     done

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Only consent ends the session, and no process stays that nobody can reach:
 # "E&xit Program" picked while "Are you sure you want to exit ?" is open ends
-# the program, not the session, without a second box; keys typed into the
-# countdown change nothing; in icon-less mode, Abort ends the program.
+# the program (result 0, its icon gone), not the session, without a second
+# box; keys typed into the countdown change nothing; in icon-less mode,
+# Abort ends the program.
 . "$(dirname "$0")/lib.sh"
 cd "$E2E_WORK" || exit 1
 
@@ -14,6 +15,10 @@ tray_click 0 1
 check "the confirmation is asked" wait_until 10 has_window_named Confirm
 check "E&xit Program is picked under it" pick_full 17
 check "the program ends, without a second box" wait_until 10 process_gone "$program"
+wait "$program"
+result=$?
+check "with result 0 ($result)" [ "$result" = 0 ]
+check "its icon is gone" wait_until 5 eval '! tray_slot_filled 0'
 check "nor a session end" eval 'sleep 1; ! has_window_named Abort && [ "$(witness_events consent)" = start ]'
 
 start_program /z /e:l /t:60 /w:60

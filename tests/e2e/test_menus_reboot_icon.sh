@@ -15,12 +15,7 @@ slot_shows() { [ "$(tray_slot_icon 0)" = "$1" ]; }
 
 # pick_from_full_menu POSITION NAME: right-click the icon, pick the item.
 pick_from_full_menu() {
-    local menu
-    tray_click 0 3
-    check "the full menu opens for $2" wait_until 5 has_popup
-    menu=$(popup_window)
-    screenshot "reboot_menu_$2" "$menu"
-    menu_item_click "$menu" "$1" "${FULL_MENU_ROWS[@]}"
+    check "the full menu opens and $2 is picked" pick_full "$1"
     check "the menu closes after picking $2" wait_until 5 no_popup
 }
 

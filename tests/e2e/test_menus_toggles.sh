@@ -8,20 +8,6 @@ TOGGLES_POSITION=13
 TOGGLE_COUNT=5
 EXPECTED_CHECKED="0 1 4"   # Block Shutd&own, &Confirm Exit, &Exit on Single Click
 
-# The popup that opened beside MENU's right edge (a tip would sit elsewhere).
-submenu_of() {
-    local WINDOW X Y WIDTH HEIGHT SCREEN w right
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    right=$((X + WIDTH))
-    for w in $(popup_windows); do
-        [ "$w" = "$1" ] && continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        if [ "$X" -ge $((right - 10)) ] && [ "$X" -le $((right + 10)) ]; then echo "$w"; return 0; fi
-    done
-    return 1
-}
-has_submenu() { submenu_of "$menu" >/dev/null; }
-
 # check_marks WINDOW COUNT: the positions whose item has a check mark. Each
 # item's leftmost dark pixel is found; unchecked items start with their text,
 # checked ones further left with the mark, so an item whose dark pixels start
@@ -53,7 +39,7 @@ tray_click 0 3
 check "the full menu opens" wait_until 5 has_popup
 menu=$(popup_window)
 menu_item_click "$menu" $TOGGLES_POSITION "${FULL_MENU_ROWS[@]}"
-check "the Toggles submenu opens" wait_until 5 has_submenu
+check "the Toggles submenu opens" wait_until 5 eval 'submenu_of "$menu" >/dev/null'
 submenu=$(submenu_of "$menu")
 check "the submenu opens to the right of the menu" [ -n "$submenu" ]
 sleep 0.3

@@ -360,11 +360,6 @@ TEST_F(HarnessTest, AnswersAreGivenInOrder)
     EXPECT_EQ(Harness::Boxes()[1].shownCaption, "Confirm");
 }
 
-TEST_F(HarnessTest, AnUnexpectedBoxFailsTheTestInsteadOfHanging)
-{
-    EXPECT_NONFATAL_FAILURE(MessageBoxA(nullptr, "surprise", nullptr, MB_OK), "unexpected message box");
-}
-
 INT_PTR CALLBACK ScriptedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
@@ -372,6 +367,16 @@ INT_PTR CALLBACK ScriptedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     }
     return FALSE;
+}
+
+// An unexpected box or dialog fails the test and is closed, never left to
+// wait for a user.
+TEST_F(HarnessTest, AnUnexpectedBoxOrDialogFailsTheTestInsteadOfHanging)
+{
+    EXPECT_NONFATAL_FAILURE(MessageBoxA(nullptr, "surprise", nullptr, MB_OK), "unexpected message box");
+    EXPECT_NONFATAL_FAILURE(
+        DialogBoxParamA(State.Instance, MAKEINTRESOURCEA(IDD_SHORTCUT), nullptr, ScriptedDialogProc, 0),
+        "unexpected dialog \"Shortcut\"");
 }
 
 TEST_F(HarnessTest, DialogScriptRunsInsideTheModalLoop)

@@ -39,26 +39,23 @@ TEST_F(BlockReasonTest, TheToggleRegistersAndRemovesTheReasonOnTheMainWindow)
     EXPECT_EQ(Creates(), 1);
 }
 
-TEST_F(BlockReasonTest, StartUpWithBlockShutdownRegistersTheReason)
+TEST_F(BlockReasonTest, StartUpRegistersTheReasonExactlyWithBlockShutdown)
 {
-    char commandLine[] = "/z /f:b";
-    int result = -1;
-    ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), commandLine, &result));
-    EXPECT_EQ(State.BlockFlag, 1);
-    ASSERT_EQ(Creates(), 1);
-    EXPECT_EQ(Recorder::Find("ShutdownBlockReasonCreate")->arg[0],
-              reinterpret_cast<uintptr_t>(State.MainWindow));
-    Teardown();
-}
-
-TEST_F(BlockReasonTest, StartUpWithoutItRegistersNothing)
-{
-    char commandLine[] = "/z";
-    int result = -1;
-    ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), commandLine, &result));
-    EXPECT_EQ(Creates(), 0);
-    EXPECT_EQ(Destroys(), 0);
-    Teardown();
+    for (int block : {1, 0}) {
+        Recorder::Reset();
+        int result = -1;
+        ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), block ? "/z /f:b" : "/z", &result));
+        EXPECT_EQ(State.BlockFlag, block);
+        ASSERT_EQ(Creates(), block);
+        EXPECT_EQ(Destroys(), 0);
+        if (block) {
+            EXPECT_EQ(Recorder::Find("ShutdownBlockReasonCreate")->arg[0],
+                      reinterpret_cast<uintptr_t>(State.MainWindow));
+        }
+        Teardown();
+        DestroyWindow(State.MainWindow);
+        ResetProgramState();
+    }
 }
 
 TEST_F(BlockReasonTest, TheProgramsOwnExitRemovesTheReasonBeforeItsRequest)

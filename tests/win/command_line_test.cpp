@@ -22,7 +22,7 @@ struct Settings {
     int exitType = ExitTypeShutdown;
     int force = 0, click = 1, eject = 0, block = 0, confirm = 0, hideIcon = 0;
     int hotkey = 0, timer = 0, at = 0, warn = 0, noIcon = 0;
-    std::string hotKey = "X", timerValue = "30", warnValue = "10";
+    std::string hotKey = "X", timerValue = "30", atValue = "230000", warnValue = "10";
     int timeoutSeconds = 0, warnSeconds = 0;
 };
 
@@ -43,6 +43,7 @@ Settings ReadSettings()
     s.noIcon = State.NoIconMode;
     s.hotKey = State.HotKey;
     s.timerValue = State.TimerValue;
+    s.atValue = State.AtValue;
     s.warnValue = State.WarnValue;
     s.timeoutSeconds = State.TimeoutSeconds;
     s.warnSeconds = State.WarnSeconds;
@@ -66,6 +67,7 @@ void ExpectSettings(const Settings& want)
     EXPECT_EQ(got.noIcon, want.noIcon);
     EXPECT_EQ(got.hotKey, want.hotKey);
     EXPECT_EQ(got.timerValue, want.timerValue);
+    EXPECT_EQ(got.atValue, want.atValue);
     EXPECT_EQ(got.warnValue, want.warnValue);
     EXPECT_EQ(got.timeoutSeconds, want.timeoutSeconds);
     EXPECT_EQ(got.warnSeconds, want.warnSeconds);
@@ -251,36 +253,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, RefusedCommandLineTest, testing::ValuesIn(Refuse
                              return "Case" + std::to_string(info.index);
                          });
 
-TEST_F(CommandLineTest, TwoExitTypesAreRefusedBeforeAnythingChanges)
-{
-    Harness::AnswerBoxes({IDOK});
-    EXPECT_EQ(ParseCommandLine("/e:s /x:r /f:f /f:b /n /t:5 /z"), 0);
-    ExpectSettings(Settings());
-}
-
-// ---- the time of day, armed here --------------------------------------------------
-
-TEST_F(CommandLineTest, ATimeOfDayIsArmedHere)
-{
-    Recorder::SetLocalTime(10, 0, 0);
-    EXPECT_EQ(ParseCommandLine("/z /a:120000"), 1);
-    EXPECT_STREQ(State.AtValue, "120000");
-    EXPECT_EQ(State.AtFlag, 1);
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_EQ(State.MillisToExit, 2 * 3600 * 1000);
-}
-
-TEST_F(CommandLineTest, ATimeOfDayWithoutValueUsesTheSetting)
-{
-    Recorder::SetLocalTime(10, 0, 0);
-    EXPECT_EQ(ParseCommandLine("/z /a /w:20"), 1);
-    EXPECT_STREQ(State.AtValue, "230000");
-    EXPECT_EQ(State.WarnSeconds, 20);
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_NE(State.WarnTimerId, 0u);
-    EXPECT_EQ(State.MillisToExit, 13 * 3600 * 1000);
-}
-
 // The refused exit is gone before the first box; without an icon nothing
 // posts a quit that would close the second box the instant it appears.
 TEST_F(CommandLineTest, ACountdownLongerThanTheTimeLeftIsRefusedTwice)
@@ -327,59 +299,71 @@ private:
     SettingsKey::Guard key_;
 };
 
+struct SavedCase {
+    std::vector<std::pair<const char*, const char*>> values;  // saved before the start
+    const char* text;
+    std::function<void(Settings&)> want;  // changes from the start-up defaults
+    int armedMs;                          // a time of day armed here: its delay, 0 for none
+};
+
+// The options over the saved settings ("/z" leaves them unread); a time of
+// day, given or saved, is armed here.
 TEST_F(SavedSettingsTest, OptionsApplyOverTheSavedSettings)
+{
+    constexpr int Hour = 3600 * 1000;
+    const SavedCase cases[] = {
+        // No option switches a saved flag off, except "/f:d"; a saved letter is upper-cased too.
+        {{{"ForceFlag", "1"}, {"ConfirmFlag", "1"}, {"ClickFlag", "1"}, {"ExitType", "20"}, {"TimerValue", "45"},
+          {"HotKey", "k"}, {"HotkeyFlag", "1"}},
+         "/e:l /t /f:d",
+         [](Settings& s) {
+             s.exitType = ExitTypeLogoff; s.force = 1; s.confirm = 1; s.click = 0; s.timer = 1;
+             s.timerValue = "45"; s.timeoutSeconds = 45; s.hotkey = 1; s.hotKey = "K";
+         }, 0},
+        {{{"ForceFlag", "1"}, {"ExitType", "20"}}, "/z /f:b", [](Settings& s) { s.block = 1; }, 0},
+        {{{"ExitType", "40"}, {"ForceFlag", "1"}}, "", [](Settings& s) { s.exitType = ExitTypeScreensaver; }, 0},
+        {{{"ExitType", "30"}}, "/n", [](Settings& s) { s.exitType = ExitTypeLogoff; s.noIcon = 1; }, 0},
+        {{}, "/z /a:120000", [](Settings& s) { s.at = 1; s.atValue = "120000"; }, 2 * Hour},
+        {{}, "/z /a /w:20", [](Settings& s) { s.at = 1; s.warn = 1; s.warnValue = "20"; s.warnSeconds = 20; },
+         13 * Hour},
+        // The README's example with a timeout saved: the time of day given replaces it.
+        {{{"TimerFlag", "1"}, {"TimerValue", "600"}}, "/e:l /a:223000",
+         [](Settings& s) { s.exitType = ExitTypeLogoff; s.at = 1; s.atValue = "223000"; s.timerValue = "600"; },
+         12 * Hour + Hour / 2},
+        {{{"AtFlag", "1"}, {"AtValue", "103000"}}, "", [](Settings& s) { s.at = 1; s.atValue = "103000"; }, Hour / 2},
+    };
+    for (const SavedCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
+        SettingsKey::Guard rowKey;
+        ResetProgramState();
+        SetDefaults();
+        Recorder::SetLocalTime(10, 0, 0);
+        for (const auto& value : c.values) Save(value.first, value.second);
+        Settings want = ReadSettings();
+        c.want(want);
+        EXPECT_EQ(ParseCommandLine(c.text), 1);
+        ExpectSettings(want);
+        EXPECT_EQ(State.TimerRunning != 0, c.armedMs != 0);
+        if (c.armedMs) EXPECT_EQ(State.MillisToExit, c.armedMs);
+        EXPECT_EQ(State.WarnTimerId != 0, c.armedMs && want.warn);
+        EXPECT_TRUE(Harness::Boxes().empty());
+        for (UINT_PTR* id : {&State.ExitTimerId, &State.WarnTimerId}) {
+            if (*id) KillTimer(nullptr, *id);
+            *id = 0;
+        }
+    }
+}
+
+// Two exit types are refused before the options or the saved settings change anything.
+TEST_F(SavedSettingsTest, TwoExitTypesAreRefusedBeforeAnythingChanges)
 {
     Save("ForceFlag", "1");
     Save("ConfirmFlag", "1");
-    Save("ClickFlag", "1");
-    Save("ExitType", "20");
-    Save("TimerValue", "45");
-    Save("HotKey", "k");
-    Save("HotkeyFlag", "1");
-    EXPECT_EQ(ParseCommandLine("/e:l /t /f:d"), 1);
-    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
-    EXPECT_EQ(State.ForceFlag, 1) << "no option switches a saved flag off";
-    EXPECT_EQ(State.ConfirmFlag, 1);
-    EXPECT_EQ(State.ClickFlag, 0) << "except /f:d";
-    EXPECT_EQ(State.TimerFlag, 1);
-    EXPECT_STREQ(State.TimerValue, "45");
-    EXPECT_EQ(State.TimeoutSeconds, 45);
-    EXPECT_EQ(State.HotkeyFlag, 1);
-    EXPECT_STREQ(State.HotKey, "K") << "a saved letter is upper-cased too";
-}
-
-TEST_F(SavedSettingsTest, SlashZStartsFromTheDefaults)
-{
-    Save("ForceFlag", "1");
-    Save("ExitType", "20");
-    EXPECT_EQ(ParseCommandLine("/z /f:b"), 1);
-    EXPECT_EQ(State.ForceFlag, 0);
-    EXPECT_EQ(State.ExitType, ExitTypeShutdown);
-    EXPECT_EQ(State.BlockFlag, 1);
-}
-
-TEST_F(SavedSettingsTest, TwoExitTypesAreRefusedBeforeTheSettingsAreLoaded)
-{
-    Save("ForceFlag", "1");
     Save("ExitType", "20");
     Harness::AnswerBoxes({IDOK});
-    EXPECT_EQ(ParseCommandLine("/e:s /x:r"), 0);
+    EXPECT_EQ(ParseCommandLine("/e:s /x:r /f:f /f:b /n /t:5"), 0);
     ExpectOneErrorBox("Too many options specified");
-    EXPECT_EQ(State.ForceFlag, 0);
-    EXPECT_EQ(State.ExitType, ExitTypeShutdown);
-}
-
-// The README's example with a timeout saved: the time of day given replaces it.
-TEST_F(SavedSettingsTest, ATimeOfDayGivenReplacesASavedTimeout)
-{
-    Save("TimerFlag", "1");
-    Save("TimerValue", "600");
-    Recorder::SetLocalTime(10, 0, 0);
-    EXPECT_EQ(ParseCommandLine("/e:l /a:223000"), 1);
-    EXPECT_EQ(State.TimerFlag, 0);
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_EQ(State.MillisToExit, (12 * 3600 + 30 * 60) * 1000);
-    EXPECT_TRUE(Harness::Boxes().empty());
+    ExpectSettings(Settings());
 }
 
 // A refusal that comes from the saved settings alone names them and "/z";
@@ -410,35 +394,6 @@ TEST_F(SavedSettingsTest, ARefusalOfTheSavedSettingsAloneNamesThem)
         EXPECT_EQ(ParseCommandLine(c.text), 0);
         ExpectOneErrorBox(c.message);
     }
-}
-
-TEST_F(SavedSettingsTest, ASavedForcedScreensaverIsNotForced)
-{
-    Save("ExitType", "40");
-    Save("ForceFlag", "1");
-    EXPECT_EQ(ParseCommandLine(""), 1);
-    EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
-    EXPECT_EQ(State.ForceFlag, 0);
-    EXPECT_TRUE(Harness::Boxes().empty());
-}
-
-TEST_F(SavedSettingsTest, ASavedTimeOfDayIsArmedAtEveryStart)
-{
-    Save("AtFlag", "1");
-    Save("AtValue", "103000");
-    Recorder::SetLocalTime(10, 0, 0);
-    EXPECT_EQ(ParseCommandLine(""), 1);
-    EXPECT_NE(State.TimerRunning, 0u);
-    EXPECT_EQ(State.MillisToExit, 30 * 60 * 1000);
-}
-
-TEST_F(SavedSettingsTest, IconlessModeAloneIsAccepted)
-{
-    Save("ExitType", "30");
-    EXPECT_EQ(ParseCommandLine("/n"), 1);
-    EXPECT_EQ(State.NoIconMode, 1);
-    EXPECT_EQ(State.ExitType, ExitTypeLogoff);
-    EXPECT_EQ(State.TimerRunning, 0u);
 }
 
 // ---- random texts -------------------------------------------------------------------

@@ -107,6 +107,22 @@ protected:
         State.ForceFlag = 1;
         State.BlockFlag = 1;
     }
+    // The marker program in `slot`, to run before the exit: it logs "tag+"
+    // and, `sleepMs` later, "tag-" to the log whose path is returned.
+    static std::string RunMarkerFirst(int slot, const char* tag, int sleepMs = 0)
+    {
+        const std::string log = ScratchDir() + "\\" + tag + ".log";
+        const std::string marker = CopyProgram("marker.exe", "marker.exe");
+        CopyText(State.ProgramPath[slot], sizeof State.ProgramPath[slot],
+                 (marker + " " + log + " " + tag + " " + std::to_string(sleepMs)).c_str());
+        State.RunBeforeExit = 1;
+        return log;
+    }
+    void TearDown() override
+    {
+        RemoveScratchDir();
+        DorvaTest::TearDown();
+    }
 };
 
 struct TypeCase {
@@ -194,23 +210,10 @@ TEST_F(PerformExitTest, ARefusedOrMissingPowerActionSaysSo)
     }
 }
 
-TEST_F(PerformExitTest, WithoutForceNoApplicationIsClosed)
-{
-    ScriptEverything();
-    State.ForceFlag = 0;
-    State.ExitType = ExitTypeShutdown;
-    PerformExit();
-    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
-    EXPECT_EQ(Requests(), "ExitWindowsEx 1 0");
-}
-
 TEST_F(PerformExitTest, NothingAtAllWhileATimedExitIsArmed)
 {
     ScriptEverything();
-    std::string log = ScratchDir() + "\\armed.log";
-    std::string marker = CopyProgram("marker.exe", "marker.exe");
-    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0], (marker + " " + log + " P 0").c_str());
-    State.RunBeforeExit = 1;
+    const std::string log = RunMarkerFirst(0, "P");
     State.ConfirmFlag = 1;  // a box would fail the test: none is answered
     State.TimerRunning = 0x77;
     PerformExit();
@@ -225,12 +228,13 @@ TEST_F(PerformExitTest, NothingAtAllWhileATimedExitIsArmed)
     PerformExit();
     EXPECT_EQ(ReadLog(log), "P+ P-");
     EXPECT_EQ(Requests(), "ExitWindowsEx 1 0");
-    RemoveScratchDir();
 }
 
+// Without Force Exit no application is closed.
 TEST_F(PerformExitTest, ConfirmationAskedWithoutOwnerOrBeepAndYesGoesOn)
 {
     ScriptEverything();
+    State.ForceFlag = 0;
     State.ConfirmFlag = 1;
     State.ExitType = ExitTypeReboot;
     Harness::AnswerBoxes({IDYES});
@@ -244,6 +248,7 @@ TEST_F(PerformExitTest, ConfirmationAskedWithoutOwnerOrBeepAndYesGoesOn)
     EXPECT_EQ(box.beepBefore, ~0u);
     EXPECT_EQ(box.shownCaption, "Confirm");
     EXPECT_TRUE(Harness::Beeps().empty());
+    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
     EXPECT_EQ(Requests(), "ExitWindowsEx 2 0");
     EXPECT_EQ(State.BlockFlag, 0);
 }
@@ -251,10 +256,7 @@ TEST_F(PerformExitTest, ConfirmationAskedWithoutOwnerOrBeepAndYesGoesOn)
 TEST_F(PerformExitTest, DeclinedConfirmationTouchesNothingAndKeepsBlock)
 {
     ScriptEverything();
-    std::string log = ScratchDir() + "\\declined.log";
-    std::string marker = CopyProgram("marker.exe", "marker.exe");
-    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0], (marker + " " + log + " P 0").c_str());
-    State.RunBeforeExit = 1;
+    const std::string log = RunMarkerFirst(0, "P");
     State.ConfirmFlag = 1;
     State.EjectFlag = 1;
     Harness::AnswerBoxes({IDNO, IDOK});
@@ -268,7 +270,6 @@ TEST_F(PerformExitTest, DeclinedConfirmationTouchesNothingAndKeepsBlock)
     EXPECT_EQ(Recorder::CallCount(), 0);
     EXPECT_EQ(State.BlockFlag, 1);
     EXPECT_EQ(ReadLog(log), "");
-    RemoveScratchDir();
 }
 
 // A confirmation box that ends as the row says, without a user, and what
@@ -323,40 +324,36 @@ TEST_F(PerformExitTest, OnlyYesIsConsentAndOnlyOnce)
     }
 }
 
-TEST_F(PerformExitTest, ScreensaverRunsProgramsButNeitherClosesApplicationsNorTouchesDrives)
+// The programs run first for every type, the screen saver and a number that
+// is no exit type too; neither closes applications, the screen saver touches
+// no drive even with Eject on, and the unknown type flushes them but requests
+// nothing.
+TEST_F(PerformExitTest, ProgramsRunBeforeAScreensaverOrAnUnknownType)
 {
-    ScriptEverything();
-    std::string log = ScratchDir() + "\\screensaver.log";
-    std::string marker = CopyProgram("marker.exe", "marker.exe");
-    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0], (marker + " " + log + " S 0").c_str());
-    State.RunBeforeExit = 1;
-    State.EjectFlag = 1;
-    State.ExitType = ExitTypeScreensaver;
-    PerformExit();
-    EXPECT_EQ(ReadLog(log), "S+ S-");
-    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
-    EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), 0);
-    EXPECT_EQ(Recorder::CountOf("CreateFile"), 0);
-    EXPECT_EQ(State.BlockFlag, 0);
-    EXPECT_EQ(Requests(), "PostMessage desktop 112 f140 0");
-    RemoveScratchDir();
-}
-
-TEST_F(PerformExitTest, UnknownExitTypeRunsProgramsAndFlushesButRequestsNothing)
-{
-    ScriptEverything();
-    std::string log = ScratchDir() + "\\unknown.log";
-    std::string marker = CopyProgram("marker.exe", "marker.exe");
-    CopyText(State.ProgramPath[1], sizeof State.ProgramPath[1], (marker + " " + log + " U 0").c_str());
-    State.RunBeforeExit = 1;
-    State.ExitType = 45;
-    PerformExit();
-    EXPECT_EQ(ReadLog(log), "U+ U-");
-    EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
-    EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), 1);
-    EXPECT_EQ(State.BlockFlag, 0);
-    EXPECT_EQ(Requests(), "");
-    RemoveScratchDir();
+    const struct {
+        int exitType;
+        int slot;
+        int flushes;
+        const char* requests;
+    } cases[] = {{ExitTypeScreensaver, 0, 0, "PostMessage desktop 112 f140 0"}, {45, 1, 1, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exitType);
+        Recorder::Reset();
+        ScriptEverything();
+        const std::string log = RunMarkerFirst(c.slot, "S");
+        State.EjectFlag = 1;
+        State.ExitType = c.exitType;
+        PerformExit();
+        EXPECT_EQ(ReadLog(log), "S+ S-");
+        EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
+        EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), c.flushes);
+        EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), c.flushes);
+        if (!c.flushes) EXPECT_EQ(Recorder::CountOf("CreateFile"), 0);
+        EXPECT_EQ(State.BlockFlag, 0);
+        EXPECT_EQ(Requests(), c.requests);
+        DeleteFileA(log.c_str());
+        State.ProgramPath[c.slot][0] = '\0';
+    }
 }
 
 // What the world looked like when the steps reached the recorder.
@@ -386,11 +383,7 @@ void ObserveCall(const RecordedCall& call)
 TEST_F(PerformExitTest, StepsRunInTheirOrder)
 {
     ScriptEverything();
-    Seen.logPath = ScratchDir() + "\\order.log";
-    std::string marker = CopyProgram("marker.exe", "marker.exe");
-    CopyText(State.ProgramPath[0], sizeof State.ProgramPath[0],
-             (marker + " " + Seen.logPath + " P 300").c_str());
-    State.RunBeforeExit = 1;
+    Seen.logPath = RunMarkerFirst(0, "P", 300);
     State.ConfirmFlag = 1;
     State.ExitType = ExitTypePowerOff;
     Recorder::OnCall(ObserveCall);
@@ -415,7 +408,6 @@ TEST_F(PerformExitTest, StepsRunInTheirOrder)
     EXPECT_EQ(Seen.blockAtDrives, 1);   // Block is cleared after the drives...
     EXPECT_EQ(Seen.blockAtRequest, 0);  // ...and before the request
     EXPECT_EQ(Requests(), "ExitWindowsEx 9 0");
-    RemoveScratchDir();
 }
 
 TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheShell)

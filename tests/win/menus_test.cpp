@@ -89,8 +89,10 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
     ASSERT_NE(options, nullptr);
     for (const FullMenuCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "ExitType " << c.exitType << " timer " << c.timerRunning);
+        // The update neither grays nor enables E&xit Program: it stays usable.
+        const bool exitGrayed = (&c - cases) % 2 == 1;
         Dirty(State.FullMenu, FullMenuPositions);
-        EnableMenuItem(State.FullMenu, ExitProgramPosition, MF_BYPOSITION | MF_ENABLED);
+        EnableMenuItem(State.FullMenu, ExitProgramPosition, MF_BYPOSITION | (exitGrayed ? MF_GRAYED : MF_ENABLED));
         CheckMenuItem(State.FullMenu, ExitProgramPosition, MF_BYPOSITION | MF_UNCHECKED);
         State.ExitType = c.exitType;
         State.ClickFlag = c.click;
@@ -107,7 +109,7 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
             EXPECT_EQ(GrayedAt(State.FullMenu, position),
                       c.timerRunning != 0 || (c.powerActionsMissing && PowerActionAt(position)));
         }
-        EXPECT_FALSE(GrayedAt(State.FullMenu, ExitProgramPosition)) << "E&xit Program stays usable";
+        EXPECT_EQ(GrayedAt(State.FullMenu, ExitProgramPosition), exitGrayed) << "E&xit Program is left as it was";
         EXPECT_FALSE(CheckedAt(State.FullMenu, ExitProgramPosition));
         EXPECT_EQ(CommandChecked(toggles, IDM_SINGLECLICK), c.click != 0);
         EXPECT_EQ(CommandChecked(toggles, IDM_FORCE), c.force != 0);
@@ -119,15 +121,6 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
         }
     }
     State.TimerRunning = 0;
-}
-
-TEST_F(MenusTest, ExitProgramIsNeverEnabledByTheUpdate)
-{
-    // Only positions 0 to 13 are touched: the update neither grays nor
-    // enables position 14.
-    EnableMenuItem(State.FullMenu, ExitProgramPosition, MF_BYPOSITION | MF_GRAYED);
-    UpdateFullMenu();
-    EXPECT_TRUE(GrayedAt(State.FullMenu, ExitProgramPosition));
 }
 
 struct ShortMenuCase {
@@ -240,26 +233,6 @@ TEST_F(MenusTest, TogglesFlipTheirFlagOnly)
     EXPECT_TRUE(Harness::Boxes().empty());
 }
 
-TEST_F(MenusTest, ForceExitTurnsOnSilentlyForOtherExitTypes)
-{
-    for (int type : {ExitTypeShutdown, ExitTypeReboot, ExitTypeLogoff, ExitTypePowerOff, ExitTypeRestartShell}) {
-        State.ExitType = type;
-        State.ForceFlag = 0;
-        DispatchCommand(IDM_FORCE);
-        EXPECT_EQ(State.ForceFlag, 1) << "ExitType " << type;
-    }
-    EXPECT_TRUE(Harness::Boxes().empty());
-}
-
-TEST_F(MenusTest, ForceExitTurnsOffWithScreensaverWithoutABox)
-{
-    State.ExitType = ExitTypeScreensaver;
-    State.ForceFlag = 1;
-    DispatchCommand(IDM_FORCE);
-    EXPECT_EQ(State.ForceFlag, 0);
-    EXPECT_TRUE(Harness::Boxes().empty());
-}
-
 TEST_F(MenusTest, UnknownCommandsChangeNothing)
 {
     for (WPARAM command : {WPARAM(0), WPARAM(1), WPARAM(11), WPARAM(99), WPARAM(110), WPARAM(240),
@@ -273,86 +246,82 @@ TEST_F(MenusTest, UnknownCommandsChangeNothing)
     EXPECT_EQ(Recorder::CallCount(), 0);
 }
 
+// Posted, not sent, armed or not; the main window ends when it arrives.
 TEST_F(MenusTest, ExitProgramPostsCloseToTheMainWindow)
 {
-    DispatchCommand(IDM_EXITPROGRAM);
-    MSG message = {};
-    ASSERT_TRUE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
-    EXPECT_EQ(message.wParam, 0u);
-    EXPECT_EQ(message.lParam, 0);
-    EXPECT_TRUE(IsWindow(State.MainWindow)) << "posted, not sent";
-    PostMessageA(State.MainWindow, message.message, message.wParam, message.lParam);
+    for (UINT_PTR armed : {ArmedTimer, UINT_PTR(0)}) {
+        State.TimerRunning = armed;
+        DispatchCommand(IDM_EXITPROGRAM);
+        MSG message = {};
+        ASSERT_TRUE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "armed " << armed;
+        EXPECT_EQ(message.wParam, 0u);
+        EXPECT_EQ(message.lParam, 0);
+        EXPECT_TRUE(IsWindow(State.MainWindow));
+    }
+    PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
     Harness::PumpUntil([] { return !IsWindow(State.MainWindow); }, 2000);
     EXPECT_FALSE(IsWindow(State.MainWindow));
 }
 
-TEST_F(MenusTest, ExitProgramWorksWhileATimedExitIsArmed)
-{
-    State.TimerRunning = ArmedTimer;
-    DispatchCommand(IDM_EXITPROGRAM);
-    MSG message = {};
-    EXPECT_TRUE(PeekMessageA(&message, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
-    State.TimerRunning = 0;
-}
-
 // ---- boxes ----------------------------------------------------------------------
 
-void ExpectScreensaverBox(const Harness::Box& box)
-{
-    EXPECT_EQ(box.text, "Screensaver cannot be forced");
-    EXPECT_EQ(box.shownText, "Screensaver cannot be forced");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.flags, 0x10030u);
-    EXPECT_EQ(box.beepBefore, 0x30u);
-    EXPECT_FALSE(box.hadOwner);
-}
+// Force Exit and an exit type that is never forced (the screen saver, sleep,
+// hibernation, the lock): whichever comes second, the force goes, with a box
+// in that type's words; only Force Exit picked off for such a type, or on for
+// another type, asks nothing.
+struct ForceCase {
+    int typeBefore;
+    int forceBefore;
+    UINT command;
+    const char* box;  // nullptr for none
+    int typeAfter;
+    int forceAfter;
+};
 
-TEST_F(MenusTest, ScreensaverWithForceShowsTheBoxAndClearsForce)
+TEST_F(MenusTest, ForceExitAndATypeThatIsNeverForcedNeverMeet)
 {
-    State.ForceFlag = 1;
-    Harness::AnswerBoxes({IDOK});
-    DispatchCommand(IDM_SCREENSAVER);
-    ASSERT_EQ(Harness::Boxes().size(), 1u);
-    ExpectScreensaverBox(Harness::Boxes()[0]);
-    EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
-    EXPECT_EQ(State.ForceFlag, 0);
-    EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_4"));
-    EXPECT_STREQ(State.TrayData.szTip, "Screensaver");
-    UpdateFullMenu();
-    EXPECT_FALSE(CommandChecked(State.FullMenu, IDM_FORCE)) << "unchecked when the menu opens next";
-}
-
-TEST_F(MenusTest, ForceWithScreensaverShowsTheBoxAndStaysOff)
-{
-    State.ExitType = ExitTypeScreensaver;
-    State.ForceFlag = 0;
-    Harness::AnswerBoxes({IDOK});
-    DispatchCommand(IDM_FORCE);
-    ASSERT_EQ(Harness::Boxes().size(), 1u);
-    ExpectScreensaverBox(Harness::Boxes()[0]);
-    EXPECT_EQ(State.ForceFlag, 0);
-    EXPECT_EQ(State.ExitType, ExitTypeScreensaver);
-}
-
-// Sleep, Hibernate and Lock cannot be forced either, each saying so in its
-// own words, whichever comes second.
-TEST_F(MenusTest, SleepHibernateAndLockAreNeverForced)
-{
-    const ExitTypeCommand cases[] = {{IDM_SLEEP, "", "Sleep"}, {IDM_HIBERNATE, "", "Hibernate"}, {IDM_LOCK, "", "Lock"}};
-    for (const ExitTypeCommand& c : cases) {
-        for (UINT command : {c.command, UINT(IDM_FORCE)}) {
-            SCOPED_TRACE(testing::Message() << "type " << c.command << " command " << command);
-            Harness::ClearBoxes();
-            State.ExitType = command == IDM_FORCE ? static_cast<int>(c.command) : ExitTypeShutdown;
-            State.ForceFlag = command == IDM_FORCE ? 0 : 1;
-            Harness::AnswerBoxes({IDOK});
-            DispatchCommand(command);
-            ASSERT_EQ(Harness::Boxes().size(), 1u);
-            EXPECT_EQ(Harness::Boxes()[0].text, std::string(c.tip) + " cannot be forced");
-            EXPECT_EQ(Harness::Boxes()[0].flags, 0x10030u);
-            EXPECT_EQ(State.ForceFlag, 0);
-            EXPECT_EQ(State.ExitType, static_cast<int>(c.command));
+    const ForceCase cases[] = {
+        {ExitTypeShutdown, 0, IDM_FORCE, nullptr, ExitTypeShutdown, 1},
+        {ExitTypeReboot, 0, IDM_FORCE, nullptr, ExitTypeReboot, 1},
+        {ExitTypeLogoff, 0, IDM_FORCE, nullptr, ExitTypeLogoff, 1},
+        {ExitTypePowerOff, 0, IDM_FORCE, nullptr, ExitTypePowerOff, 1},
+        {ExitTypeRestartShell, 0, IDM_FORCE, nullptr, ExitTypeRestartShell, 1},
+        {ExitTypeScreensaver, 1, IDM_FORCE, nullptr, ExitTypeScreensaver, 0},
+        {ExitTypeScreensaver, 0, IDM_FORCE, "Screensaver cannot be forced", ExitTypeScreensaver, 0},
+        {ExitTypeShutdown, 1, IDM_SCREENSAVER, "Screensaver cannot be forced", ExitTypeScreensaver, 0},
+        {ExitTypeSleep, 0, IDM_FORCE, "Sleep cannot be forced", ExitTypeSleep, 0},
+        {ExitTypeShutdown, 1, IDM_SLEEP, "Sleep cannot be forced", ExitTypeSleep, 0},
+        {ExitTypeHibernate, 0, IDM_FORCE, "Hibernate cannot be forced", ExitTypeHibernate, 0},
+        {ExitTypeShutdown, 1, IDM_HIBERNATE, "Hibernate cannot be forced", ExitTypeHibernate, 0},
+        {ExitTypeLock, 0, IDM_FORCE, "Lock cannot be forced", ExitTypeLock, 0},
+        {ExitTypeShutdown, 1, IDM_LOCK, "Lock cannot be forced", ExitTypeLock, 0},
+    };
+    for (const ForceCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.typeBefore << " force " << c.forceBefore << " command "
+                                        << c.command);
+        Harness::ClearBoxes();
+        State.ExitType = c.typeBefore;
+        State.ForceFlag = c.forceBefore;
+        if (c.box) Harness::AnswerBoxes({IDOK});
+        DispatchCommand(c.command);
+        EXPECT_EQ(State.ExitType, c.typeAfter);
+        EXPECT_EQ(State.ForceFlag, c.forceAfter);
+        ASSERT_EQ(Harness::Boxes().size(), c.box ? 1u : 0u);
+        if (c.box) {
+            const Harness::Box& box = Harness::Boxes()[0];
+            EXPECT_EQ(box.text, c.box);
+            EXPECT_EQ(box.shownText, c.box);
+            EXPECT_EQ(box.caption, "");
+            EXPECT_EQ(box.flags, 0x10030u);
+            EXPECT_EQ(box.beepBefore, 0x30u);
+            EXPECT_FALSE(box.hadOwner);
         }
+        if (c.command != IDM_FORCE) {  // the type is selected with its icon and tip, the box's word
+            const std::string tip(c.box, static_cast<const char*>(std::strchr(c.box, ' ')));
+            EXPECT_EQ(State.TrayData.szTip, tip);
+        }
+        UpdateFullMenu();
+        EXPECT_EQ(CommandChecked(State.FullMenu, IDM_FORCE), c.forceAfter != 0) << "as the menu shows it next";
     }
 }
 

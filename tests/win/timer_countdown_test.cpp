@@ -1,5 +1,5 @@
 // The countdown window from its real template: what each tick shows, its
-// buttons, and the generated default warning text.
+// buttons, and the warning text it shows.
 #include "state/program_state.h"
 #include "support/harness.h"
 #include "timer/countdown.h"
@@ -131,35 +131,6 @@ TEST_F(CountdownTest, AbortEndsTheProgramWhenNothingElseReachesIt)
         Harness::Click(Open(5), IDC_CD_ABORT);
         MSG close;
         EXPECT_EQ(PeekMessageA(&close, State.MainWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE), c[3]) << c[0] << c[1] << c[2];
-    }
-}
-
-struct DefaultTextCase {
-    int exitType;
-    const char* text;
-};
-
-TEST_F(CountdownTest, TheDefaultWarningTextNamesTheExitType)
-{
-    const DefaultTextCase cases[] = {
-        {ExitTypeShutdown, "Counting down to shutdown"},
-        {ExitTypeReboot, "Counting down to reboot"},
-        {ExitTypeLogoff, "Counting down to logoff"},
-        {ExitTypeScreensaver, "Counting down to screensaver"},
-        {ExitTypePowerOff, "Counting down to power-off"},
-        {ExitTypeRestartShell, "Counting down to restart shell"},
-        {75, "Counting down to "},
-        {0, "Counting down to "},
-        {-10, "Counting down to "},
-    };
-    for (const DefaultTextCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "ExitType " << c.exitType);
-        std::snprintf(State.WarningText, sizeof State.WarningText, "an older text");
-        State.WarningTextAuto = 0;
-        State.ExitType = c.exitType;
-        MakeDefaultWarningText();
-        EXPECT_STREQ(State.WarningText, c.text);
-        EXPECT_EQ(State.WarningTextAuto, 1);
     }
 }
 

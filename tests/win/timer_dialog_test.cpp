@@ -55,26 +55,34 @@ void ExpectInvalidTimeBox(const Harness::Box& box)
 
 // ---- what the dialog shows ------------------------------------------------------
 
+// A negative stored number is shown signed inside its field.
 TEST_F(TimedExitDialogTest, ATimeoutIsShownWithItsWarning)
 {
-    State.TimerFlag = 1;
-    State.WarnFlag = 1;
-    Store(State.TimerValue, sizeof State.TimerValue, "45");
-    Store(State.WarnValue, sizeof State.WarnValue, "15");
-    Run([](HWND d) {
-        EXPECT_EQ(State.TimedExitDialog, d);
-        EXPECT_TRUE(IsChecked(d, IDC_TE_TIMEOUT));
-        EXPECT_FALSE(IsChecked(d, IDC_TE_AT));
-        EXPECT_FALSE(IsChecked(d, IDC_TE_NONE));
-        EXPECT_TRUE(IsChecked(d, IDC_TE_WARN));
-        EXPECT_EQ(ItemText(d, IDC_TE_TIMEOUTEDIT), "45");
-        EXPECT_EQ(ItemText(d, IDC_TE_ATEDIT), "");
-        EXPECT_EQ(ItemText(d, IDC_TE_WARNEDIT), "15");
-        for (int id : {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}) {
-            EXPECT_TRUE(IsEnabled(d, id)) << "control " << id;
-        }
-        Click(d, IDCANCEL);
-    });
+    const struct {
+        const char* timeout;
+        const char* warning;
+    } cases[] = {{"45", "15"}, {"-5", "-99999"}};
+    for (const auto& c : cases) {
+        State.TimerFlag = 1;
+        State.WarnFlag = 1;
+        Store(State.TimerValue, sizeof State.TimerValue, c.timeout);
+        Store(State.WarnValue, sizeof State.WarnValue, c.warning);
+        Run([&](HWND d) {
+            EXPECT_EQ(State.TimedExitDialog, d);
+            EXPECT_TRUE(IsChecked(d, IDC_TE_TIMEOUT));
+            EXPECT_FALSE(IsChecked(d, IDC_TE_AT));
+            EXPECT_FALSE(IsChecked(d, IDC_TE_NONE));
+            EXPECT_TRUE(IsChecked(d, IDC_TE_WARN));
+            EXPECT_EQ(ItemText(d, IDC_TE_TIMEOUTEDIT), c.timeout);
+            EXPECT_EQ(ItemText(d, IDC_TE_ATEDIT), "");
+            EXPECT_EQ(ItemText(d, IDC_TE_WARNEDIT), c.warning);
+            for (int id : {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT}) {
+                EXPECT_TRUE(IsEnabled(d, id)) << "control " << id;
+            }
+            Click(d, IDCANCEL);
+        });
+        EXPECT_STREQ(State.NumberText, c.warning);
+    }
 }
 
 // Opening and cancelling changes no live value, whatever text is stored: the
@@ -124,20 +132,6 @@ TEST_F(TimedExitDialogTest, AStoredTimeOfDayIsShownAsSixDigits)
         EXPECT_STREQ(State.AtValue, c.stored) << "showing changes nothing";
         EXPECT_EQ(State.TimerRunning, 0u) << "showing arms nothing";
     }
-}
-
-TEST_F(TimedExitDialogTest, ANegativeStoredNumberIsShownSignedInsideItsField)
-{
-    State.TimerFlag = 1;
-    State.WarnFlag = 1;
-    Store(State.TimerValue, sizeof State.TimerValue, "-5");
-    Store(State.WarnValue, sizeof State.WarnValue, "-99999");
-    Run([](HWND d) {
-        EXPECT_EQ(ItemText(d, IDC_TE_TIMEOUTEDIT), "-5");
-        EXPECT_EQ(ItemText(d, IDC_TE_WARNEDIT), "-99999");
-        Click(d, IDCANCEL);
-    });
-    EXPECT_STREQ(State.NumberText, "-99999");
 }
 
 // The warning is shown off while no timed exit is chosen; only OK stores that.
@@ -309,12 +303,14 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
     for (const AcceptCase& c : cases) {
         SCOPED_TRACE(c.what);
         CancelTimedExit();
-        State.TimerFlag = c.radio == IDC_TE_TIMEOUT;
-        State.AtFlag = c.radio == IDC_TE_AT;
+        // Each entry changes the mode: the other mode's flag is cleared.
+        State.TimerFlag = c.radio == IDC_TE_AT;
+        State.AtFlag = c.radio == IDC_TE_TIMEOUT;
         State.WarnFlag = c.warn;
         bool closed = false;
         Run([&](HWND d) {
             int edit = c.radio == IDC_TE_TIMEOUT ? IDC_TE_TIMEOUTEDIT : IDC_TE_ATEDIT;
+            Click(d, c.radio);
             SetItemText(d, edit, c.typed);
             if (c.warn) SetItemText(d, IDC_TE_WARNEDIT, c.warnTyped);
             Click(d, IDOK);
@@ -340,19 +336,6 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
         }
         if (c.warn) EXPECT_STREQ(State.WarnValue, c.warnTyped);
     }
-}
-
-TEST_F(TimedExitDialogTest, ChangingFromTimeOfDayToTimeoutClearsAtFlag)
-{
-    State.AtFlag = 1;
-    Run([](HWND d) {
-        Click(d, IDC_TE_TIMEOUT);
-        SetItemText(d, IDC_TE_TIMEOUTEDIT, "20");
-        Click(d, IDOK);
-    });
-    EXPECT_EQ(State.TimerFlag, 1);
-    EXPECT_EQ(State.AtFlag, 0);
-    EXPECT_EQ(State.TimerRunning, 0u);
 }
 
 TEST_F(TimedExitDialogTest, NoTimedExitClearsEveryModeAndCancels)
@@ -470,47 +453,29 @@ protected:
     }
 };
 
-TEST_F(InvalidTimeTest, TimeoutsOutside1To999999AreRejected)
+TEST_F(InvalidTimeTest, EntriesOutsideTheirRangeAreRejected)
 {
     const InvalidCase cases[] = {
+        // Timeouts outside 1 to 999999 s; seven characters do not fit the
+        // field: refused, not cut to six.
         {"timeout 0", IDC_TE_TIMEOUT, "0", nullptr, 0},
         {"timeout empty", IDC_TE_TIMEOUT, "", nullptr, 0},
         {"timeout abc", IDC_TE_TIMEOUT, "abc", nullptr, 0},
         {"timeout -5", IDC_TE_TIMEOUT, "-5", nullptr, 0},
-        // Seven characters do not fit the field: refused, not cut to six.
         {"timeout 1000000", IDC_TE_TIMEOUT, "1000000", nullptr, 0},
         {"timeout 0000001", IDC_TE_TIMEOUT, "0000001", nullptr, 0},
-    };
-    for (const InvalidCase& c : cases) Expect(c);
-}
-
-TEST_F(InvalidTimeTest, TimesOfDayOutsideTheClockAreRejected)
-{
-    const InvalidCase cases[] = {
+        // Times of day outside the clock.
         {"time of day 250000", IDC_TE_AT, "250000", nullptr, 0},
         {"time of day 126000", IDC_TE_AT, "126000", nullptr, 0},
         {"time of day 235960", IDC_TE_AT, "235960", nullptr, 0},
         {"time of day 1200000", IDC_TE_AT, "1200000", nullptr, 0},
-    };
-    for (const InvalidCase& c : cases) Expect(c);
-}
-
-TEST_F(InvalidTimeTest, WarningsOfNothingOrLongerThanTheTimeoutAreRejected)
-{
-    const InvalidCase cases[] = {
+        // Warnings of nothing or longer than the timeout.
         {"warning 0", IDC_TE_TIMEOUT, "30", "0", 0},
         {"warning empty", IDC_TE_TIMEOUT, "30", "", 0},
         {"warning 31 over timeout 30", IDC_TE_TIMEOUT, "30", "31", 0},
         {"warning -1 over timeout 30", IDC_TE_TIMEOUT, "30", "-1", 0},
         {"warning 0000005", IDC_TE_TIMEOUT, "30", "0000005", 0},
-    };
-    for (const InvalidCase& c : cases) Expect(c);
-}
-
-// A time of day is checked before it is armed: one box, nothing armed.
-TEST_F(InvalidTimeTest, WarningsLongerThanTheTimeLeftAreRejected)
-{
-    const InvalidCase cases[] = {
+        // A time of day is checked before it is armed: one box, nothing armed.
         {"warning 0 with a time of day", IDC_TE_AT, "130000", "0", 0},
         {"time of day 10 s ahead, warning 20", IDC_TE_AT, "120010", "20", 0},
         {"time of day 10 s ahead, warning 11", IDC_TE_AT, "120015", "11", 5},

@@ -152,18 +152,6 @@ TEST_F(WarningTextTest, AnEmptiedTextIsStoredAndTheDefaultReturnsNextTime)
     EXPECT_EQ(State.WarningTextAuto, 1);
 }
 
-TEST_F(WarningTextTest, TheGeneratedDefaultFollowsTheExitType)
-{
-    State.ExitType = ExitTypeShutdown;
-    Run([](HWND d) { Harness::Click(d, IDCANCEL); });
-    State.ExitType = ExitTypeReboot;
-    Run([](HWND d) {
-        EXPECT_EQ(Harness::ItemText(d, IDC_WT_EDIT), "Counting down to reboot");
-        Harness::Click(d, IDCANCEL);
-    });
-    EXPECT_STREQ(State.WarningText, "Counting down to reboot");
-}
-
 TEST_F(WarningTextTest, LineBreaksSurviveTheRoundTrip)
 {
     std::snprintf(State.WarningText, sizeof State.WarningText, "Line one\r\nLine two");

@@ -113,18 +113,30 @@ void AnswerBox(HWND box)
     PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
 }
 
+// A modal dialog that no script expected fails the test and is ended, so
+// that the test goes on instead of waiting in its modal loop for ever.
+void FailUnexpectedDialog(HWND dialog)
+{
+    ADD_FAILURE() << "unexpected dialog \"" << WindowText(dialog) << "\"";
+    EndDialog(dialog, IDCANCEL);
+}
+
 void CALLBACK RunScriptWhenVisible(HWND dialog, UINT, UINT_PTR id, DWORD)
 {
     if (!IsWindowVisible(dialog)) return;
     KillTimer(dialog, id);
-    if (Data.scripts.empty()) {
-        ADD_FAILURE() << "unexpected dialog \"" << WindowText(dialog) << "\"";
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
-        return;
-    }
+    if (Data.scripts.empty()) return FailUnexpectedDialog(dialog);
     Harness::DialogScript script = std::move(Data.scripts.front());
     Data.scripts.pop_front();
     script(dialog);
+}
+
+// Without a script only the modeless countdown window may open.
+void CALLBACK CheckUnscriptedDialog(HWND dialog, UINT, UINT_PTR id, DWORD)
+{
+    if (!IsWindowVisible(dialog)) return;
+    KillTimer(dialog, id);
+    if (dialog != State.CountdownWindow) FailUnexpectedDialog(dialog);
 }
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
@@ -138,7 +150,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             } else if (GetWindow(window, GW_OWNER) || !GetParent(window)) {
                 // Modal dialogs and the modeless countdown window alike: only
                 // a queued script touches them, the countdown has none.
-                if (!Data.scripts.empty()) SetTimer(window, ScriptTimerId, 10, RunScriptWhenVisible);
+                SetTimer(window, ScriptTimerId, 10,
+                         Data.scripts.empty() ? CheckUnscriptedDialog : RunScriptWhenVisible);
             }
         }
     }
