@@ -137,6 +137,14 @@ foreach(test_source ${DORVA_WIN_TESTS})
     file(STRINGS ${test_source} real_input REGEX "mouse_event|keybd_event|SetCursorPos|SendInput")
     if(real_input)
         set(lock_properties RUN_SERIAL TRUE)
+    else()
+        # Tests that write the prefix's registry key or files under C: take
+        # turns: two of them side by side would delete each other's work.
+        file(STRINGS ${test_source} shared_state
+             REGEX "settings_key\\.h|(Load|Save|Delete)Settings\\(|(Create|Copy|Delete)FileA|CreateDirectoryA|RegSetValue|RegCreateKey|IDM_REGISTRY|WinMain")
+        if(shared_state)
+            set(lock_properties RESOURCE_LOCK wine_prefix_state)
+        endif()
     endif()
     gtest_discover_tests(win_${name}
         DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
