@@ -342,11 +342,7 @@ TEST_F(HarnessTest, ErrorBoxIsCaughtWithBeepFlagsAndText)
     ErrorBox("Line one\nline two");
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     const Harness::Box& box = Harness::Boxes()[0];
-    EXPECT_EQ(box.text, "Line one\nline two");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.flags, 0x10030u);
-    EXPECT_EQ(box.beepBefore, 0x30u);
-    EXPECT_FALSE(box.hadOwner);
+    Harness::ExpectErrorBox(box, "Line one\nline two");
     EXPECT_EQ(box.shownText, "Line one\nline two");
     EXPECT_EQ(box.shownCaption, "Error");
     EXPECT_EQ(box.answer, IDOK);

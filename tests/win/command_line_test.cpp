@@ -239,12 +239,8 @@ TEST_P(RefusedCommandLineTest, ShowsItsMessageAsAnErrorBox)
     EXPECT_EQ(ParseCommandLine(c.text), 0);
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     const Harness::Box& box = Harness::Boxes()[0];
-    EXPECT_EQ(box.text, c.message);
+    Harness::ExpectErrorBox(box, c.message);
     EXPECT_EQ(box.shownText, c.message);
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.flags, 0x10030u);
-    EXPECT_EQ(box.beepBefore, 0x30u);
-    EXPECT_FALSE(box.hadOwner);
     EXPECT_EQ(State.TimerRunning, 0u);
 }
 
@@ -290,9 +286,7 @@ protected:
     void ExpectOneErrorBox(const char* message)
     {
         ASSERT_EQ(Harness::Boxes().size(), 1u);
-        EXPECT_EQ(Harness::Boxes()[0].text, message);
-        EXPECT_EQ(Harness::Boxes()[0].flags, 0x10030u);
-        EXPECT_EQ(Harness::Boxes()[0].beepBefore, 0x30u);
+        Harness::ExpectErrorBox(Harness::Boxes()[0], message);
     }
 
 private:

@@ -296,11 +296,7 @@ TEST_F(RunBeforeExitTest, BrowsedMissingFileIsReportedAndLeavesTheEdit)
     RunDialog();
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     const Harness::Box& box = Harness::Boxes()[0];
-    EXPECT_EQ(box.text, "Cannot find file");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.flags, 0x10030u);
-    EXPECT_EQ(box.beepBefore, 48u);
-    EXPECT_FALSE(box.hadOwner);
+    Harness::ExpectErrorBox(box, "Cannot find file");
     ExpectSlots("A.EXE", "", "", "");
     RemoveDirectoryA(TestFolder);
 }

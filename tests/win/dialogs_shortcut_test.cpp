@@ -212,11 +212,7 @@ TEST_F(ShortcutTest, FailedSaveKeepsTheDialogOpenForAnotherTry)
     RunDialog();
     ASSERT_EQ(Harness::Boxes().size(), 2u);
     const Harness::Box& failed = Harness::Boxes()[0];
-    EXPECT_EQ(failed.text, "Could not create shortcut");
-    EXPECT_EQ(failed.caption, "");
-    EXPECT_EQ(failed.flags, 0x10030u);
-    EXPECT_EQ(failed.beepBefore, 64u);
-    EXPECT_FALSE(failed.hadOwner);
+    Harness::ExpectErrorBox(failed, "Could not create shortcut", 64u);
     EXPECT_EQ(Harness::Boxes()[1].text, "Shortcut created");
     EXPECT_TRUE(ReadLink(blocked).loaded);
 }

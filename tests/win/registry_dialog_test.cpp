@@ -168,11 +168,7 @@ protected:
     {
         ASSERT_GT(Harness::Boxes().size(), index);
         const Harness::Box& box = Harness::Boxes()[index];
-        EXPECT_EQ(box.text, "Could not change registry settings");
-        EXPECT_EQ(box.caption, "");
-        EXPECT_EQ(box.flags, 0x10030u);
-        EXPECT_EQ(box.beepBefore, 64u);
-        EXPECT_FALSE(box.hadOwner);
+        Harness::ExpectErrorBox(box, "Could not change registry settings", 64u);
     }
 
     Harness::SharedLock lock_{"DorvaNT.Tests.Registry"};

@@ -46,11 +46,7 @@ protected:
 
 void ExpectInvalidTimeBox(const Harness::Box& box)
 {
-    EXPECT_EQ(box.text, "Invalid time");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.flags, 0x10030u);
-    EXPECT_EQ(box.beepBefore, 0x30u);
-    EXPECT_FALSE(box.hadOwner);
+    Harness::ExpectErrorBox(box, "Invalid time");
 }
 
 // ---- what the dialog shows ------------------------------------------------------

@@ -240,11 +240,7 @@ TEST_F(SchedulerTest, WarningLongerThanTheTimeoutIsRefusedAndCancels)
     StartTimedExit();
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     const Harness::Box& box = Harness::Boxes()[0];
-    EXPECT_EQ(box.text, "Warning time is bigger than timeout");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.flags, 0x10030u);
-    EXPECT_EQ(box.beepBefore, 0x30u);
-    EXPECT_FALSE(box.hadOwner);
+    Harness::ExpectErrorBox(box, "Warning time is bigger than timeout");
     EXPECT_FALSE(box.timedExitArmed) << "the refused exit is disarmed before the box shows";
     EXPECT_EQ(State.TimerRunning, 0u);
     EXPECT_EQ(State.WarnTimerId, 0u);

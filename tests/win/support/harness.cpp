@@ -256,6 +256,15 @@ void AnswerOtherBoxes(BoxChooser chooser) { Data.chooser = std::move(chooser); }
 const std::vector<Box>& Boxes() { return Data.boxes; }
 int BoxesOpen() { return Data.boxDepth; }
 void ClearBoxes() { Data.boxes.clear(); }
+
+void ExpectErrorBox(const Box& box, const std::string& text, UINT beep)
+{
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.flags, 0x10030u);
+    EXPECT_EQ(box.beepBefore, beep);
+    EXPECT_FALSE(box.hadOwner);
+}
 int PendingBoxAnswers() { return static_cast<int>(Data.boxAnswers.size()); }
 const std::vector<UINT>& Beeps() { return Data.beeps; }
 

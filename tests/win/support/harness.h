@@ -41,6 +41,9 @@ void AnswerOtherBoxes(BoxChooser chooser);
 const std::vector<Box>& Boxes();
 int BoxesOpen();  // message boxes shown and not yet ended
 void ClearBoxes();
+// The program's error box: `text` with the warning icon, topmost, no caption
+// and no owner, after the warning beep (or `beep`).
+void ExpectErrorBox(const Box& box, const std::string& text, UINT beep = 0x30);
 int PendingBoxAnswers();
 
 // The MessageBeep calls made, in order.
