@@ -61,7 +61,7 @@ bool RegisterMainWindowClass()
     windowClass.style = 0;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = State.Instance;
-    windowClass.hIcon = LoadProgramIcon("Icon_1");
+    windowClass.hIcon = LoadProgramIcon(ProgramIcon);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.lpszClassName = MainClassName;
     // Registered already (a second start-up in one process) is as good.

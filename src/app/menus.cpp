@@ -105,7 +105,7 @@ void RefuseForce(const ExitTypeInfo* type)
 void OnSelectExitType(const ExitTypeInfo& type)
 {
     State.ExitType = type.code;
-    ModifyTrayIcon(LoadProgramIcon(type.icon), type.tip);
+    ShowExitTypeIcon(false);
     RefuseForce(&type);
 }
 

@@ -25,9 +25,6 @@ constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 constexpr char SavedTimedExit[] = "The saved settings ask for a timed exit\nthat cannot start: start with /z to ignore them";
 
 constexpr char NoSavedSettings[] = "/z";
-constexpr int DefaultWarnSeconds = 10;
-constexpr int DefaultTimeoutSeconds = 30;
-constexpr char DefaultHotKey[] = "X";
 
 // One option and the field it sets. Applied in this order, after the
 // exit-type options of the exit-type table. The option's text is kept in the
@@ -99,13 +96,13 @@ bool TakeValue(const char* text, const char* option, char letter, char (&field)[
     return true;
 }
 
-// A count of seconds: out of 1..999999 it is replaced by the default. The
-// text is then the number's own, so that the two always agree.
+// A count of seconds: out of 1..999999 it is replaced by the setting's
+// default. The text is then the number's own, so that the two always agree.
 template <size_t Size>
-int TakeSeconds(char (&field)[Size], int fallback)
+int TakeSeconds(char (&field)[Size], const char* settingName)
 {
     int seconds = DecimalToInt(field);
-    if (seconds < 1 || seconds > MaxTimedSeconds) seconds = fallback;
+    if (!IsTimedSeconds(seconds)) seconds = DecimalToInt(SettingDefault(settingName));
     IntToDecimal(seconds, field, Size);
     return seconds;
 }
@@ -120,7 +117,7 @@ void TakeHotKey(const char* text)
     // Only A to Z are hotkey letters: a plain upper-casing is all they need.
     char& letter = State.HotKey[0];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    if (!IsHotkeyLetter(State.HotKey[0])) CopyText(State.HotKey, sizeof State.HotKey, DefaultHotKey);
+    if (!IsHotkeyLetter(State.HotKey[0])) CopyText(State.HotKey, sizeof State.HotKey, SettingDefault("HotKey"));
 }
 }  // namespace
 
@@ -151,11 +148,11 @@ int ParseCommandLine(const char* text)
     // A timed value too long for its field is refused, never cut.
     if (State.WarnFlag) {
         if (!TakeValue(text, "/w", 'w', State.WarnValue)) return Fail(TimerNotStarted);
-        State.WarnSeconds = TakeSeconds(State.WarnValue, DefaultWarnSeconds);
+        State.WarnSeconds = TakeSeconds(State.WarnValue, "WarnValue");
     }
     if (State.TimerFlag) {
         if (!TakeValue(text, "/t", 't', State.TimerValue)) return Fail(TimerNotStarted);
-        State.TimeoutSeconds = TakeSeconds(State.TimerValue, DefaultTimeoutSeconds);
+        State.TimeoutSeconds = TakeSeconds(State.TimerValue, "TimerValue");
         if (State.WarnSeconds > State.TimeoutSeconds) return FailTimed(typedTimed, WarnTooLong);
     }
     // The screen saver, sleep, hibernation and the lock are never forced.

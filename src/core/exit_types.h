@@ -69,8 +69,6 @@ extern const unsigned ExitTypeMenuPositions;
 // The row of `code`, or nullptr for a number that is not an exit type.
 const ExitTypeInfo* FindExitType(int code);
 
-constexpr char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Whether `type` is an exit type with the trait.
 constexpr bool HasTrait(const ExitTypeInfo* type, unsigned char trait)
 {

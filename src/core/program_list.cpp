@@ -8,14 +8,12 @@ constexpr size_t ExtensionLength = 4;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // True when `text` starts with the lower-case `word`, in any case. Stops at
 // the first difference, so never reads past the terminator of `text`.
 bool StartsWithNoCase(const char* text, const char* word)
 {
     for (; *word; ++text, ++word) {
-        if (LowerAscii(*text) != *word) return false;
+        if (LowerCase(*text) != *word) return false;
     }
     return true;
 }

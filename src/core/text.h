@@ -28,6 +28,9 @@ size_t CopyTextN(char* dst, size_t dstSize, const char* src, size_t srcMax);
 // fit whole.
 bool JoinText(char* dst, size_t dstSize, std::initializer_list<const char*> parts);
 
+// A to Z lower-cased; every other byte as it is, whatever the locale.
+constexpr char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // True when `needle` occurs anywhere in `text` (case-sensitive). The empty
 // needle occurs in every text; nothing occurs in a null text.
 bool ContainsText(const char* text, const char* needle);

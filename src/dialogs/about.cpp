@@ -4,6 +4,7 @@
 
 #include "core/text.h"
 #include "state/program_state.h"
+#include "system/on_demand.h"
 
 #include <shellapi.h>
 
@@ -68,8 +69,7 @@ bool IsLink(HWND dialog, HWND control)
 int DialogDpi(HWND dialog)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    auto forWindow = reinterpret_cast<GetDpiForWindowFn>(user32 ? GetProcAddress(user32, "GetDpiForWindow") : nullptr);
+    auto forWindow = reinterpret_cast<GetDpiForWindowFn>(SystemFunction("user32.dll", "GetDpiForWindow"));
     if (forWindow) {
         if (const UINT dpi = forWindow(dialog)) return static_cast<int>(dpi);
     }

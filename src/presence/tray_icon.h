@@ -9,6 +9,9 @@ BOOL AddTrayIcon(HWND owner, HICON icon, const char* tip);
 BOOL ModifyTrayIcon(HICON icon, const char* tip);
 BOOL DeleteTrayIcon(HWND owner);
 
+// The program's own picture, also the main window's.
+constexpr char ProgramIcon[] = "Icon_1";
+
 // Loads a named icon of the program at the small-icon size of the current
 // DPI: on Vista and later its 32-bit version with alpha, on older systems
 // the 16-colour one.

@@ -3,6 +3,7 @@
 // the Run key or Winlogon values, and where the x64 exe's settings are not.
 #include "settings/registry_view.h"
 
+#include "system/on_demand.h"
 #include "system/system_actions.h"
 
 namespace {
@@ -33,8 +34,7 @@ bool DeleteRegistryKey(HKEY parent, const char* name)
     const REGSAM view = RegistryView();
     if (view) {
         using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
-        HMODULE advapi32 = GetModuleHandleA("advapi32.dll");
-        auto deleteKey = reinterpret_cast<RegDeleteKeyExFn>(advapi32 ? GetProcAddress(advapi32, "RegDeleteKeyExA") : nullptr);
+        auto deleteKey = reinterpret_cast<RegDeleteKeyExFn>(SystemFunction("advapi32.dll", "RegDeleteKeyExA"));
         if (deleteKey) return deleteKey(parent, name, view, 0) == ERROR_SUCCESS;
     }
     return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;

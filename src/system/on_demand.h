@@ -8,7 +8,8 @@
 
 // Function `name` of the system folder's copy of `dll` (never one next to
 // the exe), which is loaded once and stays loaded; nullptr when either is
-// missing.
+// missing. Also for the functions of a library the program imports that an
+// older Windows lacks.
 FARPROC SystemFunction(const char* dll, const char* name);
 // CoInitialize for this thread; false when COM cannot be loaded or started.
 bool InitializeCom();

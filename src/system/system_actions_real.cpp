@@ -77,11 +77,7 @@ using SetSuspendStateFn = BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN);
 using LockWorkStationFn = BOOL(WINAPI*)();
 
 // Looked up at run time so that the program still starts on NT 4, 2000 and XP.
-FARPROC User32Function(const char* name)
-{
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? GetProcAddress(user32, name) : nullptr;
-}
+FARPROC User32Function(const char* name) { return SystemFunction("user32.dll", name); }
 
 FARPROC SuspendFunction() { return SystemFunction("powrprof.dll", "SetSuspendState"); }
 FARPROC LockFunction() { return User32Function("LockWorkStation"); }
@@ -107,8 +103,7 @@ BOOL SysHasLockWorkStation() { return LockFunction() != nullptr; }
 BOOL SysIsWow64()
 {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(kernel32 ? GetProcAddress(kernel32, "IsWow64Process") : nullptr);
+    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(SystemFunction("kernel32.dll", "IsWow64Process"));
     BOOL wow64 = FALSE;
     return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }

@@ -279,8 +279,7 @@ void StartTimedExit()
     ArmedTimedExit& armed = State.Armed;
     armed = {};
     if (State.TimerFlag) {
-        // Nothing outside 1 to 999999 s is armed: no bad number becomes "now".
-        if (static_cast<unsigned>(State.TimeoutSeconds) - 1 >= MaxTimedSeconds) return;
+        if (!IsTimedSeconds(State.TimeoutSeconds)) return;
         State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
         armed.armTick = now.tick;
         armed.delayMs = static_cast<DWORD>(State.MillisToExit);

@@ -7,7 +7,10 @@
 
 #include "timer/cancel.h"
 
-constexpr int MaxTimedSeconds = 999999;  // a timeout or warning is 1 to 999999 s
+// A timeout or warning is 1 to 999999 s: nothing else is armed, so that no
+// bad number becomes "now".
+constexpr int MaxTimedSeconds = 999999;
+constexpr bool IsTimedSeconds(int seconds) { return seconds >= 1 && seconds <= MaxTimedSeconds; }
 
 void StartTimedExit();
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);

@@ -176,7 +176,7 @@ bool ReadSeconds(HWND dialog, int id, char (&text)[EntryTextSize], int* seconds)
 {
     if (!ReadWholeField(dialog, id, text)) return false;
     *seconds = DecimalToInt(text);
-    if (*seconds < 1 || *seconds > MaxTimedSeconds) return false;
+    if (!IsTimedSeconds(*seconds)) return false;
     IntToDecimal(*seconds, text, sizeof text);
     return true;
 }
