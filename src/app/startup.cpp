@@ -73,10 +73,8 @@ void SetDefaults()
     State.WarningTextAuto = 0;
     State.WarningTextEdited = 0;
     State.NoIconMode = 0;
-    State.NoTimedExit = 0;
     State.TimerRunning = 0;
     State.PickToExit = 0;
-    State.TimerCancelled = 0;
     State.HideIconFlag = 0;
 }
 
@@ -102,8 +100,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
         if (State.TimerFlag) {
             // Without an icon, a timed exit that could not be armed leaves
             // nothing to wait for.
-            StartTimedExit();
-            if (!State.TimerRunning) return false;
+            if (!StartTimedExit()) return false;
         } else if (!State.AtFlag) {
             PerformExit();
             return false;

@@ -64,7 +64,6 @@ void OnTrayMessage(WPARAM, LPARAM mouseMessage)
 void TrayClickAction()
 {
     if (State.TimerRunning) {
-        State.TimerCancelled = 1;
         CancelTimedExit();
     } else if (State.ExitInProgress) {
         return;  // one exit at a time: not even a timed one beside it

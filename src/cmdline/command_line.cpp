@@ -160,7 +160,6 @@ int ParseCommandLine(const char* text)
     if (!State.AtFlag) return 1;
 
     if (!TakeValue(text, "/a", 'a', State.AtValue)) return Fail(TimerNotStarted);
-    StartTimedExit();
-    if (State.TimerRunning) return 1;
+    if (StartTimedExit()) return 1;
     return FailTimed(typedTimed, TimerNotStarted);
 }

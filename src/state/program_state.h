@@ -5,7 +5,6 @@
 #define DORVA_PROGRAM_STATE_H
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include "../core/exit_types.h"
 #include "../res/resource_ids.h"
@@ -86,12 +85,8 @@ struct ProgramState {
     UINT_PTR TimerRunning;   // non-zero exactly while a timed exit is armed
     UINT_PTR ExitTimerId;
     UINT_PTR WarnTimerId;    // warning timer, later the one-second countdown
-    int MillisToExit;
-    int AtHour, AtMinute, AtSecond;
     int CountdownLeft;
-    int NoTimedExit;
-    int TimerCancelled;
-    ArmedTimedExit Armed;    // meaningful while TimerRunning is set
+    ArmedTimedExit Armed;    // the one record of what is armed, while TimerRunning is set
 
     // Warning-text state.
     int WarningTextAuto;
@@ -100,10 +95,6 @@ struct ProgramState {
 
     // User-interface state.
     int PickToExit;
-    int BrowseSlot;
-    OPENFILENAMEA BrowseRequest;
-    char BrowseFileName[MAX_PATH];
-    char NumberText[SmallTextSize];
     int SwitchAutorun, SwitchNoLogOff, SwitchNoClose, SwitchAutoAdminLogon;
     int WaitingForProgram;   // the exit waits for a program it started
 
@@ -140,8 +131,8 @@ struct ProgramState {
 
 extern ProgramState State;
 
-// Puts the record back to its value at process start: everything zero,
-// BrowseFileName "*.*". Only tests call it again later.
+// Puts the record back to its value at process start: everything zero. Only
+// tests call it again later.
 void ResetProgramState();
 
 // The system's version record (8-bit), as GetVersionExA fills it.

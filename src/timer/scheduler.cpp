@@ -6,7 +6,6 @@
 // clocks before it acts: an early or forged timer message exits nothing.
 #include "timer/scheduler.h"
 
-#include "core/decimal.h"
 #include "core/exit_types.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
@@ -71,8 +70,6 @@ bool ReplaceTimer(UINT_PTR* id, int millis, TIMERPROC callback)
     return true;
 }
 
-int MillisShown(int millis) { return static_cast<int>(TimerDelay(millis)); }
-
 // The countdown shows whole seconds, rounded; it is only shown while the
 // exit is still ahead.
 int SecondsShown(int millis) { return (millis + MillisPerSecond / 2) / MillisPerSecond; }
@@ -88,6 +85,10 @@ int MillisLeft(const Clocks& now)
 
 // The warning is at most 999999 s, and `left` within a day or a timeout then.
 int WarningLead(int left) { return left - State.Armed.warnSeconds * MillisPerSecond; }
+
+// The time left in whole seconds, rounded up: a time of day is due to the
+// second, so one armed within its second still has that second left.
+int SecondsLeftUp(int left) { return (left + MillisPerSecond - 1) / MillisPerSecond; }
 
 // How long ago, in time that really passed, the clock reached the due time.
 // Since the last look the clock is taken to have run with the tick count, so
@@ -236,7 +237,6 @@ void CheckTimedExit(Wake wake)
     }
     armed.checkedLocal = now.local;
     armed.checkedTick = now.tick;
-    State.MillisToExit = MillisShown(left);
     ArmExitTimer(left);
     ShowTimedExitIcon(now, true);
     SyncWarning(left);
@@ -244,62 +244,56 @@ void CheckTimedExit(Wake wake)
 
 // A warning longer than the time left is refused, and the exit it belongs to
 // is disarmed before the box shows: nothing happens behind the box.
-void ArmWarning(int left)
+bool ArmWarning(int left)
 {
-    if (WarningLead(State.MillisToExit) < 0) {
+    if (State.Armed.warnSeconds > SecondsLeftUp(left)) {
         CancelTimedExit();
         ErrorBox(WarningTooLongText);
-        return;
+        return false;
     }
     ArmWarningTimer(WarningLead(left));
-}
-
-// Splits an hhmmss text into the parse's working fields AtHour, AtMinute and
-// AtSecond and, when it is a valid time, sets MillisToExit to the delay, to
-// the second, until the clock next shows it.
-int ParseTimeOfDay(const char* text, const Clocks& now)
-{
-    if (!SplitTimeOfDay(DecimalToInt(text), &State.AtHour, &State.AtMinute, &State.AtSecond)) return 0;
-    State.MillisToExit =
-        MillisUntilTimeOfDay(State.AtHour, State.AtMinute, State.AtSecond, 0, 0, now.millisOfDay / MillisPerSecond);
-    return 1;
+    return true;
 }
 }  // namespace
 
-int ParseTimeOfDay(const char* text) { return ParseTimeOfDay(text, ReadClocks()); }
+int MillisUntilClockShows(const TimeOfDay& time)
+{
+    const Clocks now = ReadClocks();
+    return MillisUntilTimeOfDay(time.hour, time.minute, time.second, 0, 0, now.millisOfDay / MillisPerSecond);
+}
 
-void StartTimedExit()
+bool StartTimedExit()
 {
     // Only one timed exit at a time: a second start (the hotkey registered at
     // start-up while a time-of-day exit already runs) would leave the first
     // timers running with their ids lost.
-    if (State.TimerRunning) return;
-    Clocks now = ReadClocks();
-    if (State.AtFlag && !ParseTimeOfDay(State.AtValue, now)) return;
-    ArmedTimedExit& armed = State.Armed;
-    armed = {};
+    if (State.TimerRunning) return false;
+    const Clocks now = ReadClocks();
+    ArmedTimedExit armed = {};
     if (State.TimerFlag) {
-        if (!IsTimedSeconds(State.TimeoutSeconds)) return;
-        State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
+        if (!IsTimedSeconds(State.TimeoutSeconds)) return false;
         armed.armTick = now.tick;
-        armed.delayMs = static_cast<DWORD>(State.MillisToExit);
+        armed.delayMs = static_cast<DWORD>(State.TimeoutSeconds) * MillisPerSecond;
     } else if (State.AtFlag) {
+        TimeOfDay time;
+        if (!ParseTimeOfDay(State.AtValue, &time)) return false;
         armed.atTimeOfDay = 1;
-        armed.hour = State.AtHour;
-        armed.minute = State.AtMinute;
-        armed.second = State.AtSecond;
+        armed.hour = time.hour;
+        armed.minute = time.minute;
+        armed.second = time.second;
         armed.dueLocal = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
     } else {
-        return;
+        return false;
     }
     armed.checkedLocal = now.local;
     armed.checkedTick = now.tick;
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
+    State.Armed = armed;
     int left = MillisLeft(now);
-    if (!ArmExitTimer(left)) return;
+    if (!ArmExitTimer(left)) return false;
     ShowTimedExitIcon(now, false);
     SetHotkey(0);
-    if (armed.warnSeconds) ArmWarning(left);
+    return !armed.warnSeconds || ArmWarning(left);
 }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)

@@ -32,7 +32,7 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     for (int flag : {State.ForceFlag, State.ConfirmFlag, State.EjectFlag, State.BlockFlag,
                      State.TimerFlag, State.AtFlag, State.WarnFlag, State.HotkeyFlag,
                      State.RunBeforeExit, State.NoIconMode, State.HideIconFlag, State.PickToExit,
-                     State.TimerCancelled, State.WarningTextAuto, State.WarningTextEdited}) {
+                     State.WarningTextAuto, State.WarningTextEdited}) {
         EXPECT_EQ(flag, 0);
     }
     EXPECT_STREQ(State.HotKey, "X");
@@ -40,7 +40,6 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     EXPECT_STREQ(State.TimerValue, "30");
     EXPECT_STREQ(State.WarnValue, "10");
     EXPECT_STREQ(State.WarningText, "");
-    EXPECT_STREQ(State.BrowseFileName, "*.*");
     EXPECT_EQ(State.TimerRunning, 0u);
 
     ASSERT_TRUE(IsWindow(State.MainWindow));
@@ -200,8 +199,8 @@ TEST_F(TrayTest, NoIconModeAndHiddenIconLeaveTheRecordAlone)
     }
 }
 
-// A click that acts while a timed exit is armed cancels it: TimerCancelled
-// shows whether the click reached TrayClickAction.
+// A click that acts while a timed exit is armed cancels it: the armed mark
+// gone shows that the click reached TrayClickAction.
 struct RouteCase {
     int clickFlag;
     UINT mouseMessage;
@@ -221,10 +220,9 @@ TEST_F(TrayTest, MouseMessagesActBySingleOrDoubleClick)
                                         << c.mouseMessage);
         State.ClickFlag = c.clickFlag;
         State.TimerRunning = 0x7FFF0000;  // stands for an armed exit: no real timer to kill
-        State.TimerCancelled = 0;
         State.PickToExit = 1;
         OnTrayMessage(reinterpret_cast<WPARAM>(State.Instance), c.mouseMessage);
-        EXPECT_EQ(State.TimerCancelled, c.acts ? 1 : 0);
+        EXPECT_EQ(State.TimerRunning == 0, c.acts);
         // A plain left press clears PickToExit; nothing else changes it.
         EXPECT_EQ(State.PickToExit, c.mouseMessage == WM_LBUTTONDOWN ? 0 : 1);
         Harness::PumpFor(0);
@@ -248,7 +246,7 @@ TEST_F(TrayTest, RightPressShowsTheFullMenuAndLeavesPickToExit)
     OnTrayMessage(0, WM_RBUTTONDOWN);
     EXPECT_GE(GetTickCount() - start, 250u) << "the menu was not tracked";
     EXPECT_EQ(State.PickToExit, 1);
-    EXPECT_EQ(State.TimerCancelled, 0);
+    EXPECT_NE(State.TimerRunning, 0u) << "a right press must not cancel";
     State.TimerRunning = 0;
 }
 
@@ -278,7 +276,6 @@ TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndAClosedMenuClearsPickToExit)
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) >= 0; }, 1000);
     EXPECT_GE(shown, 250u) << "the short menu was not tracked";
-    EXPECT_EQ(State.TimerCancelled, 0) << "a Shift press must not act";
     EXPECT_EQ(State.PickToExit, 0) << "closed without a pick: no later command may exit";
     EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
 }

@@ -201,7 +201,10 @@ void PassTime()
 {
     static const long long spans[] = {Second, 10 * Second, Minute, 10 * Minute, Hour, 5 * Hour};
     long long ms = spans[Pick(6)];
-    if (State.TimerRunning && OneIn(2)) ms = State.MillisToExit + (Pick(3) - 1) * Second;
+    const ArmedTimedExit& armed = State.Armed;
+    long long due = armed.atTimeOfDay ? MillisUntilClockShows({armed.hour, armed.minute, armed.second})
+                                      : armed.delayMs - static_cast<DWORD>(SysGetTickCount() - armed.armTick);
+    if (State.TimerRunning && OneIn(2)) ms = due + (Pick(3) - 1) * Second;
     ms = ms < 0 ? 0 : ms;
     Act("wait " + std::to_string(ms / Second) + " s");
     Recorder::AdvanceTime(static_cast<DWORD>(ms));

@@ -279,7 +279,7 @@ TEST_F(SettingsTest, ACancelledTimedExitSavesTheChoicesAsTheyAre)
     TrayClickAction();
     ASSERT_NE(State.TimerRunning, 0u);
     TrayClickAction();
-    ASSERT_EQ(State.TimerCancelled, 1);
+    ASSERT_EQ(State.TimerRunning, 0u);
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(QueryValue("TimerFlag").data, Fixed("1", 7));
     EXPECT_EQ(QueryValue("WarnFlag").data, Fixed("1", 7));
