@@ -94,7 +94,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
     const char* options = LowerCaseCopy(commandLine);
     // A second start in tray mode leaves the tray to the first, silently.
     if (!HasOption(options, NoIconOption) && !ClaimTray()) return false;
-    if (!ParseCommandLine(options)) return false;
+    if (!ParseCommandLine(options, commandLine)) return false;
 
     if (State.NoIconMode) {
         if (State.TimerFlag) {

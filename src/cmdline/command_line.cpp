@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 constexpr char TooManyOptions[] = "Too many options specified";
@@ -25,6 +26,13 @@ constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 constexpr char SavedTimedExit[] = "The saved settings ask for a timed exit\nthat cannot start: start with /z to ignore them";
 
 constexpr char NoSavedSettings[] = "/z";
+
+// A word that starts with '/' and is no option is refused with the word as
+// typed: a typo never becomes another exit.
+constexpr char UnknownOption[] = "Unknown option ";
+constexpr size_t UnknownOptionSize = 128;
+// The options that take a value written after them ("/t:600", "/h:q").
+constexpr char ValueLetters[] = "ahtw";
 
 // One option and the field it sets. Applied in this order, after the
 // exit-type options of the exit-type table. The option's text is kept in the
@@ -54,6 +62,36 @@ int Fail(const char* message)
 {
     ErrorBox(message);
     return 0;
+}
+
+bool IsPiece(const char* piece, size_t length, const char* option)
+{
+    return TextLengthN(option, length + 1) == length && std::memcmp(piece, option, length) == 0;
+}
+
+// One option of a word, from its '/' up to the next: an option of the
+// tables, or a value option with whatever value follows it.
+bool IsOptionPiece(const char* piece, size_t length)
+{
+    for (const ExitTypeInfo& type : ExitTypes) {
+        if (IsPiece(piece, length, type.option)) return true;
+    }
+    for (const OptionSetting& setting : Options) {
+        if (IsPiece(piece, length, setting.option)) return true;
+    }
+    if (length >= 2 && std::strchr(ValueLetters, piece[1])) return true;
+    return IsPiece(piece, length, NoSavedSettings);
+}
+
+// The word refused in the message is the one the user typed, at the same
+// place in the text before it was lower-cased.
+int FailUnknownWord(const char* text, const char* typed, const char* word, size_t length)
+{
+    const char* shown = typed + (word - text);
+    char message[UnknownOptionSize];
+    size_t used = CopyText(message, sizeof message, UnknownOption);
+    CopyTextN(message + used, sizeof message - used, shown, length);
+    return Fail(message);
 }
 
 // The typed option's own message, or the saved settings' when the timed exit
@@ -121,9 +159,14 @@ void TakeHotKey(const char* text)
 }
 }  // namespace
 
-int ParseCommandLine(const char* text)
+int ParseCommandLine(const char* text, const char* typed)
 {
     if (text == nullptr) text = "";
+    if (typed == nullptr) typed = text;
+    size_t length = 0;
+    if (const char* word = FindUnknownWord(text, IsOptionPiece, &length)) {
+        return FailUnknownWord(text, typed, word, length);
+    }
     const ExitTypeInfo* named = nullptr;
     if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
     const bool typedTimer = HasOption(text, "/t");

@@ -178,8 +178,8 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
              s.exitType = ExitTypeRestartShell; s.eject = 1; s.timer = 1; s.warn = 1; s.noIcon = 1;
              s.timerValue = "600"; s.timeoutSeconds = 600; s.warnValue = "60"; s.warnSeconds = 60;
          }},
-        // Text that matches no option is ignored.
-        {"/z hello /q /e:x", Nothing, [](Settings&) {}},
+        // A word that does not start with '/' is ignored.
+        {"/z hello e:x", Nothing, [](Settings&) {}},
     };
     for (const AcceptedCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
@@ -228,6 +228,11 @@ const RefusedCase RefusedCases[] = {
     {"/z /t:1000000", "Timer not started (Invalid time ?)"},
     {"/z /t /w:0000010", "Timer not started (Invalid time ?)"},
     {"/z /a:1200000", "Timer not started (Invalid time ?)"},
+    // A word of '/' that is no option, as typed, before anything is loaded.
+    {"/e:r /n", "Unknown option /e:r"},
+    {"/Z /T:60 /E:R", "Unknown option /E:R"},
+    {"/z /e:s/t:600/q", "Unknown option /e:s/t:600/q"},
+    {"/z / /e:s", "Unknown option /"},
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
@@ -241,7 +246,9 @@ TEST_P(RefusedCommandLineTest, ShowsItsMessageAsAnErrorBox)
     SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
     Recorder::LackPowerActions(c.powerActionsMissing);
     Harness::AnswerBoxes({IDOK});
-    EXPECT_EQ(ParseCommandLine(c.text), 0);
+    std::string lowered = c.text;
+    CharLowerA(&lowered[0]);
+    EXPECT_EQ(ParseCommandLine(lowered.c_str(), c.text), 0);
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     const Harness::Box& box = Harness::Boxes()[0];
     Harness::ExpectErrorBox(box, c.message);

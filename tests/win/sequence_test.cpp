@@ -8,6 +8,7 @@
 // prints its seed and its steps.
 #include "app/startup.h"
 #include "app/tray_clicks.h"
+#include "cmdline/command_line.h"
 #include "dialogs/hotkey.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
@@ -364,6 +365,16 @@ void PostForeignHotkey()
     PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
 }
 
+// A start with a typo on its command line is refused before it reads or
+// does anything (an exit it performed would be an exit without consent).
+void TypeCommandLine()
+{
+    static const char* const typos[] = {"/e:r /n", "/x:z /t:60", "/e:s/q /n", "/z /"};
+    const char* typo = typos[Pick(4)];
+    Act(std::string("command line ") + typo);
+    if (ParseCommandLine(typo) != 0) Fault("a typo on the command line was taken");
+}
+
 void Step()
 {
     switch (Pick(24)) {
@@ -376,6 +387,7 @@ void Step()
     case 15: ForgeTimers(); break;
     case 16: QueryEndSession(); break;
     case 17: case 18: CountdownButton(); break;
+    case 19: TypeCommandLine(); break;
     default: OpenMenu(); break;
     }
 }
