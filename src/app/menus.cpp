@@ -53,7 +53,7 @@ constexpr std::array<Toggle, 5> Toggles = {{
 
 // Enables and unchecks the first `count` positions, checks the exit type,
 // grays the exit types that this system lacks and, while a timed exit is
-// armed, grays them all.
+// armed or the exit waits for a program, grays them all.
 void ResetMenuPositions(HMENU menu, UINT count)
 {
     for (UINT position = 0; position < count; ++position) {
@@ -72,7 +72,7 @@ void ResetMenuPositions(HMENU menu, UINT count)
 
 void GrayWhileTimerRuns(HMENU menu, UINT count)
 {
-    if (!State.TimerRunning) return;
+    if (!State.TimerRunning && !State.WaitingForProgram) return;
     for (UINT position = 0; position < count; ++position) {
         EnableMenuItem(menu, position, MF_BYPOSITION | MF_GRAYED);
     }

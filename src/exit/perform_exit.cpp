@@ -124,7 +124,7 @@ void RequestExit(const ExitTypeInfo& type)
 // no exit type, which flushes the drives and makes no request.
 void CarryOutExit(const ExitTypeInfo* type)
 {
-    if (State.RunBeforeExit) RunProgramsBeforeExit();
+    if (State.RunBeforeExit && !RunProgramsBeforeExit()) return;
     if (State.ForceFlag && HasTrait(type, EndsSession)) SysEnumWindows(ForceCloseWindow, 0);
     if (!type || HasTrait(type, FlushesDrives)) FlushAndEjectDrives();
     // The program must not refuse the session end that it asks for itself;
@@ -134,6 +134,19 @@ void CarryOutExit(const ExitTypeInfo* type)
         UpdateBlockReason();
     }
     if (type) RequestExit(*type);
+}
+
+// One request, one exit: a hotkey or a click that waited in the queue while
+// the exit ran (the drives flushed, the last program ended) would perform it
+// all again.
+void DropQueuedRequests()
+{
+    if (!State.MainWindow) return;
+    MSG message;
+    while (PeekMessageA(&message, State.MainWindow, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+    }
+    while (PeekMessageA(&message, State.MainWindow, TrayMessage, TrayMessage, PM_REMOVE)) {
+    }
 }
 }  // namespace
 
@@ -146,6 +159,7 @@ void PerformExit()
     State.ExitInProgress = 1;
     const ExitTypeInfo* type = FindExitType(State.ExitType);
     if (!(type && RefuseUnavailable(*type)) && ConfirmExit()) CarryOutExit(type);
+    DropQueuedRequests();
     State.ExitInProgress = 0;
 }
 

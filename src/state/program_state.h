@@ -97,6 +97,8 @@ struct ProgramState {
     int PickToExit;
     int SwitchAutorun, SwitchNoLogOff, SwitchNoClose, SwitchAutoAdminLogon;
     int WaitingForProgram;   // the exit waits for a program it started
+    int StopWaitingAsked;    // "Stop waiting and cancel the exit ?" is open
+    int ExitStopped;         // the user stopped waiting: no further program, no exit
 
     // Handles.
     HINSTANCE Instance;

@@ -24,6 +24,10 @@ BOOL SysLockWorkStation();
 BOOL SysHasSetSuspendState();
 BOOL SysHasLockWorkStation();
 
+// A program run before the exit, started with the default start-up record;
+// the process and thread handles are the caller's to close.
+BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started);
+
 // Closing other applications.
 BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter);
 DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId);

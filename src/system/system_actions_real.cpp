@@ -15,6 +15,13 @@ HWND SysFindWindow(const char* className, const char* windowName)
 }
 UINT SysWinExec(const char* commandLine, UINT show) { return WinExec(commandLine, show); }
 
+BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started);
+}
+
 BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter) { return EnumWindows(callback, parameter); }
 DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId)
 {

@@ -26,7 +26,9 @@ const ExtensionCase ExtensionCases[] = {
     {"C:\\tools\\old.pif", true},
     {"C:\\tools\\script.cmd", true},
     {"notepad.exe C:\\notes\\today.txt", true},     // arguments after the name
-    {"C:\\my.exe.files\\readme.txt", true},        // a folder name counts too
+    {"\"C:\\tools\\backup.exe\" /quiet", true},
+    {"C:\\my.exe.files\\readme.txt", false},       // a document in a folder named so
+    {"C:\\my.exe\\readme.txt", false},
     {"C:\\tools\\BACKUP.EXE", false},              // upper case goes to the shell
     {"C:\\tools\\Nightly.Bat", false},
     {"C:\\notes\\today.txt", false},
@@ -36,7 +38,7 @@ const ExtensionCase ExtensionCases[] = {
     {"", false},
 };
 
-TEST(HasProgramExtension, FindsTheFiveExtensionsCaseSensitivelyAnywhere)
+TEST(HasProgramExtension, FindsTheFiveExtensionsCaseSensitivelyWhereANameEnds)
 {
     for (const ExtensionCase& c : ExtensionCases) {
         EXPECT_EQ(HasProgramExtension(c.text), c.program) << c.text;

@@ -86,8 +86,23 @@ bool DueReached()
     return (late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds;
 }
 
+// The program run first has started: meanwhile the icon is clicked and the
+// hotkey pressed, each queued; it ends at once, or runs until the click's
+// question is answered (or "E&xit Program" is picked from the menu).
+void WhileTheProgramRuns()
+{
+    W.steps += "program runs; ";
+    if (State.HotkeyRegistered && OneIn(2)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
+    if (State.TrayIconWanted && OneIn(4)) PostMessageA(State.MainWindow, TrayMessage, 0, WM_RBUTTONDOWN);
+    if (State.TrayIconWanted) {
+        PostMessageA(State.MainWindow, TrayMessage, 0, State.ClickFlag ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK);
+    }
+    if (!State.TrayIconWanted || OneIn(2)) Recorder::EndProgram();
+}
+
 void OnRecordedCall(const RecordedCall& call)
 {
+    if (std::strcmp(call.name, "CreateProcess") == 0) return WhileTheProgramRuns();
     bool request = std::strcmp(call.name, "ExitWindowsEx") == 0 || std::strcmp(call.name, "FindWindow") == 0 ||
                    std::strcmp(call.name, "SetSuspendState") == 0 || std::strcmp(call.name, "LockWorkStation") == 0 ||
                    (std::strcmp(call.name, "PostMessage") == 0 && call.arg[1] == WM_SYSCOMMAND);
@@ -107,6 +122,14 @@ void OnRecordedCall(const RecordedCall& call)
 // pressed again or the icon clicked.
 int AnswerBox(const Harness::Box& box)
 {
+    if (box.text == "Stop waiting and cancel the exit ?") {
+        int answer = Pick(3);  // "E&xit Program" meanwhile, Yes, or No while it ends
+        W.steps += answer == 0 ? "stop: Exit Program; " : answer == 1 ? "stop: Yes; " : "stop: No; ";
+        if (answer == 0) PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+        if (answer == 2) Recorder::EndProgram();
+        if (answer < 2) W.consents = 0;  // no exit may follow
+        return answer == 1 ? IDYES : IDNO;
+    }
     if (box.text != "Are you sure you want to exit ?") return (box.flags & MB_YESNO) ? IDNO : IDOK;
     if (OneIn(4)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
     if (State.TrayIconWanted && OneIn(3)) {
@@ -165,6 +188,7 @@ void CheckPromises()
     Act("the queue runs");
     Recorder::AdvanceTime(0);
     if (Ended()) return;
+    if (State.WaitingForProgram || std::strncmp(State.TrayData.szTip, "Waiting", 7) == 0) Fault("a wait left over");
     int live = Recorder::LiveVirtualTimers();
     if (State.TimerRunning ? live > 2 : live != 0) Fault("more timers alive than the timed exit needs");
     if (State.TimerRunning != State.ExitTimerId) Fault("TimerRunning is not the exit timer");
@@ -186,7 +210,8 @@ void ClickIcon()
 {
     if (!State.TrayIconWanted) return;
     bool twice = OneIn(2);
-    bool acts = (twice ? !State.ClickFlag : State.ClickFlag) && !State.TimerRunning && !State.TimerFlag;
+    bool acts = (twice ? !State.ClickFlag : State.ClickFlag) && !State.TimerRunning && !State.TimerFlag &&
+                !State.ExitInProgress;
     Act(twice ? "double click" : "click", acts);
     OnTrayMessage(0, twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN);
 }
@@ -194,7 +219,7 @@ void ClickIcon()
 void PressHotkey()
 {
     if (!HotkeyRegistered()) return;
-    Act("hotkey", !State.TimerFlag && !State.AtFlag);
+    Act("hotkey", !State.TimerFlag && !State.AtFlag && !State.ExitInProgress);
     Send(WM_HOTKEY, HotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, HotkeyLetter));
 }
 
@@ -343,6 +368,7 @@ BOOL WINAPI TrackMenu(HMENU menu, UINT, int, int, int, HWND, const RECT*)
     if (OneIn(3)) MeanwhileSomethingElse(false);
     UINT pick = commands[Pick(shortMenu ? 9 : 16)];
     if (OneIn(4) || !Pickable(menu, pick)) pick = 0;
+    if (pick == IDM_EXITPROGRAM) W.consents = 0;
     // A second one does not open (the harness fails the test when one does).
     if (pick == IDM_TIMEDEXIT && !State.TimedExitDialog) Harness::OnNextDialog(ScriptTimedExitOptions);
     Act((shortMenu ? "Shift-pick " : "menu pick ") + std::to_string(pick), shortMenu && pick);
@@ -434,6 +460,7 @@ protected:
         Recorder::Reset();
         Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
         Recorder::OnCall(OnRecordedCall);
+        Recorder::FakePrograms(true);
         Recorder::OnTimerFiring(OnTimerFiring);
         Harness::AnswerOtherBoxes(AnswerBox);
         CreateMainWindowAndMenus();
@@ -452,6 +479,8 @@ protected:
         std::snprintf(State.AtValue, sizeof State.AtValue, "%s", TimeOfDayText().c_str());
         State.HotKey[0] = HotkeyLetter;
         State.HotkeyFlag = OneIn(2);
+        State.RunBeforeExit = OneIn(3);
+        std::snprintf(State.ProgramPath[0], sizeof State.ProgramPath[0], "%s", "C:\\tools\\backup.exe");
         State.NoIconMode = mode != 2 && OneIn(4);  // "/n": armed at start, no icon
         if (State.AtFlag && (State.NoIconMode || OneIn(2))) StartTimedExit();  // as the command line does
         if (State.NoIconMode && State.TimerFlag) StartTimedExit();

@@ -48,6 +48,8 @@ struct RecorderData {
     bool wow64;
     bool powerActionsMissing;
     DWORD powerActionError;   // 0: sleep, hibernation and the lock succeed
+    bool fakePrograms;
+    HANDLE program;           // the event standing for the last fake program
 };
 RecorderData Data = {};
 
@@ -153,6 +155,7 @@ ScriptedDrive* DriveOfVolume(HANDLE volume)
 namespace Recorder {
 void Reset()
 {
+    if (Data.program) CloseHandle(Data.program);
     std::memset(&Data, 0, sizeof Data);
     Data.exitWindowsResult = TRUE;
 }
@@ -264,6 +267,8 @@ void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
 void RefusePowerActions(DWORD error) { Data.powerActionError = error; }
+void FakePrograms(bool fake) { Data.fakePrograms = fake; }
+void EndProgram() { SetEvent(Data.program); }
 }  // namespace Recorder
 
 // ---- the seam ----------------------------------------------------------------
@@ -316,6 +321,23 @@ UINT SysWinExec(const char* commandLine, UINT show)
 {
     Record("WinExec", show, 0, 0, 0, commandLine);
     return 33;
+}
+
+BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started)
+{
+    if (Data.fakePrograms) {
+        if (Data.program) CloseHandle(Data.program);
+        Data.program = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    }
+    Record("CreateProcess", 0, 0, 0, 0, commandLine);
+    if (!Data.fakePrograms) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started);
+    }
+    HANDLE self = GetCurrentProcess();
+    return DuplicateHandle(self, Data.program, self, &started->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS) &&
+           DuplicateHandle(self, Data.program, self, &started->hThread, 0, FALSE, DUPLICATE_SAME_ACCESS);
 }
 
 BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter)

@@ -67,6 +67,11 @@ void SetWow64(bool wow64);          // what IsWow64Process says
 void LackPowerActions(bool missing);
 void RefusePowerActions(DWORD error);
 void UseRealClock();
+// Programs run before an exit are started for real; with FakePrograms none
+// is: each start gives a process handle that stays unsignalled (a program
+// that never ends) until EndProgram.
+void FakePrograms(bool fake);
+void EndProgram();
 
 // Virtual time. Off after Reset: the timers, the tick count and the local
 // clock are the system's (or the fixed time above). On: the thread timers
