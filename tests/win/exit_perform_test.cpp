@@ -138,9 +138,9 @@ const TypeCase TypeCases[] = {
     {ExitTypeReboot, "ExitWindowsEx 2 0", true, true},
     {ExitTypeLogoff, "ExitWindowsEx 0 0", true, true},
     {ExitTypePowerOff, "ExitWindowsEx 9 0", true, true},
-    {ExitTypeScreensaver, "PostMessage desktop 112 f140 0", false, false},
+    {ExitTypeScreensaver, "PostMessage desktop 112 f140 0", false, false, true},
     {ExitTypeRestartShell,
-     "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe /desktop 5", false, true},
+     "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe /desktop 5", false, true, true},
     {ExitTypeSleep, "SetSuspendState 0 0 0", false, true, true},
     {ExitTypeHibernate, "SetSuspendState 1 0 0", false, true, true},
     {ExitTypeLock, "LockWorkStation", false, false, true},
@@ -163,6 +163,11 @@ TEST_F(PerformExitTest, EachExitTypeMakesItsRequestAfterItsOwnSteps)
         EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), c.drives ? 1 : 0) << c.exitType;
         EXPECT_EQ(State.BlockFlag, c.keepsBlock ? 1 : 0) << c.exitType;
     }
+    Recorder::SetExitWindowsResult(FALSE);
+    State.BlockFlag = 1;
+    State.ExitType = ExitTypeLogoff;
+    PerformExit();
+    EXPECT_EQ(State.BlockFlag, 1) << "a refused session end puts Block Shutdown back";
 }
 
 struct RefusalCase {
@@ -349,7 +354,7 @@ TEST_F(PerformExitTest, ProgramsRunBeforeAScreensaverOrAnUnknownType)
         EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), c.flushes);
         EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), c.flushes);
         if (!c.flushes) EXPECT_EQ(Recorder::CountOf("CreateFile"), 0);
-        EXPECT_EQ(State.BlockFlag, 0);
+        EXPECT_EQ(State.BlockFlag, c.exitType == ExitTypeScreensaver ? 1 : 0);
         EXPECT_EQ(Requests(), c.requests);
         DeleteFileA(log.c_str());
         State.ProgramPath[c.slot][0] = '\0';
@@ -435,26 +440,47 @@ TEST_F(PerformExitTest, RestartShellFlushesAndEjectsButClosesNoApplication)
     EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), 1);
     EXPECT_EQ(Recorder::CountOf("DeviceIoControl"), 4);
     EXPECT_EQ(Requests(), "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5");
-    EXPECT_EQ(State.BlockFlag, 0);
+    EXPECT_EQ(State.BlockFlag, 1);
 }
 
-TEST_F(PerformExitTest, RestartShellStartsNothingWhenTheShellCannotBeRead)
+// Where Winlogon names no shell, Explorer starts; a shell that cannot be read
+// leaves the running one alone, and one that cannot start says why.
+TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
 {
     ShellValue shell;
     const std::string tooLong(300, 'x');  // longer than the 260 bytes read
-    const char* values[] = {nullptr, "", tooLong.c_str()};
-    for (const char* value : values) {
-        if (value) {
-            shell.Set(value);
+    const struct {
+        const char* value;
+        UINT started;  // what WinExec returns
+        const char* requests;
+        const char* box;
+    } cases[] = {
+        {nullptr, 33, "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5", nullptr},
+        {"", 33, "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5", nullptr},
+        {tooLong.c_str(), 33, "", "Restart Shell could not read the shell to start:\n"},
+        {"C:\\gone\\shell.exe", ERROR_FILE_NOT_FOUND, "FindWindow Progman, PostMessage shell 12 0 0, WinExec C:\\gone\\shell.exe 5",
+         "Restart Shell could not start C:\\gone\\shell.exe:\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? std::to_string(std::strlen(c.value)) + " characters" : "no value");
+        if (c.value) {
+            shell.Set(c.value);
         } else {
             shell.Remove();
         }
         Recorder::Reset();
+        Harness::ClearBoxes();
+        if (c.box) Harness::AnswerBoxes({IDOK});
         Recorder::SetShellWindow(ShellWindow);
+        Recorder::SetWinExecResult(c.started);
         State.ExitType = ExitTypeRestartShell;
         PerformExit();
-        EXPECT_EQ(Requests(), "FindWindow Progman, PostMessage shell 12 0 0")
-            << (value ? std::to_string(std::strlen(value)) + " characters" : "no value");
+        EXPECT_EQ(Requests(), c.requests);
+        ASSERT_EQ(Harness::Boxes().size(), c.box ? 1u : 0u);
+        if (!c.box) continue;
+        const std::string text = Harness::Boxes()[0].text, words = c.box;
+        EXPECT_EQ(text.substr(0, words.size()), words);
+        EXPECT_GT(text.size(), words.size()) << "the system's reason follows";
     }
 }
 

@@ -88,12 +88,11 @@ bool DueReached()
 
 // The program run first has started: meanwhile the icon is clicked and the
 // hotkey pressed, each queued; it ends at once, or runs until the click's
-// question is answered (or "E&xit Program" is picked from the menu).
+// question is answered.
 void WhileTheProgramRuns()
 {
     W.steps += "program runs; ";
     if (State.HotkeyRegistered && OneIn(2)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
-    if (State.TrayIconWanted && OneIn(4)) PostMessageA(State.MainWindow, TrayMessage, 0, WM_RBUTTONDOWN);
     if (State.TrayIconWanted) {
         PostMessageA(State.MainWindow, TrayMessage, 0, State.ClickFlag ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK);
     }
@@ -210,8 +209,7 @@ void ClickIcon()
 {
     if (!State.TrayIconWanted) return;
     bool twice = OneIn(2);
-    bool acts = (twice ? !State.ClickFlag : State.ClickFlag) && !State.TimerRunning && !State.TimerFlag &&
-                !State.ExitInProgress;
+    bool acts = (twice ? !State.ClickFlag : State.ClickFlag) && !State.TimerRunning && !State.TimerFlag;
     Act(twice ? "double click" : "click", acts);
     OnTrayMessage(0, twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN);
 }
@@ -219,7 +217,7 @@ void ClickIcon()
 void PressHotkey()
 {
     if (!HotkeyRegistered()) return;
-    Act("hotkey", !State.TimerFlag && !State.AtFlag && !State.ExitInProgress);
+    Act("hotkey", !State.TimerFlag && !State.AtFlag);
     Send(WM_HOTKEY, HotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, HotkeyLetter));
 }
 
@@ -227,9 +225,7 @@ void PassTime()
 {
     static const long long spans[] = {Second, 10 * Second, Minute, 10 * Minute, Hour, 5 * Hour};
     long long ms = spans[Pick(6)];
-    const ArmedTimedExit& armed = State.Armed;
-    long long due = armed.atTimeOfDay ? MillisUntilClockShows({armed.hour, armed.minute, armed.second})
-                                      : armed.delayMs - static_cast<DWORD>(SysGetTickCount() - armed.armTick);
+    long long due = State.Armed.atTimeOfDay ? State.Armed.dueLocal - State.Armed.checkedLocal : State.Armed.delayMs;
     if (State.TimerRunning && OneIn(2)) ms = due + (Pick(3) - 1) * Second;
     ms = ms < 0 ? 0 : ms;
     Act("wait " + std::to_string(ms / Second) + " s");
@@ -368,7 +364,6 @@ BOOL WINAPI TrackMenu(HMENU menu, UINT, int, int, int, HWND, const RECT*)
     if (OneIn(3)) MeanwhileSomethingElse(false);
     UINT pick = commands[Pick(shortMenu ? 9 : 16)];
     if (OneIn(4) || !Pickable(menu, pick)) pick = 0;
-    if (pick == IDM_EXITPROGRAM) W.consents = 0;
     // A second one does not open (the harness fails the test when one does).
     if (pick == IDM_TIMEDEXIT && !State.TimedExitDialog) Harness::OnNextDialog(ScriptTimedExitOptions);
     Act((shortMenu ? "Shift-pick " : "menu pick ") + std::to_string(pick), shortMenu && pick);
@@ -391,8 +386,7 @@ void PostForeignHotkey()
     PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
 }
 
-// A start with a typo on its command line is refused before it reads or
-// does anything (an exit it performed would be an exit without consent).
+// A start with a typo on its command line is refused before it does anything.
 void TypeCommandLine()
 {
     static const char* const typos[] = {"/e:r /n", "/x:z /t:60", "/e:s/q /n", "/z /"};

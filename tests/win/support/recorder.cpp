@@ -33,6 +33,7 @@ struct RecorderData {
     int driveCount;
     HWND shellWindow;
     BOOL exitWindowsResult;
+    UINT winExecResult;
     bool fixedClock;
     SYSTEMTIME clock;
     bool virtualTime;
@@ -158,6 +159,7 @@ void Reset()
     if (Data.program) CloseHandle(Data.program);
     std::memset(&Data, 0, sizeof Data);
     Data.exitWindowsResult = TRUE;
+    Data.winExecResult = 33;
 }
 int CallCount() { return Data.callCount; }
 const RecordedCall& Call(int index) { return Data.calls[index]; }
@@ -193,6 +195,7 @@ void AddDrive(const ScriptedDrive& drive)
 }
 void SetShellWindow(HWND window) { Data.shellWindow = window; }
 void SetExitWindowsResult(BOOL result) { Data.exitWindowsResult = result; }
+void SetWinExecResult(UINT result) { Data.winExecResult = result; }
 void SetLocalTime(int hour, int minute, int second)
 {
     Data.fixedClock = true;
@@ -320,7 +323,7 @@ HWND SysFindWindow(const char* className, const char* windowName)
 UINT SysWinExec(const char* commandLine, UINT show)
 {
     Record("WinExec", show, 0, 0, 0, commandLine);
-    return 33;
+    return Data.winExecResult;
 }
 
 BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started)

@@ -56,6 +56,7 @@ void AddWindow(const ScriptedWindow& window);
 void AddDrive(const ScriptedDrive& drive);
 void SetShellWindow(HWND window);   // what FindWindow("Progman") returns
 void SetExitWindowsResult(BOOL result);
+void SetWinExecResult(UINT result);  // else 33, a started program
 void SetLocalTime(int hour, int minute, int second);  // else the real clock
 // Registry keys are opened for real; with this set, opening or creating one
 // under HKEY_LOCAL_MACHINE with any write access is refused with
