@@ -72,6 +72,7 @@ void SetDefaults()
     SetSettingDefaults();
     State.WarningTextAuto = 0;
     State.WarningTextEdited = 0;
+    State.WarningTextOwn = 0;
     State.NoIconMode = 0;
     State.TimerRunning = 0;
     State.PickToExit = 0;

@@ -95,6 +95,8 @@ void LoadSetting(HKEY key, const StoredSetting& setting)
     } else {
         StoredTextToField(data, length, setting.text, setting.textSize);
     }
+    // Stored only once edited: the countdown text is the user's own.
+    if (setting.rule == SaveRule::OnlyWhenEdited) State.WarningTextOwn = 1;
 }
 
 // Writes `text` as REG_SZ with exactly `length` bytes of data: the text, its

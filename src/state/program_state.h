@@ -91,6 +91,7 @@ struct ProgramState {
     // Warning-text state.
     int WarningTextAuto;
     int WarningTextEdited;
+    int WarningTextOwn;      // the user's text, changed in this run or saved: kept even when empty
     char WarningTextCopy[WarningTextSize];
 
     // User-interface state.

@@ -23,6 +23,7 @@ void OnWarningTextOk(HWND dialog)
     GetDlgItemTextA(dialog, IDC_WT_EDIT, State.WarningText, sizeof State.WarningText);
     if (std::strcmp(State.WarningText, State.WarningTextCopy) != 0) {
         State.WarningTextEdited = 1;
+        State.WarningTextOwn = 1;
         State.WarningTextAuto = 0;
     } else {
         State.WarningTextEdited = 0;

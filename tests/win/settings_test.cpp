@@ -296,6 +296,7 @@ TEST_F(SettingsTest, UneditedWarningTextLeavesTheStoredOneInPlace)
     SetDefaults();
     LoadSettings();
     EXPECT_STREQ(State.WarningText, "Stored earlier");
+    EXPECT_EQ(State.WarningTextOwn, 1) << "a stored text is the user's, even an empty one";
 }
 
 // ---- load ----------------------------------------------------------------------

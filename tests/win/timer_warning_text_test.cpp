@@ -61,6 +61,7 @@ TEST_F(WarningTextTest, OkAndCancelFollowTheStateTable)
                                         << static_cast<int>(c.answer));
         State.ExitType = ExitTypeReboot;
         State.WarningTextEdited = c.editedBefore;
+        State.WarningTextOwn = c.opening == Opening::UserText;
         switch (c.opening) {
         case Opening::Empty:
             State.WarningText[0] = '\0';
@@ -134,7 +135,7 @@ TEST_F(WarningTextTest, AChangeOfCaseIsAChange)
     EXPECT_EQ(State.WarningTextAuto, 0);
 }
 
-TEST_F(WarningTextTest, AnEmptiedTextIsStoredAndTheDefaultReturnsNextTime)
+TEST_F(WarningTextTest, AnEmptiedTextIsStoredAndStaysEmpty)
 {
     State.ExitType = ExitTypePowerOff;
     Run([](HWND d) {
@@ -145,11 +146,11 @@ TEST_F(WarningTextTest, AnEmptiedTextIsStoredAndTheDefaultReturnsNextTime)
     EXPECT_EQ(State.WarningTextEdited, 1);
     EXPECT_EQ(State.WarningTextAuto, 0);
     Run([](HWND d) {
-        EXPECT_EQ(Harness::ItemText(d, IDC_WT_EDIT), "Counting down to power-off");
+        EXPECT_EQ(Harness::ItemText(d, IDC_WT_EDIT), "");
         Harness::Click(d, IDOK);
     });
     EXPECT_EQ(State.WarningTextEdited, 0);
-    EXPECT_EQ(State.WarningTextAuto, 1);
+    EXPECT_EQ(State.WarningTextAuto, 0);
 }
 
 TEST_F(WarningTextTest, LineBreaksSurviveTheRoundTrip)
