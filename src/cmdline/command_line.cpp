@@ -64,9 +64,14 @@ int Fail(const char* message)
     return 0;
 }
 
+// The options are ASCII: the word as typed is compared in any case.
 bool IsPiece(const char* piece, size_t length, const char* option)
 {
-    return TextLengthN(option, length + 1) == length && std::memcmp(piece, option, length) == 0;
+    if (TextLengthN(option, length + 1) != length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (LowerCase(piece[i]) != option[i]) return false;
+    }
+    return true;
 }
 
 // One option of a word, from its '/' up to the next: an option of the
@@ -79,18 +84,15 @@ bool IsOptionPiece(const char* piece, size_t length)
     for (const OptionSetting& setting : Options) {
         if (IsPiece(piece, length, setting.option)) return true;
     }
-    if (length >= 2 && std::strchr(ValueLetters, piece[1])) return true;
+    if (length >= 2 && std::strchr(ValueLetters, LowerCase(piece[1]))) return true;
     return IsPiece(piece, length, NoSavedSettings);
 }
 
-// The word refused in the message is the one the user typed, at the same
-// place in the text before it was lower-cased.
-int FailUnknownWord(const char* text, const char* typed, const char* word, size_t length)
+int FailUnknownWord(const char* word, size_t length)
 {
-    const char* shown = typed + (word - text);
     char message[UnknownOptionSize];
     size_t used = CopyText(message, sizeof message, UnknownOption);
-    CopyTextN(message + used, sizeof message - used, shown, length);
+    CopyTextN(message + used, sizeof message - used, word, length);
     return Fail(message);
 }
 
@@ -163,10 +165,9 @@ int ParseCommandLine(const char* text, const char* typed)
 {
     if (text == nullptr) text = "";
     if (typed == nullptr) typed = text;
+    // The word is refused as the user typed it.
     size_t length = 0;
-    if (const char* word = FindUnknownWord(text, IsOptionPiece, &length)) {
-        return FailUnknownWord(text, typed, word, length);
-    }
+    if (const char* word = FindUnknownWord(typed, IsOptionPiece, &length)) return FailUnknownWord(word, length);
     const ExitTypeInfo* named = nullptr;
     if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
     const bool typedTimer = HasOption(text, "/t");
