@@ -71,7 +71,7 @@ void TrayClickAction()
     } else if (State.ExitInProgress) {
         return;  // one exit at a time: not even a timed one beside it
     } else if (State.TimerFlag) {
-        StartTimedExit();
+        if (!StartTimedExit()) ErrorBox(TimerNotStarted);
     } else {
         PerformExit();
     }

@@ -19,7 +19,6 @@ namespace {
 constexpr char TooManyOptions[] = "Too many options specified";
 constexpr char WarnNeedsTimer[] = "The '/w' option can only be\nused with '/a' or '/t'";
 constexpr char WarnTooLong[] = "Warning time is bigger than\ntimeout value";
-constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
 // A timed exit refused for what the saved settings alone ask for names them,
 // not options the user never typed.

@@ -13,6 +13,9 @@
 constexpr int MaxTimedSeconds = 999999;
 constexpr bool IsTimedSeconds(int seconds) { return seconds >= 1 && seconds <= MaxTimedSeconds; }
 
+// What every road that arms a timed exit says when it could not.
+constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
+
 // Arms the timed exit that the settings choose (a timeout, or the time of day
 // of AtValue) and returns whether it is armed: not when one already is, the
 // settings choose none or hold no valid time, the system refuses the timer,

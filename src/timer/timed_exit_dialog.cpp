@@ -12,8 +12,6 @@
 
 namespace {
 constexpr char InvalidTimeText[] = "Invalid time";
-// A time of day is armed at once: one that is no time starts no timer.
-constexpr char TimerNotStartedText[] = "Timer not started (Invalid time ?)";
 constexpr int AtHourMidnight = 24;
 constexpr int MillisPerSecond = 1000;
 
@@ -202,7 +200,7 @@ const char* CheckEntry(HWND dialog, TimedEntry* entry)
     } else if (entry->at) {
         TimeOfDay time;
         GetDlgItemTextA(dialog, IDC_TE_ATEDIT, entry->atValue, sizeof entry->atValue);
-        if (!ParseTimeOfDay(entry->atValue, &time)) return TimerNotStartedText;
+        if (!ParseTimeOfDay(entry->atValue, &time)) return TimerNotStarted;  // armed at once: no timer
         delaySeconds = MillisUntilClockShows(time) / MillisPerSecond;
     }
     return entry->warn && entry->warnSeconds > delaySeconds ? InvalidTimeText : nullptr;
@@ -247,7 +245,7 @@ int ValidateTimedExit(HWND dialog)
         if (const char* refusal = CheckEntry(dialog, &entry)) return Reject(refusal);
         StoreEntry(entry);
         // Checked whole above: what can still fail is the system's timer.
-        if (State.AtFlag && !StartTimedExit()) return Reject(TimerNotStartedText);
+        if (State.AtFlag && !StartTimedExit()) return Reject(TimerNotStarted);
     }
     if (Checked(dialog, IDC_TE_NONE)) CancelTimedExit();
     return 1;
