@@ -139,7 +139,7 @@ bool WriteRunValue(HKEY key)
     char path[MAX_PATH] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length == 0 || length >= sizeof path) return false;  // no path, or only part of it
-    char quoted[MAX_PATH + 2];
+    char quoted[MAX_PATH + 2] = "";  // zeros after the text: the value is written at its fixed length
     JoinText(quoted, sizeof quoted, {"\"", path, "\""});  // always fits
     const DWORD quotedSize = length + 3;  // both quotes and the terminator
     return WriteValue(key, RunValue, REG_SZ, quoted, quotedSize > RunValueSize ? quotedSize : RunValueSize);
