@@ -22,10 +22,8 @@ TEST(ParseAtValue, DocumentedExamples)
         {"230000", 22, 0, 0, true, 23, 0, 0, 3600000},
         {"230000", 23, 30, 0, true, 23, 0, 0, 84600000},      // passed today: wraps to tomorrow
         {"123456", 12, 34, 56, true, 12, 34, 56, 0},          // equal time stays 0
-        {"000500", 0, 1, 0, true, 0, 5, 0, 240000},
-        {"240000", 23, 0, 0, true, 24, 0, 0, 3600000},        // hour 24 is the coming midnight
+        {"000500", 0, 1, 0, true, 0, 5, 0, 240000},  {"240000", 23, 0, 0, true, 24, 0, 0, 3600000},
         {"245959", 0, 0, 0, true, 24, 59, 59, 3599000},
-        // Six digits or no time at all: a refused text leaves the time as it was.
         {"250000", 12, 0, 0, false, -7, -7, -7},  {"126000", 12, 0, 0, false, -7, -7, -7},
         {"235960", 12, 0, 0, false, -7, -7, -7},  {"500", 12, 0, 0, false, -7, -7, -7},
         {"2300", 12, 0, 0, false, -7, -7, -7},    {"", 12, 0, 0, false, -7, -7, -7},

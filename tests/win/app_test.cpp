@@ -199,8 +199,7 @@ TEST_F(TrayTest, NoIconModeAndHiddenIconLeaveTheRecordAlone)
     }
 }
 
-// A click that acts while a timed exit is armed cancels it: the armed mark
-// gone shows that the click reached TrayClickAction.
+// A click that acts while a timed exit is armed cancels it (reaches TrayClickAction).
 struct RouteCase {
     int clickFlag;
     UINT mouseMessage;

@@ -20,10 +20,7 @@ constexpr int FilterCombo = 0x470;    // cmb1
 constexpr char TestFolder[] = "C:\\dorva-browse";
 constexpr char TestProgram[] = "C:\\dorva-browse\\my prog.exe";
 
-const BrowseRecord& Browsing(HWND dialog)
-{
-    return *reinterpret_cast<const BrowseRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
+const BrowseRecord& Browsing(HWND d) { return *reinterpret_cast<BrowseRecord*>(GetWindowLongPtrA(d, DWLP_USER)); }
 
 class RunBeforeExitTest : public DorvaTest {
 protected:

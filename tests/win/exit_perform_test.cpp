@@ -449,16 +449,14 @@ TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
 {
     ShellValue shell;
     const std::string tooLong(300, 'x');  // longer than the 260 bytes read
+    const char* const explorer = "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5";
     const struct {
-        const char* value;
-        UINT started;  // what WinExec returns
-        const char* requests;
-        const char* box;
+        const char *value, *requests, *box;  // a box after a request: the shell did not start
     } cases[] = {
-        {nullptr, 33, "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5", nullptr},
-        {"", 33, "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5", nullptr},
-        {tooLong.c_str(), 33, "", "Restart Shell could not read the shell to start:\n"},
-        {"C:\\gone\\shell.exe", ERROR_FILE_NOT_FOUND, "FindWindow Progman, PostMessage shell 12 0 0, WinExec C:\\gone\\shell.exe 5",
+        {nullptr, explorer, nullptr},
+        {"", explorer, nullptr},
+        {tooLong.c_str(), "", "Restart Shell could not read the shell to start:\n"},
+        {"C:\\gone\\shell.exe", "FindWindow Progman, PostMessage shell 12 0 0, WinExec C:\\gone\\shell.exe 5",
          "Restart Shell could not start C:\\gone\\shell.exe:\n"},
     };
     for (const auto& c : cases) {
@@ -472,15 +470,12 @@ TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
         Harness::ClearBoxes();
         if (c.box) Harness::AnswerBoxes({IDOK});
         Recorder::SetShellWindow(ShellWindow);
-        Recorder::SetWinExecResult(c.started);
+        Recorder::SetWinExecResult(c.box && c.requests[0] ? ERROR_FILE_NOT_FOUND : 33);
         State.ExitType = ExitTypeRestartShell;
         PerformExit();
         EXPECT_EQ(Requests(), c.requests);
         ASSERT_EQ(Harness::Boxes().size(), c.box ? 1u : 0u);
-        if (!c.box) continue;
-        const std::string text = Harness::Boxes()[0].text, words = c.box;
-        EXPECT_EQ(text.substr(0, words.size()), words);
-        EXPECT_GT(text.size(), words.size()) << "the system's reason follows";
+        if (c.box) EXPECT_EQ(Harness::Boxes()[0].text.find(c.box), 0u) << "then the system's reason";
     }
 }
 

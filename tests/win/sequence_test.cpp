@@ -86,16 +86,14 @@ bool DueReached()
     return (late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds;
 }
 
-// The program run first has started: meanwhile the icon is clicked and the
-// hotkey pressed, each queued; it ends at once, or runs until the click's
-// question is answered.
+// The program run first has started: meanwhile the hotkey is pressed and the
+// icon clicked, queued; it ends at once, or runs until the click's question is answered.
 void WhileTheProgramRuns()
 {
     W.steps += "program runs; ";
     if (State.HotkeyRegistered && OneIn(2)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
-    if (State.TrayIconWanted) {
-        PostMessageA(State.MainWindow, TrayMessage, 0, State.ClickFlag ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK);
-    }
+    LPARAM click = State.ClickFlag ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK;
+    if (State.TrayIconWanted) PostMessageA(State.MainWindow, TrayMessage, 0, click);
     if (!State.TrayIconWanted || OneIn(2)) Recorder::EndProgram();
 }
 
@@ -386,8 +384,7 @@ void PostForeignHotkey()
     PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
 }
 
-// A start with a typo on its command line is refused before it does anything.
-void TypeCommandLine()
+void TypeCommandLine()  // a start with a typo is refused before it does anything
 {
     static const char* const typos[] = {"/e:r /n", "/x:z /t:60", "/e:s/q /n", "/z /"};
     const char* typo = typos[Pick(4)];

@@ -326,18 +326,14 @@ UINT SysWinExec(const char* commandLine, UINT show)
     return Data.winExecResult;
 }
 
+// A fake program is an event of its own, made before the observer sees the call.
 BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started)
 {
-    if (Data.fakePrograms) {
-        if (Data.program) CloseHandle(Data.program);
-        Data.program = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    }
+    if (Data.fakePrograms && Data.program) CloseHandle(Data.program);
+    if (Data.fakePrograms) Data.program = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Record("CreateProcess", 0, 0, 0, 0, commandLine);
-    if (!Data.fakePrograms) {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started);
-    }
+    STARTUPINFOA startup = {sizeof startup};
+    if (!Data.fakePrograms) return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started);
     HANDLE self = GetCurrentProcess();
     return DuplicateHandle(self, Data.program, self, &started->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS) &&
            DuplicateHandle(self, Data.program, self, &started->hThread, 0, FALSE, DUPLICATE_SAME_ACCESS);

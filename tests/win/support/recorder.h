@@ -68,9 +68,8 @@ void SetWow64(bool wow64);          // what IsWow64Process says
 void LackPowerActions(bool missing);
 void RefusePowerActions(DWORD error);
 void UseRealClock();
-// Programs run before an exit are started for real; with FakePrograms none
-// is: each start gives a process handle that stays unsignalled (a program
-// that never ends) until EndProgram.
+// Programs run first start for real; with FakePrograms each start gives a
+// process that never ends, until EndProgram.
 void FakePrograms(bool fake);
 void EndProgram();
 
