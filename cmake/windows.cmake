@@ -4,6 +4,12 @@ enable_language(RC)
 set(DORVA_WARNINGS -Wall -Wextra -Wno-cast-function-type -Wno-missing-field-initializers)
 set(DORVA_DEFINES WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT NOMINMAX)
 
+# The same sources give the same bytes wherever and whenever they are built:
+# file names (the tests' assertions keep __FILE__) are written relative to the
+# source tree, and the linker writes no time stamp into the exe.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>)
+add_link_options(-Wl,--no-insert-timestamp)
+
 # Images drawn as text, turned into .ico/.bmp/.cur at build time.
 set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
 file(GLOB DORVA_IMAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/images/*.txt)
