@@ -207,3 +207,6 @@ add_test(NAME win.bounded_copies_only COMMAND ${CMAKE_SOURCE_DIR}/tools/check-bo
 # The floors of the house: includes go down, never up, and never round a circle.
 add_test(NAME win.floors COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-floors.py ${CMAKE_SOURCE_DIR}/src)
 set_tests_properties(win.release_exe_hardening win.bounded_copies_only win.floors PROPERTIES LABELS win)
+
+# The test kit for a real Windows: the win tier's programs in a zip.
+include(${CMAKE_SOURCE_DIR}/cmake/kit.cmake)
