@@ -10,6 +10,7 @@ Usage: tools/make_kit.py --arch x64 --version V --out ZIP --objdump OBJDUMP
 import argparse
 import glob
 import os
+import pathlib
 import subprocess
 import sys
 import tempfile
@@ -107,7 +108,8 @@ def check_imports(args, zip_path):
     with tempfile.TemporaryDirectory() as unpacked:
         with zipfile.ZipFile(zip_path) as archive:
             archive.extractall(unpacked)
-        exes = sorted(glob.glob(os.path.join(unpacked, "*.exe")))
+        # Forward slashes: on Windows the check runs in MSYS2's bash.
+        exes = sorted(pathlib.Path(exe).as_posix() for exe in glob.glob(os.path.join(unpacked, "*.exe")))
         expected = len(args.tests) + len(args.helpers)
         if len(exes) != expected:
             sys.exit(f"make_kit: {zip_path} holds {len(exes)} programs, not {expected}")
