@@ -150,6 +150,7 @@ const TypeCase TypeCases[] = {
 
 TEST_F(PerformExitTest, EachExitTypeMakesItsRequestAfterItsOwnSteps)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     shell.Set("explorer.exe /desktop");
     for (const TypeCase& c : TypeCases) {
@@ -417,6 +418,7 @@ TEST_F(PerformExitTest, StepsRunInTheirOrder)
 
 TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheShell)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     shell.Set("C:\\shells\\myshell.exe -restart");
     ScriptEverything();
@@ -429,6 +431,7 @@ TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheSh
 
 TEST_F(PerformExitTest, RestartShellFlushesAndEjectsButClosesNoApplication)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     shell.Set("explorer.exe");
     ScriptEverything();
@@ -447,6 +450,7 @@ TEST_F(PerformExitTest, RestartShellFlushesAndEjectsButClosesNoApplication)
 // leaves the running one alone, and one that cannot start says why.
 TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     const std::string tooLong(300, 'x');  // longer than the 260 bytes read
     const char* const explorer = "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5";
@@ -481,6 +485,7 @@ TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
 
 TEST_F(PerformExitTest, RestartShellTakesAShellOfTheFullLength)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     const std::string longest(259, 'y');  // 259 characters and the terminator: 260 bytes
     shell.Set(longest);
