@@ -92,7 +92,6 @@ struct ProgramState {
     int WarningTextAuto;
     int WarningTextEdited;
     int WarningTextOwn;      // the user's text, changed in this run or saved: kept even when empty
-    char WarningTextCopy[WarningTextSize];
 
     // User-interface state.
     int PickToExit;

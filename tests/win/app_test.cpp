@@ -201,7 +201,6 @@ TEST_F(TrayTest, NoIconModeAndHiddenIconLeaveTheRecordAlone)
     }
 }
 
-// A click that acts while a timed exit is armed cancels it (reaches TrayClickAction).
 struct RouteCase {
     int clickFlag;
     UINT mouseMessage;

@@ -464,7 +464,6 @@ TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
          "Restart Shell could not start C:\\gone\\shell.exe:\n"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.value ? std::to_string(std::strlen(c.value)) + " characters" : "no value");
         if (c.value) {
             shell.Set(c.value);
         } else {
@@ -477,7 +476,7 @@ TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
         Recorder::SetWinExecResult(c.box && c.requests[0] ? ERROR_FILE_NOT_FOUND : 33);
         State.ExitType = ExitTypeRestartShell;
         PerformExit();
-        EXPECT_EQ(Requests(), c.requests);
+        EXPECT_EQ(Requests(), c.requests) << (c.value ? std::to_string(std::strlen(c.value)) + " characters" : "no value");
         ASSERT_EQ(Harness::Boxes().size(), c.box ? 1u : 0u);
         if (c.box) EXPECT_EQ(Harness::Boxes()[0].text.find(c.box), 0u) << "then the system's reason";
     }

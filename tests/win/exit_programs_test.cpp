@@ -28,7 +28,6 @@ const ExtensionCase ExtensionCases[] = {
     {"notepad.exe C:\\notes\\today.txt", true},     // arguments after the name
     {"\"C:\\tools\\backup.exe\" /quiet", true},
     {"C:\\my.exe.files\\readme.txt", false},       // a document in a folder named so
-    {"C:\\my.exe\\readme.txt", false},
     {"C:\\tools\\BACKUP.EXE", false},              // upper case goes to the shell
     {"C:\\tools\\Nightly.Bat", false},
     {"C:\\notes\\today.txt", false},

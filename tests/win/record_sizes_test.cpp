@@ -1,7 +1,6 @@
 // The system records the program fills keep the published sizes that every
 // Windows NT since 4.0 accepts. The figures are those of the 32-bit build; they
 // are checked while it compiles, and the layouts' own rules on every build.
-#include "dialogs/run_before_exit_dialog.h"
 #include "state/program_state.h"
 
 #include <shellapi.h>
@@ -25,7 +24,6 @@ TEST(RecordSizes, LayoutsMatchTheSystemHeaders)
     EXPECT_EQ(sizeof(State.TrayData.szTip), 64u);
     EXPECT_EQ(sizeof(OSVERSIONINFOA), 148u);  // the same on every build
     EXPECT_EQ(static_cast<size_t>(OPENFILENAME_SIZE_VERSION_400A), offsetof(OPENFILENAMEA, pvReserved));
-    EXPECT_EQ(sizeof(BrowseRecord::fileName), 260u);
     EXPECT_EQ(sizeof(State.ProgramPath[0]), 260u);
     EXPECT_EQ(sizeof(State.ProgramsToRun), 1024u);
     EXPECT_EQ(sizeof(State.WarningText), 100u);

@@ -8,7 +8,6 @@
 // prints its seed and its steps.
 #include "app/startup.h"
 #include "app/tray_clicks.h"
-#include "cmdline/command_line.h"
 #include "dialogs/hotkey.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
@@ -86,14 +85,12 @@ bool DueReached()
     return (late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds;
 }
 
-// The program run first has started: meanwhile the hotkey is pressed and the
-// icon clicked, queued; it ends at once, or runs until the click's question is answered.
+// Meanwhile the hotkey and a click are queued; it ends at once, or when the click's question is answered.
 void WhileTheProgramRuns()
 {
     W.steps += "program runs; ";
     if (State.HotkeyRegistered && OneIn(2)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
-    LPARAM click = State.ClickFlag ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK;
-    if (State.TrayIconWanted) PostMessageA(State.MainWindow, TrayMessage, 0, click);
+    if (State.TrayIconWanted) PostMessageA(State.MainWindow, TrayMessage, 0, State.ClickFlag ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK);
     if (!State.TrayIconWanted || OneIn(2)) Recorder::EndProgram();
 }
 
@@ -119,12 +116,12 @@ void OnRecordedCall(const RecordedCall& call)
 // pressed again or the icon clicked.
 int AnswerBox(const Harness::Box& box)
 {
-    if (box.text == "Stop waiting and cancel the exit ?") {
-        int answer = Pick(3);  // "E&xit Program" meanwhile, Yes, or No while it ends
+    if (box.text == "Stop waiting and cancel the exit ?") {  // "E&xit Program" meanwhile, Yes, or No as it ends
+        int answer = Pick(3);
         W.steps += answer == 0 ? "stop: Exit Program; " : answer == 1 ? "stop: Yes; " : "stop: No; ";
         if (answer == 0) PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+        W.consents = answer == 2 ? W.consents : 0;  // after a stop no exit may follow
         if (answer == 2) Recorder::EndProgram();
-        if (answer < 2) W.consents = 0;  // no exit may follow
         return answer == 1 ? IDYES : IDNO;
     }
     if (box.text != "Are you sure you want to exit ?") return (box.flags & MB_YESNO) ? IDNO : IDOK;
@@ -384,14 +381,6 @@ void PostForeignHotkey()
     PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
 }
 
-void TypeCommandLine()  // a start with a typo is refused before it does anything
-{
-    static const char* const typos[] = {"/e:r /n", "/x:z /t:60", "/e:s/q /n", "/z /"};
-    const char* typo = typos[Pick(4)];
-    Act(std::string("command line ") + typo);
-    if (ParseCommandLine(typo) != 0) Fault("a typo on the command line was taken");
-}
-
 void Step()
 {
     switch (Pick(24)) {
@@ -404,7 +393,6 @@ void Step()
     case 15: ForgeTimers(); break;
     case 16: QueryEndSession(); break;
     case 17: case 18: CountdownButton(); break;
-    case 19: TypeCommandLine(); break;
     default: OpenMenu(); break;
     }
 }

@@ -428,9 +428,8 @@ protected:
         });
         EXPECT_TRUE(stayedOpen);
         ASSERT_EQ(Harness::Boxes().size(), 1u);
-        // A time of day that is no time starts no timer; the rest is "Invalid time".
         Harness::ExpectErrorBox(LastBox(), c.radio == IDC_TE_AT && !c.warnTyped ? "Timer not started (Invalid time ?)"
-                                                                               : "Invalid time");
+                                                                               : "Invalid time");  // no time: no timer
         EXPECT_EQ(State.TimerRunning, 0u);
         EXPECT_EQ(State.TimerFlag, c.radio == IDC_TE_TIMEOUT ? 1 : 0);
         EXPECT_EQ(State.WarnFlag, c.warnTyped != nullptr ? 1 : 0);

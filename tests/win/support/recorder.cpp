@@ -326,7 +326,6 @@ UINT SysWinExec(const char* commandLine, UINT show)
     return Data.winExecResult;
 }
 
-// A fake program is an event of its own, made before the observer sees the call.
 BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started)
 {
     if (Data.fakePrograms && Data.program) CloseHandle(Data.program);

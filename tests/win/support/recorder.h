@@ -68,8 +68,7 @@ void SetWow64(bool wow64);          // what IsWow64Process says
 void LackPowerActions(bool missing);
 void RefusePowerActions(DWORD error);
 void UseRealClock();
-// Programs run first start for real; with FakePrograms each start gives a
-// process that never ends, until EndProgram.
+// With FakePrograms a program run first is no process, and never ends until EndProgram.
 void FakePrograms(bool fake);
 void EndProgram();
 
