@@ -25,8 +25,6 @@ constexpr char CommandShellName[] = "\\cmd.exe";
 // part of the name, not commands of their own.
 constexpr char BatchCommandStart[] = "cmd.exe /d /v:off /s /c \"\"";
 
-constexpr size_t ExtensionLength = 4;
-
 // While the exit waits, the tip says for what, and a click asks whether to
 // stop waiting.
 constexpr char WaitingTipStart[] = "Waiting for ";
@@ -180,8 +178,8 @@ bool HasProgramExtension(const char* text)
 {
     for (const char* at = text; at && *at; ++at) {
         for (const char* extension : ProgramExtensions) {
-            if (std::strncmp(at, extension, ExtensionLength) != 0) continue;
-            const char after = at[ExtensionLength];
+            if (std::strncmp(at, extension, ProgramExtensionLength) != 0) continue;
+            const char after = at[ProgramExtensionLength];
             if (after == '\0' || after == ' ' || after == '\t' || after == '"') return true;
         }
     }
