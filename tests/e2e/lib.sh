@@ -104,7 +104,7 @@ tray_slot_icon() {
     local pic ref best=999999 name=none icon score
     pic=$(mktemp --suffix=.png) ref=$(mktemp --suffix=.png)
     tray_slot_picture "$1" "$pic" || { rm -f "$pic" "$ref"; echo none; return 1; }
-    for icon in "$DORVA_BUILD"/images/icon_*.ico; do
+    for icon in "$DORVA_BUILD"/generated/res/icon_*.ico; do
         convert "$pic" \( "$icon[0]" -sample 16x16 \) -composite "$ref"
         score=$(compare -metric AE -fuzz 10% "$pic" "$ref" null: 2>&1)
         score=${score%%.*}

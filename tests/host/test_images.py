@@ -26,21 +26,32 @@ VGA16 = [
 
 ICON, CURSOR = 1, 2
 
-# file, directory type, image sizes (any order), hot spot for a cursor
-ICON_FILES = [
-    ("icon_1.ico", ICON, [(32, 32)], None),
-    ("icon_2.ico", ICON, [(32, 32)], None),
-    ("icon_3.ico", ICON, [(32, 32)], None),
-    ("icon_4.ico", ICON, [(16, 16)], None),
-    ("icon_5.ico", ICON, [(16, 16), (32, 32)], None),
-    ("icon_7.ico", ICON, [(16, 16)], None),
-    ("icon_8.ico", ICON, [(16, 16)], None),
-    ("icon_9.ico", ICON, [(16, 16)], None),
-    ("icon_10.ico", ICON, [(16, 16)], None),
-    ("icon_11.ico", ICON, [(16, 16)], None),
-    ("hand.cur", CURSOR, [(32, 32)], (6, 1)),
-]
-LOGO = ("tarn.bmp", 80, 140)
+LOGO_SIZE = (80, 140)
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+DRAWINGS = os.path.join(ROOT, "src", "res", "images")
+
+
+def drawn_images():
+    """What each drawing asks for, read from its statements alone: the file,
+    its kind, its resource, and the image sizes (an rgba icon's from its
+    sizes line) with the cursor's hot spot."""
+    images = []
+    for name in sorted(n for n in os.listdir(DRAWINGS) if n.endswith(".txt")):
+        found = {"sizes": [], "hotspot": None}
+        with open(os.path.join(DRAWINGS, name), encoding="ascii") as f:
+            for words in (line.split() for line in f if line[:1].isalpha()):
+                if words[0] == "image":
+                    found["sizes"].append(tuple(int(n) for n in words[1].split("x")))
+                elif words[0] in ("kind", "resource", "palette"):
+                    found[words[0]] = words[1]
+                elif words[0] == "sizes":
+                    found["alpha"] = [int(n) for n in words[1:]]
+                elif words[0] == "hotspot":
+                    found["hotspot"] = (int(words[1]), int(words[2]))
+        ext = {"icon": ".ico", "cursor": ".cur", "bitmap": ".bmp"}[found["kind"]]
+        images.append(dict(found, file=name[:-4] + ext))
+    return images
+
 
 failures = []
 
@@ -133,7 +144,6 @@ def check_icon_file(out_dir, name, kind, sizes, hotspot):
 
 
 # The icons for Vista and later: one 32-bit PNG image with alpha a size.
-ALPHA_ICONS = ["icon_%d_alpha.ico" % n for n in (1, 2, 3, 4, 5, 7, 8, 9, 10, 11)]
 ALPHA_SIZES = [16, 20, 24, 32, 48]
 
 
@@ -159,8 +169,9 @@ def check_alpha_icon_file(out_dir, name):
         check(0 in alphas and 255 in alphas, where, "needs transparent and opaque pixels")
 
 
-def check_logo(out_dir):
-    name, width, height = LOGO
+def check_logo(out_dir, name, size):
+    width, height = LOGO_SIZE
+    check(size == LOGO_SIZE, name, "drawn %dx%d, documented %dx%d" % (size + LOGO_SIZE))
     path = os.path.join(out_dir, name)
     if not check(os.path.isfile(path), name, "missing"):
         return
@@ -212,9 +223,8 @@ def decode_rle8(encoded, width, height, name):
 
 def check_reproducible(out_dir):
     """Builds the images afresh from the drawings and compares the bytes."""
-    root = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-    tool = os.path.join(root, "tools", "make_images.py")
-    drawings = os.path.join(root, "src", "res", "images")
+    tool = os.path.join(ROOT, "tools", "make_images.py")
+    drawings = DRAWINGS
     if not (os.path.isfile(tool) and os.path.isdir(drawings)):
         print("test_images: sources not found, skipping the rebuild comparison")
         return
@@ -237,15 +247,24 @@ def main(argv):
         sys.stderr.write("usage: test_images.py <out_dir>\n")
         return 2
     out_dir = argv[1]
-    for row in ICON_FILES:
-        check_icon_file(out_dir, *row)
-    for name in ALPHA_ICONS:
-        check_alpha_icon_file(out_dir, name)
-    check_logo(out_dir)
+    images = drawn_images()
+    for image in images:
+        if image["kind"] == "bitmap":
+            check_logo(out_dir, image["file"], image["sizes"][0])
+        elif image.get("alpha"):
+            check(image["alpha"] == ALPHA_SIZES, image["file"], "sizes %s" % image["alpha"])
+            check_alpha_icon_file(out_dir, image["file"])
+        else:
+            check_icon_file(out_dir, image["file"], CURSOR if image["kind"] == "cursor" else ICON, image["sizes"],
+                            image["hotspot"])
+    # The resource script gets every drawing once, by its own name.
+    with open(os.path.join(out_dir, "images.rc"), encoding="ascii") as f:
+        listed = [line.split()[0] for line in f if not line.startswith("//")]
+    check(listed == [image["resource"] for image in images], "images.rc", "lists %s" % listed)
     check_reproducible(out_dir)
     for failure in failures:
         print("FAIL", failure)
-    print("test_images: %d files, %d failures" % (len(ICON_FILES) + len(ALPHA_ICONS) + 1, len(failures)))
+    print("test_images: %d files, %d failures" % (len(images), len(failures)))
     return 1 if failures else 0
 
 
