@@ -22,17 +22,6 @@ void ResetProgramState()
     CopyText(State.BrowseFileName, sizeof State.BrowseFileName, InitialBrowseName);
 }
 
-OSVERSIONINFOA WindowsVersion()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return version;
-}
-
 void ErrorBox(const char* text)
 {
     MessageBeep(MB_ICONEXCLAMATION);

@@ -104,7 +104,6 @@ struct ProgramState {
     OPENFILENAMEA BrowseRequest;
     char BrowseFileName[MAX_PATH];
     char NumberText[SmallTextSize];
-    int SwitchAutorun, SwitchNoLogOff, SwitchNoClose, SwitchAutoAdminLogon;
     int WaitingForProgram;   // the exit waits for a program it started
 
     // Handles.
@@ -143,9 +142,6 @@ extern ProgramState State;
 // Puts the record back to its value at process start: everything zero,
 // BrowseFileName "*.*". Only tests call it again later.
 void ResetProgramState();
-
-// The system's version record (8-bit), as GetVersionExA fills it.
-OSVERSIONINFOA WindowsVersion();
 
 // Error box: exclamation beep, then a box with no owner and no caption.
 void ErrorBox(const char* text);

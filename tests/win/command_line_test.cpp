@@ -101,6 +101,8 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /x:u", Nothing, [](Settings& s) { s.exitType = ExitTypeSleep; }},
         {"/z /x:h", Nothing, [](Settings& s) { s.exitType = ExitTypeHibernate; }},
         {"/z /x:k", Nothing, [](Settings& s) { s.exitType = ExitTypeLock; }},
+        {"/z /e:y", [] { Recorder::SetWindowsVersion(6, 2); }, [](Settings& s) { s.exitType = ExitTypeHybridShutdown; }},
+        {"/z /e:o", [] { Recorder::SetWindowsVersion(10, 0); }, [](Settings& s) { s.exitType = ExitTypeBootOptions; }},
         // Options written together, or given twice, count.
         {"/z /e:s/f:f", Nothing, [](Settings& s) { s.force = 1; }},
         {"/e:l/z", Nothing, [](Settings& s) { s.exitType = ExitTypeLogoff; }},
@@ -197,7 +199,7 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
 struct RefusedCase {
     const char* text;
     const char* message;
-    bool powerActionsMissing;  // the system lacks sleep, hibernation and the lock (NT 4)
+    bool powerActionsMissing;  // the system lacks sleep, hibernation and the lock (NT 4), and is older than 8
 };
 
 const RefusedCase RefusedCases[] = {
@@ -209,6 +211,9 @@ const RefusedCase RefusedCases[] = {
     {"/z /x:u", "Sleep is not available on this system", true},
     {"/x:h", "Hibernate is not available on this system", true},
     {"/z /x:k /t:30", "Lock is not available on this system", true},
+    {"/z /e:y", "Hybrid Shutdown is not available on this system", true},
+    {"/e:o /t:30", "Restart to Boot Options is not available on this system", true},
+    {"/z /e:o /e:y", "Too many options specified"},
     {"/z /t /a", "Too many options specified"},
     {"/z /a:120000 /t:5", "Too many options specified"},
     {"/z /w:5", "The '/w' option can only be\nused with '/a' or '/t'"},
@@ -235,6 +240,7 @@ TEST_P(RefusedCommandLineTest, ShowsItsMessageAsAnErrorBox)
     const RefusedCase& c = GetParam();
     SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
     Recorder::LackPowerActions(c.powerActionsMissing);
+    Recorder::SetWindowsVersion(6, c.powerActionsMissing ? 1 : 2);  // Windows 7, or 8
     Harness::AnswerBoxes({IDOK});
     EXPECT_EQ(ParseCommandLine(c.text), 0);
     ASSERT_EQ(Harness::Boxes().size(), 1u);
@@ -408,7 +414,7 @@ bool TerminatedWithin(const char* text, size_t size) { return std::memchr(text, 
 TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
 {
     SettingsKey::Guard key;
-    const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/x:s", "/x:r", "/x:u", "/x:h", "/x:k", "/f:f", "/f:d", "/f:e", "/f:b",
+    const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/e:y", "/e:o", "/x:s", "/x:r", "/x:u", "/x:h", "/x:k", "/f:f", "/f:d", "/f:e", "/f:b",
                             "/f:c", "/f:h", "/h", "/h:", "/t", "/t:", "/a", "/a:", "/w", "/w:", "/n", "/z",
                             " ", "   ", "\t", "/", ":", "h", "t", "a", "w", "q", "1", "0", "30", "-5", "600",
                             "999999", "1234567890", "120000", "250000", "abc", "\xe9", "\xff"};

@@ -47,7 +47,12 @@ struct RecorderData {
     bool refuseMachineWrites;
     bool wow64;
     bool powerActionsMissing;
-    DWORD powerActionError;   // 0: sleep, hibernation and the lock succeed
+    DWORD exitError;          // 0: the exit requests succeed
+    DWORD versionMajor, versionMinor;  // 0: the real version
+    bool privilegeRefused;
+    bool secretStored;
+    char secret[64];
+    DWORD secretError;
 };
 RecorderData Data = {};
 
@@ -263,15 +268,63 @@ void VirtualLocalTime(SYSTEMTIME* time) { ShowLocalMoment(Data.virtualLocal, tim
 void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
-void RefusePowerActions(DWORD error) { Data.powerActionError = error; }
+void RefuseExits(DWORD error) { Data.exitError = error; }
+void SetWindowsVersion(DWORD major, DWORD minor)
+{
+    Data.versionMajor = major;
+    Data.versionMinor = minor;
+}
+void RefusePrivilege(bool refuse) { Data.privilegeRefused = refuse; }
+const char* StoredSecret() { return Data.secretStored ? Data.secret : nullptr; }
+void RefuseSecrets(DWORD error) { Data.secretError = error; }
 }  // namespace Recorder
 
 // ---- the seam ----------------------------------------------------------------
 
-BOOL SysExitWindowsEx(UINT flags, DWORD reserved)
+BOOL SysExitWindowsEx(UINT flags, DWORD reason)
 {
-    Record("ExitWindowsEx", flags, reserved);
-    return Data.exitWindowsResult;
+    Record("ExitWindowsEx", flags, reason);
+    if (Data.exitError) SetLastError(Data.exitError);
+    return Data.exitWindowsResult && !Data.exitError;
+}
+
+DWORD SysInitiateShutdown(DWORD flags, DWORD reason)
+{
+    Record("InitiateShutdown", flags, reason);
+    return Data.exitError;
+}
+
+OSVERSIONINFOA SysWindowsVersion()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    if (Data.versionMajor) {
+        version.dwMajorVersion = Data.versionMajor;
+        version.dwMinorVersion = Data.versionMinor;
+    }
+    return version;
+}
+
+BOOL SysAdjustTokenPrivileges(HANDLE token, TOKEN_PRIVILEGES* wanted, DWORD previousSize, TOKEN_PRIVILEGES* previous,
+                              DWORD* returnedSize)
+{
+    if (!Data.privilegeRefused) return AdjustTokenPrivileges(token, FALSE, wanted, previousSize, previous, returnedSize);
+    SetLastError(ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+}
+
+DWORD SysLsaStorePrivateData(const wchar_t* name, const wchar_t* data)
+{
+    char text[sizeof Data.secret] = "";
+    if (data) WideCharToMultiByte(CP_ACP, 0, data, -1, text, sizeof text, nullptr, nullptr);
+    char key[64] = "";
+    WideCharToMultiByte(CP_ACP, 0, name, -1, key, sizeof key, nullptr, nullptr);
+    Record("LsaStorePrivateData", data != nullptr, 0, 0, 0, key);
+    if (Data.secretError) return Data.secretError;
+    Data.secretStored = data != nullptr;
+    CopyText(Data.secret, sizeof Data.secret, text);
+    return ERROR_SUCCESS;
 }
 
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
@@ -279,7 +332,7 @@ HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
 namespace {
 BOOL PowerActionResult()
 {
-    DWORD error = Data.powerActionsMissing ? ERROR_PROC_NOT_FOUND : Data.powerActionError;
+    DWORD error = Data.powerActionsMissing ? ERROR_PROC_NOT_FOUND : Data.exitError;
     SetLastError(error);
     return error == 0;
 }
