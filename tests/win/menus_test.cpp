@@ -25,28 +25,23 @@ namespace {
 constexpr UINT_PTR ArmedTimer = 0x7FFF0000;  // stands for an armed timed exit
 // The positions come from the exit-type table: its types head both menus,
 // and the full menu's own items follow.
+constexpr UINT FullMenuPositions = ExitTypeMenuPositions + 8;
 constexpr UINT ShortMenuPositions = ExitTypeMenuPositions;
 constexpr UINT OptionsPosition = ExitTypeMenuPositions + 1;
 constexpr UINT TogglesPosition = ExitTypeMenuPositions + 3;
 constexpr UINT ExitProgramPosition = ExitTypeMenuPositions + 7;
-constexpr UINT FullMenuPositions = ExitTypeMenuPositions + 8;
-
 // The position of an exit type's item, -1 for a number that is none.
 int PositionOf(int exitType)
 {
-    for (size_t row = 0; row < ExitTypeCount; ++row) {
-        if (ExitTypes[row].code == exitType) return static_cast<int>(ExitTypeMenuPosition(row));
-    }
-    return -1;
+    const ExitTypeInfo* type = FindExitType(exitType);
+    return type ? static_cast<int>(ExitTypeMenuPosition(static_cast<size_t>(type - ExitTypes))) : -1;
 }
-// Grayed on NT 4, which lacks sleep, hibernation, the lock and what came
-// with Windows 8.
+// Grayed on NT 4, which lacks sleep, hibernation, the lock and what came with Windows 8.
 bool PowerActionAt(UINT position)
 {
-    for (int code : {ExitTypeSleep, ExitTypeHibernate, ExitTypeLock, ExitTypeHybridShutdown, ExitTypeBootOptions}) {
-        if (PositionOf(code) == static_cast<int>(position)) return true;
-    }
-    return false;
+    const int at = static_cast<int>(position);
+    return at == PositionOf(ExitTypeSleep) || at == PositionOf(ExitTypeHibernate) || at == PositionOf(ExitTypeLock) ||
+           at == PositionOf(ExitTypeHybridShutdown) || at == PositionOf(ExitTypeBootOptions);
 }
 
 UINT StateAt(HMENU menu, UINT position) { return GetMenuState(menu, position, MF_BYPOSITION) & 0xFF; }
@@ -70,12 +65,6 @@ protected:
     {
         DorvaTest::SetUp();
         CreateMainWindowAndMenus();
-    }
-    // Windows 8, or NT 4, which lacks every exit type that needs more.
-    static void PlaySystem(bool nt4)
-    {
-        Recorder::LackPowerActions(nt4);
-        Recorder::SetWindowsVersion(nt4 ? 4 : 6, nt4 ? 0 : 2);
     }
 };
 
@@ -126,7 +115,8 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
         State.BlockFlag = c.block;
         State.ConfirmFlag = c.confirm;
         State.TimerRunning = c.timerRunning;
-        PlaySystem(c.powerActionsMissing);
+        Recorder::LackPowerActions(c.powerActionsMissing);
+        Recorder::SetWindowsVersion(c.powerActionsMissing ? 4 : 6, 2);  // NT 4 lacks what 8 brought too
         UpdateFullMenu();
         for (UINT position = 0; position < ExitProgramPosition; ++position) {
             SCOPED_TRACE(testing::Message() << "position " << position);
@@ -168,7 +158,8 @@ TEST_F(MenusTest, ShortMenuShowsTheExitType)
         Dirty(State.ShortMenu, ShortMenuPositions);
         State.ExitType = c.exitType;
         State.TimerRunning = c.timerRunning;
-        PlaySystem(c.powerActionsMissing);
+        Recorder::LackPowerActions(c.powerActionsMissing);
+        Recorder::SetWindowsVersion(c.powerActionsMissing ? 4 : 6, 2);
         UpdateShortMenu();
         for (UINT position = 0; position < ShortMenuPositions; ++position) {
             SCOPED_TRACE(testing::Message() << "position " << position);

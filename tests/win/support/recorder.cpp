@@ -49,8 +49,7 @@ struct RecorderData {
     bool powerActionsMissing;
     DWORD exitError;          // 0: the exit requests succeed
     DWORD versionMajor, versionMinor;  // 0: the real version
-    bool privilegeRefused;
-    bool secretStored;
+    bool privilegeRefused, secretStored;
     char secret[64];
     DWORD secretError;
 };
@@ -269,11 +268,7 @@ void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
 void RefuseExits(DWORD error) { Data.exitError = error; }
-void SetWindowsVersion(DWORD major, DWORD minor)
-{
-    Data.versionMajor = major;
-    Data.versionMinor = minor;
-}
+void SetWindowsVersion(DWORD major, DWORD minor) { Data.versionMajor = major, Data.versionMinor = minor; }
 void RefusePrivilege(bool refuse) { Data.privilegeRefused = refuse; }
 const char* StoredSecret() { return Data.secretStored ? Data.secret : nullptr; }
 void RefuseSecrets(DWORD error) { Data.secretError = error; }
@@ -296,13 +291,8 @@ DWORD SysInitiateShutdown(DWORD flags, DWORD reason)
 
 OSVERSIONINFOA SysWindowsVersion()
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    if (Data.versionMajor) {
-        version.dwMajorVersion = Data.versionMajor;
-        version.dwMinorVersion = Data.versionMinor;
-    }
+    OSVERSIONINFOA version = {sizeof version, Data.versionMajor, Data.versionMinor, 0, VER_PLATFORM_WIN32_NT, ""};
+    if (!Data.versionMajor) GetVersionExA(&version);
     return version;
 }
 
@@ -316,14 +306,12 @@ BOOL SysAdjustTokenPrivileges(HANDLE token, TOKEN_PRIVILEGES* wanted, DWORD prev
 
 DWORD SysLsaStorePrivateData(const wchar_t* name, const wchar_t* data)
 {
-    char text[sizeof Data.secret] = "";
-    if (data) WideCharToMultiByte(CP_ACP, 0, data, -1, text, sizeof text, nullptr, nullptr);
     char key[64] = "";
     WideCharToMultiByte(CP_ACP, 0, name, -1, key, sizeof key, nullptr, nullptr);
     Record("LsaStorePrivateData", data != nullptr, 0, 0, 0, key);
     if (Data.secretError) return Data.secretError;
     Data.secretStored = data != nullptr;
-    CopyText(Data.secret, sizeof Data.secret, text);
+    WideCharToMultiByte(CP_ACP, 0, data ? data : L"", -1, Data.secret, sizeof Data.secret, nullptr, nullptr);
     return ERROR_SUCCESS;
 }
 
