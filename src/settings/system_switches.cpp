@@ -194,18 +194,19 @@ bool SetNoLogOff(int on) { return SetPolicy(NoLogOffValue, on); }
 bool SetNoClose(int on) { return SetPolicy(NoCloseValue, on); }
 
 // Off deletes the password as well, wherever it is kept: nothing is left to
-// log on with.
+// log on with. On turns automatic logon on only once its password is kept:
+// without it Winlogon would try, and fail, at every start.
 bool SetAutoAdminLogon(int on, const char* userName, const char* password)
 {
     const RegistryKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_WRITE);
     if (!key) return false;
-    const char* flag = on ? "1" : "0";
-    const bool flagWritten = WriteValue(key, AutoAdminLogonValue, REG_SZ, flag, AutoAdminLogonWriteSize);
-    // The name and the password are written whatever the flag's write gave;
-    // the result reports all three.
-    if (!on) return DeletePassword(key) && flagWritten;
+    if (!on) {
+        const bool flagWritten = WriteValue(key, AutoAdminLogonValue, REG_SZ, "0", AutoAdminLogonWriteSize);
+        return DeletePassword(key) && flagWritten;
+    }
     const bool nameWritten = WriteLogonText(key, UserNameValue, userName);
-    return StorePassword(key, password) && nameWritten && flagWritten;
+    return StorePassword(key, password) && WriteValue(key, AutoAdminLogonValue, REG_SZ, "1", AutoAdminLogonWriteSize) &&
+           nameWritten;
 }
 
 void ReadLogonTexts(char (&userName)[LogonTextSize + 1], char (&password)[LogonTextSize + 1])

@@ -32,7 +32,7 @@ import make_images  # noqa: E402  (its reader of the drawings, the one list of i
 
 DRAWINGS = [make_images.parse_drawing(os.path.join(ROOT, "src", "res", "images", name))
             for name in sorted(os.listdir(os.path.join(ROOT, "src", "res", "images"))) if name.endswith(".txt")]
-LOGO_SIZE = (80, 140)
+LOGO = ("tarn.bmp", 80, 140)
 
 failures = []
 
@@ -150,8 +150,8 @@ def check_alpha_icon_file(out_dir, name):
         check(0 in alphas and 255 in alphas, where, "needs transparent and opaque pixels")
 
 
-def check_logo(out_dir, name):
-    width, height = LOGO_SIZE
+def check_logo(out_dir):
+    name, width, height = LOGO
     path = os.path.join(out_dir, name)
     if not check(os.path.isfile(path), name, "missing"):
         return
@@ -231,10 +231,11 @@ def main(argv):
     with open(os.path.join(out_dir, "images.rc"), encoding="ascii") as f:
         listed = [line.split() for line in f if not line.startswith("//")]
     check([row[0] for row in listed] == [d["resource"] for d in DRAWINGS], "images.rc", "not one row a drawing")
+    check_logo(out_dir)
     for (_, kind, name), drawing in zip(listed, DRAWINGS):
         name = name.strip('"')
         if kind == "BITMAP":
-            check_logo(out_dir, name)
+            check(name == LOGO[0], name, "the one bitmap is the logo")
         elif drawing["rgba"]:
             check_alpha_icon_file(out_dir, name)
         else:

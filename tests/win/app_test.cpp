@@ -91,8 +91,7 @@ TEST_F(StartupTest, ReadsACopyOfTheCommandLineAndEndsLoudlyWithoutAWindow)
     Teardown();
     DestroyWindow(State.MainWindow);
 
-    // A saved number that is no exit type is not taken: the default type's
-    // icon comes up, to choose another from.
+    // A saved number that is no exit type is not taken: the default's icon comes up.
     {
         SettingsKey::Guard key;
         ASSERT_TRUE(SettingsKey::WriteRaw("ExitType", std::string("99\0\0\0\0\0", 7)));
@@ -157,8 +156,7 @@ TEST_F(StartupTest, ShutdownPrivilegeIsEnabled)
     ASSERT_FALSE(ShutdownPrivilegeOn(true)) << "the privilege could not be switched off first";
     EXPECT_TRUE(EnableShutdownPrivilege());
     EXPECT_TRUE(ShutdownPrivilegeOn(false)) << "the token does not hold it enabled";
-    // An account without it: the adjustment succeeds, grants nothing, and
-    // the start stops with the box.
+    // Without it the adjustment succeeds, grants nothing, and the start stops with the box.
     Recorder::RefusePrivilege(true);
     Harness::AnswerBoxes({IDOK});
     int result = -1;

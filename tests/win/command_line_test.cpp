@@ -101,8 +101,6 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /x:u", Nothing, [](Settings& s) { s.exitType = ExitTypeSleep; }},
         {"/z /x:h", Nothing, [](Settings& s) { s.exitType = ExitTypeHibernate; }},
         {"/z /x:k", Nothing, [](Settings& s) { s.exitType = ExitTypeLock; }},
-        {"/z /e:y", [] { Recorder::SetWindowsVersion(6, 2); }, [](Settings& s) { s.exitType = ExitTypeHybridShutdown; }},
-        {"/z /e:o", [] { Recorder::SetWindowsVersion(10, 0); }, [](Settings& s) { s.exitType = ExitTypeBootOptions; }},
         // Options written together, or given twice, count.
         {"/z /e:s/f:f", Nothing, [](Settings& s) { s.force = 1; }},
         {"/e:l/z", Nothing, [](Settings& s) { s.exitType = ExitTypeLogoff; }},
@@ -199,7 +197,7 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
 struct RefusedCase {
     const char* text;
     const char* message;
-    bool powerActionsMissing;  // the system lacks sleep, hibernation and the lock (NT 4), and is older than 8
+    bool powerActionsMissing;  // the system lacks sleep, hibernation and the lock (NT 4)
 };
 
 const RefusedCase RefusedCases[] = {

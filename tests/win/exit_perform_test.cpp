@@ -172,7 +172,7 @@ TEST_F(PerformExitTest, EachExitTypeMakesItsRequestAfterItsOwnSteps)
 
 struct RefusalCase {
     int exitType;
-    bool missing;      // the system lacks the call (NT 4), or is older than Windows 8
+    bool missing;      // the system lacks the call (NT 4)
     const char* box;   // what the box says first
     const char* requests;
     bool flushes;

@@ -89,8 +89,6 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
         {ExitTypeSleep, 1, 0, 0, 0, 0, 0},
         {ExitTypeHibernate, 0, 0, 0, 1, 0, 0, true},
         {ExitTypeLock, 1, 0, 0, 0, 0, ArmedTimer, true},
-        {ExitTypeHybridShutdown, 0, 0, 0, 0, 0, 0},
-        {ExitTypeBootOptions, 0, 1, 0, 0, 0, 0, true},
         // A stored number that is no exit type checks no item, not even the
         // command that happens to carry that number.
         {99, 1, 0, 0, 0, 0, 0},
