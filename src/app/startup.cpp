@@ -14,6 +14,7 @@
 #include "settings/settings_store.h"
 #include "state/program_state.h"
 #include "system/on_demand.h"
+#include "system/windows_version.h"
 #include "timer/scheduler.h"
 
 namespace {
@@ -36,8 +37,6 @@ const char* LowerCaseCopy(const char* commandLine)
     return LoweredCommandLine;
 }
 
-bool IsWindowsNt() { return WindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
-
 }  // namespace
 
 // The full menu's exit types and the short menu come from the exit-type table.
@@ -50,6 +49,9 @@ void LoadMenus()
     State.Accelerators = LoadAcceleratorsA(State.Instance, "Dorva3");
 }
 
+// The adjustment succeeds also when it granted nothing, and then says so
+// with ERROR_NOT_ALL_ASSIGNED: an account without the privilege fails here,
+// not silently at its first exit.
 BOOL EnableShutdownPrivilege()
 {
     LUID id = {};
@@ -62,9 +64,11 @@ BOOL EnableShutdownPrivilege()
     wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     TOKEN_PRIVILEGES previous = {};
     DWORD previousSize = sizeof previous;
-    BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &wanted, sizeof previous, &previous, &previousSize);
+    SetLastError(ERROR_SUCCESS);
+    const BOOL adjusted = SysAdjustTokenPrivileges(token, &wanted, sizeof previous, &previous, &previousSize);
+    const bool granted = adjusted && GetLastError() != ERROR_NOT_ALL_ASSIGNED;
     CloseHandle(token);
-    return adjusted;
+    return granted;
 }
 
 void SetDefaults()

@@ -11,7 +11,6 @@
 #include "state/program_state.h"
 #include "timer/scheduler.h"
 
-#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -43,7 +42,7 @@ struct OptionSetting {
     int ProgramState::*field;
 };
 
-constexpr std::array<OptionSetting, 11> Options = {{
+constexpr OptionSetting Options[] = {
     {"/f:f", 1, &ProgramState::ForceFlag},
     {"/f:d", 0, &ProgramState::ClickFlag},
     {"/f:e", 1, &ProgramState::EjectFlag},
@@ -55,7 +54,40 @@ constexpr std::array<OptionSetting, 11> Options = {{
     {"/a", 1, &ProgramState::AtFlag},
     {"/w", 1, &ProgramState::WarnFlag},
     {"/n", 1, &ProgramState::NoIconMode},
-}};
+};
+
+// An option is found by a search of the whole text: one that is a part of
+// another ("/t" of a "/t:x") would be found in it too. Every option of the
+// tables, the exit types' included, is no part of any other.
+constexpr bool IsPartOf(const char* part, const char* whole)
+{
+    for (size_t at = 0; whole[at] != '\0'; ++at) {
+        size_t i = 0;
+        while (part[i] != '\0' && part[i] == whole[at + i]) ++i;
+        if (part[i] == '\0') return true;
+    }
+    return false;
+}
+
+constexpr const char* OptionText(size_t index)
+{
+    if (index < ExitTypeCount) return ExitTypes[index].option;
+    index -= ExitTypeCount;
+    return index < sizeof Options / sizeof Options[0] ? Options[index].option : NoSavedSettings;
+}
+
+constexpr bool OptionsAreApart()
+{
+    constexpr size_t count = ExitTypeCount + sizeof Options / sizeof Options[0] + 1;
+    for (size_t a = 0; a < count; ++a) {
+        if (OptionText(a)[0] != '/' || OptionText(a)[1] == '\0') return false;
+        for (size_t b = 0; b < count; ++b) {
+            if (a != b && IsPartOf(OptionText(a), OptionText(b))) return false;
+        }
+    }
+    return true;
+}
+static_assert(OptionsAreApart(), "an option is no part of another");
 
 int Fail(const char* message)
 {

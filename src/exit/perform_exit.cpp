@@ -11,6 +11,7 @@
 #include "settings/registry_view.h"
 #include "state/program_state.h"
 #include "system/system_actions.h"
+#include "system/windows_version.h"
 
 namespace {
 constexpr char ConfirmText[] = "Are you sure you want to exit ?";
@@ -21,8 +22,16 @@ constexpr char DeclinedCaption[] = "Abort";
 constexpr UINT DeclinedBoxFlags = MB_OK | MB_ICONINFORMATION;
 
 static_assert(LogoffFlags == EWX_LOGOFF && ShutdownFlags == EWX_SHUTDOWN && RebootFlags == EWX_REBOOT &&
-                  PowerOffFlags == (EWX_SHUTDOWN | EWX_POWEROFF),
-              "the exit-type table holds the session requests as ExitWindowsEx flags");
+                  PowerOffFlags == (EWX_SHUTDOWN | EWX_POWEROFF) &&
+                  HybridShutdownFlags == (EWX_SHUTDOWN | EWX_HYBRID_SHUTDOWN) &&
+                  BootOptionsFlags == (SHUTDOWN_RESTART | SHUTDOWN_RESTART_BOOTOPTIONS),
+              "the exit-type table holds the session requests as ExitWindowsEx and InitiateShutdown flags");
+static_assert(PlannedReason == (SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED),
+              "a planned end of the session");
+
+// Windows 8, the first with hybrid shutdown and the boot options restart.
+constexpr DWORD Windows8Major = 6;
+constexpr DWORD Windows8Minor = 2;
 
 // What the boxes about an exit type say after its tip.
 constexpr char NotAvailableWords[] = " is not available on this system";
@@ -72,13 +81,12 @@ bool ConfirmExit()
 LONG ReadConfiguredShell(char (&shell)[ShellValueSize + 1])
 {
     CopyText(shell, sizeof shell, DefaultShell);
-    HKEY key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    const RegistryKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
     if (!key) return ERROR_SUCCESS;
     char value[ShellValueSize + 1] = "";
     DWORD size = ShellValueSize;
     LONG result = RegQueryValueExA(key, ShellValueName, nullptr, nullptr,
                                    reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
     if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) return result;
     value[size <= ShellValueSize ? size : ShellValueSize] = '\0';
@@ -124,11 +132,21 @@ void RestartShell(const ExitTypeInfo& type)
     ExitTypeBox(type, words, started ? started : ERROR_NOT_ENOUGH_MEMORY);
 }
 
-// False when the system refused the request.
+// A refusal (no privilege, a policy, another program's veto already known)
+// is said with the system's own words, and the program runs on: false then.
 bool RequestExit(const ExitTypeInfo& type)
 {
     switch (type.request) {
-    case ExitRequest::EndSession: return SysExitWindowsEx(type.requestFlags, 0) != FALSE;
+    case ExitRequest::EndSession:
+        if (SysExitWindowsEx(type.requestFlags, PlannedReason)) return true;
+        ExitTypeBox(type, RefusedWords, GetLastError());
+        return false;
+    case ExitRequest::Initiate:
+        if (const DWORD error = SysInitiateShutdown(type.requestFlags, PlannedReason)) {
+            ExitTypeBox(type, RefusedWords, error);
+            return false;
+        }
+        return true;
     case ExitRequest::ScreenSaver: SysPostMessage(SysGetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); break;
     case ExitRequest::RestartShell: RestartShell(type); break;
     case ExitRequest::Suspend:
@@ -194,6 +212,7 @@ void PerformExit()
 
 bool ExitTypeAvailable(const ExitTypeInfo& type)
 {
+    if (HasTrait(&type, NeedsWindows8) && !WindowsAtLeast(Windows8Major, Windows8Minor)) return false;
     switch (type.request) {
     case ExitRequest::Suspend: return SysHasSetSuspendState() != FALSE;
     case ExitRequest::Lock: return SysHasLockWorkStation() != FALSE;

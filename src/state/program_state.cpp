@@ -9,17 +9,6 @@ ProgramState State;
 
 void ResetProgramState() { std::memset(&State, 0, sizeof State); }
 
-OSVERSIONINFOA WindowsVersion()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return version;
-}
-
 void ErrorBox(const char* text)
 {
     MessageBeep(MB_ICONEXCLAMATION);

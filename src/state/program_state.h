@@ -95,7 +95,6 @@ struct ProgramState {
 
     // User-interface state.
     int PickToExit;
-    int SwitchAutorun, SwitchNoLogOff, SwitchNoClose, SwitchAutoAdminLogon;
     int WaitingForProgram;   // the exit waits for a program it started
     int StopWaitingAsked;    // "Stop waiting and cancel the exit ?" is open
     int ExitStopped;         // the user stopped waiting: no further program, no exit
@@ -136,9 +135,6 @@ extern ProgramState State;
 // Puts the record back to its value at process start: everything zero. Only
 // tests call it again later.
 void ResetProgramState();
-
-// The system's version record (8-bit), as GetVersionExA fills it.
-OSVERSIONINFOA WindowsVersion();
 
 // Error box: exclamation beep, then a box with no owner and no caption.
 void ErrorBox(const char* text);

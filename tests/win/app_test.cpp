@@ -64,8 +64,8 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     EXPECT_EQ(image.bmBitsPixel, HasAlphaIcons() ? 32 : 4);
     DeleteObject(icon.hbmColor);
     DeleteObject(icon.hbmMask);
-    EXPECT_EQ(GetMenuItemCount(State.FullMenu), 18);
-    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 10);
+    EXPECT_EQ(GetMenuItemCount(State.FullMenu), static_cast<int>(ExitTypeMenuPositions) + 8);
+    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), static_cast<int>(ExitTypeMenuPositions));
     EXPECT_NE(State.Accelerators, nullptr);
     // The hotkey is off by default: Ctrl+Alt+X is free for another window.
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -91,17 +91,16 @@ TEST_F(StartupTest, ReadsACopyOfTheCommandLineAndEndsLoudlyWithoutAWindow)
     Teardown();
     DestroyWindow(State.MainWindow);
 
-    // A saved number that is no exit type still gets an icon to choose a type
-    // from: the program's own, with its name.
+    // A saved number that is no exit type is not taken: the default's icon comes up.
     if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     {
         SettingsKey::Guard key;
         ASSERT_TRUE(SettingsKey::WriteRaw("ExitType", std::string("99\0\0\0\0\0", 7)));
         ResetProgramState();
         ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), "", &result));
-        EXPECT_EQ(State.ExitType, 99);
+        EXPECT_EQ(State.ExitType, ExitTypeShutdown);
         EXPECT_EQ(State.TrayIconWanted, 1);
-        EXPECT_STREQ(State.TrayData.szTip, "Dorva NT");
+        EXPECT_STREQ(State.TrayData.szTip, "Shutdown");
         EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_1"));
         Teardown();
         DestroyWindow(State.MainWindow);
@@ -158,6 +157,13 @@ TEST_F(StartupTest, ShutdownPrivilegeIsEnabled)
     ASSERT_FALSE(ShutdownPrivilegeOn(true)) << "the privilege could not be switched off first";
     EXPECT_TRUE(EnableShutdownPrivilege());
     EXPECT_TRUE(ShutdownPrivilegeOn(false)) << "the token does not hold it enabled";
+    // Without it the adjustment succeeds, grants nothing, and the start stops with the box.
+    Recorder::RefusePrivilege(true);
+    Harness::AnswerBoxes({IDOK});
+    int result = -1;
+    EXPECT_FALSE(StartProgram(GetModuleHandleA(nullptr), "", &result));
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    Harness::ExpectErrorBox(Harness::Boxes()[0], "Cannot change program privileges");
 }
 
 class TrayTest : public DorvaTest {};

@@ -211,6 +211,9 @@ const RefusedCase RefusedCases[] = {
     {"/z /x:u", "Sleep is not available on this system", true},
     {"/x:h", "Hibernate is not available on this system", true},
     {"/z /x:k /t:30", "Lock is not available on this system", true},
+    {"/z /e:y", "Hybrid Shutdown is not available on this system", true},
+    {"/e:o /t:30", "Restart to Boot Options is not available on this system", true},
+    {"/z /e:o /e:y", "Too many options specified"},
     {"/z /t /a", "Too many options specified"},
     {"/z /a:120000 /t:5", "Too many options specified"},
     {"/z /w:5", "The '/w' option can only be\nused with '/a' or '/t'"},
@@ -243,6 +246,7 @@ TEST_P(RefusedCommandLineTest, ShowsItsMessageAsAnErrorBox)
     const RefusedCase& c = GetParam();
     SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
     Recorder::LackPowerActions(c.powerActionsMissing);
+    Recorder::SetWindowsVersion(6, c.powerActionsMissing ? 1 : 2);  // Windows 7, or 8
     Harness::AnswerBoxes({IDOK});
     EXPECT_EQ(ParseCommandLine(c.text), 0);
     ASSERT_EQ(Harness::Boxes().size(), 1u);
@@ -423,7 +427,7 @@ TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
 {
     if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     SettingsKey::Guard key;
-    const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/x:s", "/x:r", "/x:u", "/x:h", "/x:k", "/f:f", "/f:d", "/f:e", "/f:b",
+    const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/e:y", "/e:o", "/x:s", "/x:r", "/x:u", "/x:h", "/x:k", "/f:f", "/f:d", "/f:e", "/f:b",
                             "/f:c", "/f:h", "/h", "/h:", "/t", "/t:", "/a", "/a:", "/w", "/w:", "/n", "/z",
                             " ", "   ", "\t", "/", ":", "h", "t", "a", "w", "q", "1", "0", "30", "-5", "600",
                             "999999", "1234567890", "120000", "250000", "abc", "\xe9", "\xff"};

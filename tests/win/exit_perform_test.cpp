@@ -54,6 +54,8 @@ std::string Requests()
             add("SetSuspendState " + Hex(call.arg[0]) + " " + Hex(call.arg[1]) + " " + Hex(call.arg[2]));
         } else if (name == "LockWorkStation") {
             add(name);
+        } else if (name == "InitiateShutdown") {
+            add(name + " " + Hex(call.arg[0]) + " " + Hex(call.arg[1]));
         }
     }
     return requests;
@@ -104,6 +106,7 @@ protected:
         Recorder::AddWindow({OtherWindow, 0x4444, true, 1, WAIT_TIMEOUT});
         Recorder::AddDrive({'C', DRIVE_FIXED, true, true, 0});
         Recorder::SetShellWindow(ShellWindow);
+        Recorder::SetWindowsVersion(6, 2);  // Windows 8: every exit type is there
         State.ForceFlag = 1;
         State.BlockFlag = 1;
     }
@@ -134,10 +137,12 @@ struct TypeCase {
 };
 
 const TypeCase TypeCases[] = {
-    {ExitTypeShutdown, "ExitWindowsEx 1 0", true, true},
-    {ExitTypeReboot, "ExitWindowsEx 2 0", true, true},
-    {ExitTypeLogoff, "ExitWindowsEx 0 0", true, true},
-    {ExitTypePowerOff, "ExitWindowsEx 9 0", true, true},
+    {ExitTypeShutdown, "ExitWindowsEx 1 80000000", true, true},
+    {ExitTypeReboot, "ExitWindowsEx 2 80000000", true, true},
+    {ExitTypeLogoff, "ExitWindowsEx 0 80000000", true, true},
+    {ExitTypePowerOff, "ExitWindowsEx 9 80000000", true, true},
+    {ExitTypeHybridShutdown, "ExitWindowsEx 400001 80000000", true, true},
+    {ExitTypeBootOptions, "InitiateShutdown 404 80000000", true, true},
     {ExitTypeScreensaver, "PostMessage desktop 112 f140 0", false, false, true},
     {ExitTypeRestartShell,
      "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe /desktop 5", false, true, true},
@@ -164,11 +169,6 @@ TEST_F(PerformExitTest, EachExitTypeMakesItsRequestAfterItsOwnSteps)
         EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), c.drives ? 1 : 0) << c.exitType;
         EXPECT_EQ(State.BlockFlag, c.keepsBlock ? 1 : 0) << c.exitType;
     }
-    Recorder::SetExitWindowsResult(FALSE);
-    State.BlockFlag = 1;
-    State.ExitType = ExitTypeLogoff;
-    PerformExit();
-    EXPECT_EQ(State.BlockFlag, 1) << "a refused session end puts Block Shutdown back";
 }
 
 struct RefusalCase {
@@ -176,6 +176,7 @@ struct RefusalCase {
     bool missing;      // the system lacks the call (NT 4)
     const char* box;   // what the box says first
     const char* requests;
+    bool flushes;
 };
 
 // Sleep, hibernation and the lock say so when the system refuses them, with
@@ -184,18 +185,23 @@ struct RefusalCase {
 TEST_F(PerformExitTest, ARefusedOrMissingPowerActionSaysSo)
 {
     const RefusalCase cases[] = {
-        {ExitTypeHibernate, false, "Hibernate was refused by Windows:\n", "SetSuspendState 1 0 0"},
-        {ExitTypeLock, false, "Lock was refused by Windows:\n", "LockWorkStation"},
-        {ExitTypeSleep, true, "Sleep is not available on this system", ""},
-        {ExitTypeLock, true, "Lock is not available on this system", ""},
+        {ExitTypeHibernate, false, "Hibernate was refused by Windows:\n", "SetSuspendState 1 0 0", true},
+        {ExitTypeLock, false, "Lock was refused by Windows:\n", "LockWorkStation", false},
+        {ExitTypeSleep, true, "Sleep is not available on this system", "", false},
+        {ExitTypeLock, true, "Lock is not available on this system", "", false},
+        {ExitTypeLogoff, false, "Logoff was refused by Windows:\n", "ExitWindowsEx 0 80000000", true},
+        {ExitTypeBootOptions, false, "Restart to Boot Options was refused by Windows:\n",
+         "InitiateShutdown 404 80000000", true},
+        {ExitTypeHybridShutdown, true, "Hybrid Shutdown is not available on this system", "", false},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.box);
         Recorder::Reset();
         Harness::ClearBoxes();
         ScriptEverything();
-        Recorder::RefusePowerActions(ERROR_ACCESS_DENIED);
+        Recorder::RefuseExits(ERROR_ACCESS_DENIED);
         Recorder::LackPowerActions(c.missing);
+        Recorder::SetWindowsVersion(6, c.missing ? 1 : 2);
         State.ConfirmFlag = 1;
         State.ExitType = c.exitType;
         if (c.missing) {
@@ -211,8 +217,8 @@ TEST_F(PerformExitTest, ARefusedOrMissingPowerActionSaysSo)
         EXPECT_EQ(box.text.size() > words.size(), !c.missing) << "the system's reason follows";
         EXPECT_EQ(box.flags, 0x10030u);
         EXPECT_EQ(Requests(), c.requests);
-        EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), !c.missing && c.exitType == ExitTypeHibernate ? 1 : 0);
-        EXPECT_EQ(State.BlockFlag, 1);
+        EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), c.flushes ? 1 : 0);
+        EXPECT_EQ(State.BlockFlag, 1) << "kept, or put back after a refusal";
     }
 }
 
@@ -233,7 +239,7 @@ TEST_F(PerformExitTest, NothingAtAllWhileATimedExitIsArmed)
     Harness::AnswerBoxes({IDYES});
     PerformExit();
     EXPECT_EQ(ReadLog(log), "P+ P-");
-    EXPECT_EQ(Requests(), "ExitWindowsEx 1 0");
+    EXPECT_EQ(Requests(), "ExitWindowsEx 1 80000000");
 }
 
 // Without Force Exit no application is closed.
@@ -255,7 +261,7 @@ TEST_F(PerformExitTest, ConfirmationAskedWithoutOwnerOrBeepAndYesGoesOn)
     EXPECT_EQ(box.shownCaption, "Confirm");
     EXPECT_TRUE(Harness::Beeps().empty());
     EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
-    EXPECT_EQ(Requests(), "ExitWindowsEx 2 0");
+    EXPECT_EQ(Requests(), "ExitWindowsEx 2 80000000");
     EXPECT_EQ(State.BlockFlag, 0);
 }
 
@@ -307,7 +313,7 @@ TEST_F(PerformExitTest, OnlyYesIsConsentAndOnlyOnce)
         {0, false, false, 2, ""},
         {IDCANCEL, false, false, 2, ""},
         {IDCANCEL, true, false, 1, ""},
-        {IDYES, false, true, 1, "ExitWindowsEx 0 0"},
+        {IDYES, false, true, 1, "ExitWindowsEx 0 80000000"},
     };
     for (const FakeBox& row : rows) {
         SCOPED_TRACE(testing::Message() << "result " << row.result << " ending " << row.programEnds);
@@ -413,7 +419,7 @@ TEST_F(PerformExitTest, StepsRunInTheirOrder)
     EXPECT_LT(send, drives);
     EXPECT_EQ(Seen.blockAtDrives, 1);   // Block is cleared after the drives...
     EXPECT_EQ(Seen.blockAtRequest, 0);  // ...and before the request
-    EXPECT_EQ(Requests(), "ExitWindowsEx 9 0");
+    EXPECT_EQ(Requests(), "ExitWindowsEx 9 80000000");
 }
 
 TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheShell)

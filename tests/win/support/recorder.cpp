@@ -32,7 +32,6 @@ struct RecorderData {
     ScriptedDrive drives[Recorder::MaxDrives];
     int driveCount;
     HWND shellWindow;
-    BOOL exitWindowsResult;
     UINT winExecResult;
     bool fixedClock;
     SYSTEMTIME clock;
@@ -48,7 +47,11 @@ struct RecorderData {
     bool refuseMachineWrites;
     bool wow64;
     bool powerActionsMissing;
-    DWORD powerActionError;   // 0: sleep, hibernation and the lock succeed
+    DWORD exitError;          // 0: the exit requests succeed
+    DWORD versionMajor, versionMinor;  // 0: the real version
+    bool privilegeRefused, secretStored;
+    char secret[64];
+    DWORD secretError;
     bool fakePrograms;
     HANDLE program;           // the event standing for the last fake program
 };
@@ -158,7 +161,6 @@ void Reset()
 {
     if (Data.program) CloseHandle(Data.program);
     std::memset(&Data, 0, sizeof Data);
-    Data.exitWindowsResult = TRUE;
     Data.winExecResult = 33;
 }
 int CallCount() { return Data.callCount; }
@@ -194,7 +196,6 @@ void AddDrive(const ScriptedDrive& drive)
     if (Data.driveCount < MaxDrives) Data.drives[Data.driveCount++] = drive;
 }
 void SetShellWindow(HWND window) { Data.shellWindow = window; }
-void SetExitWindowsResult(BOOL result) { Data.exitWindowsResult = result; }
 void SetWinExecResult(UINT result) { Data.winExecResult = result; }
 void SetLocalTime(int hour, int minute, int second)
 {
@@ -269,17 +270,54 @@ void VirtualLocalTime(SYSTEMTIME* time) { ShowLocalMoment(Data.virtualLocal, tim
 void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
-void RefusePowerActions(DWORD error) { Data.powerActionError = error; }
+void RefuseExits(DWORD error) { Data.exitError = error; }
+void SetWindowsVersion(DWORD major, DWORD minor) { Data.versionMajor = major, Data.versionMinor = minor; }
+void RefusePrivilege(bool refuse) { Data.privilegeRefused = refuse; }
+const char* StoredSecret() { return Data.secretStored ? Data.secret : nullptr; }
+void RefuseSecrets(DWORD error) { Data.secretError = error; }
 void FakePrograms(bool fake) { Data.fakePrograms = fake; }
 void EndProgram() { SetEvent(Data.program); }
 }  // namespace Recorder
 
 // ---- the seam ----------------------------------------------------------------
 
-BOOL SysExitWindowsEx(UINT flags, DWORD reserved)
+BOOL SysExitWindowsEx(UINT flags, DWORD reason)
 {
-    Record("ExitWindowsEx", flags, reserved);
-    return Data.exitWindowsResult;
+    Record("ExitWindowsEx", flags, reason);
+    if (Data.exitError) SetLastError(Data.exitError);
+    return !Data.exitError;
+}
+
+DWORD SysInitiateShutdown(DWORD flags, DWORD reason)
+{
+    Record("InitiateShutdown", flags, reason);
+    return Data.exitError;
+}
+
+OSVERSIONINFOA SysWindowsVersion()
+{
+    OSVERSIONINFOA version = {sizeof version, Data.versionMajor, Data.versionMinor, 0, VER_PLATFORM_WIN32_NT, ""};
+    if (!Data.versionMajor) GetVersionExA(&version);
+    return version;
+}
+
+BOOL SysAdjustTokenPrivileges(HANDLE token, TOKEN_PRIVILEGES* wanted, DWORD previousSize, TOKEN_PRIVILEGES* previous,
+                              DWORD* returnedSize)
+{
+    if (!Data.privilegeRefused) return AdjustTokenPrivileges(token, FALSE, wanted, previousSize, previous, returnedSize);
+    SetLastError(ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+}
+
+DWORD SysLsaStorePrivateData(const wchar_t* name, const wchar_t* data)
+{
+    char key[64] = "";
+    WideCharToMultiByte(CP_ACP, 0, name, -1, key, sizeof key, nullptr, nullptr);
+    Record("LsaStorePrivateData", data != nullptr, 0, 0, 0, key);
+    if (Data.secretError) return Data.secretError;
+    Data.secretStored = data != nullptr;
+    WideCharToMultiByte(CP_ACP, 0, data ? data : L"", -1, Data.secret, sizeof Data.secret, nullptr, nullptr);
+    return ERROR_SUCCESS;
 }
 
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
@@ -287,7 +325,7 @@ HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
 namespace {
 BOOL PowerActionResult()
 {
-    DWORD error = Data.powerActionsMissing ? ERROR_PROC_NOT_FOUND : Data.powerActionError;
+    DWORD error = Data.powerActionsMissing ? ERROR_PROC_NOT_FOUND : Data.exitError;
     SetLastError(error);
     return error == 0;
 }
