@@ -67,15 +67,16 @@ long long LocalFromUtc(const ZoneRules& zone, long long utc)
     return utc - (IsDaylight(zone, utc) ? DaylightOffset(zone) : StandardOffset(zone));
 }
 
-long long UtcWhenClockShows(const ZoneRules& zone, long long local)
+long long UtcWhenClockShows(const ZoneRules& zone, long long local, long long from)
 {
     const long long asStandard = local + StandardOffset(zone);
     if (!HasDaylightSaving(zone)) return asStandard;
     const long long asDaylight = local + DaylightOffset(zone);
     const long long early = asStandard < asDaylight ? asStandard : asDaylight;
     const long long late = asStandard < asDaylight ? asDaylight : asStandard;
-    if (LocalFromUtc(zone, early) == local) return early;
-    if (LocalFromUtc(zone, late) == local) return late;
+    const bool lateShows = LocalFromUtc(zone, late) == local;
+    if (LocalFromUtc(zone, early) == local && (early >= from || !lateShows)) return early;
+    if (lateShows) return late;
     // Jumped over: the clock passes the time at the switch between the two.
     long long toDaylight, toStandard;
     Switches(zone, early, &toDaylight, &toStandard);

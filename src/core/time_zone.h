@@ -32,10 +32,11 @@ struct ZoneRules {
 // The local time that the clock shows at the UTC moment `utc`.
 long long LocalFromUtc(const ZoneRules& zone, long long utc);
 
-// The UTC moment at which the local clock first shows `local`. A time the
-// clock jumps over (the night summer time starts) is reached at the jump; a
-// time the clock shows twice (the night it ends) the first time.
-long long UtcWhenClockShows(const ZoneRules& zone, long long local);
+// The UTC moment at which the local clock first shows `local`, counted from
+// `from`. A time the clock jumps over (the night summer time starts) is
+// reached at the jump; a time the clock shows twice (the night it ends) the
+// first time, or the second when the first lies before `from`.
+long long UtcWhenClockShows(const ZoneRules& zone, long long local, long long from);
 
 // The day of the week of a day number, 0 Sunday to 6 Saturday.
 int Weekday(int dayNumber);

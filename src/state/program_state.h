@@ -46,7 +46,7 @@ struct ArmedTimedExit {
     long long dueLocal;        // the local date and time it is due, in ms from 1970-01-01
     DWORD armTick;             // a timeout: the tick count at arming and its length
     DWORD delayMs;
-    long long checkedLocal;    // the local clock and the tick count at the last look
+    long long checkedUtc;      // UTC and the tick count at the last look
     DWORD checkedTick;
     int warnSeconds;           // the countdown it was armed with, 0 for none
     WarningStage warning;

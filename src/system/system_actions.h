@@ -79,6 +79,10 @@ UINT_PTR SysSetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC callback
 BOOL SysKillTimer(HWND window, UINT_PTR id);
 DWORD SysGetTickCount();
 void SysGetLocalTime(SYSTEMTIME* time);
+// UTC and the time zone's rules, from which the moment a time of day comes is
+// known across a daylight-saving switch that no message announces.
+void SysGetSystemTime(SYSTEMTIME* time);
+DWORD SysGetTimeZoneInformation(TIME_ZONE_INFORMATION* zone);
 
 // The reason shown by Windows Vista and later while the program holds back a
 // session end; missing on older systems, where both calls do nothing.

@@ -68,6 +68,8 @@ UINT_PTR SysSetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC callback
 BOOL SysKillTimer(HWND window, UINT_PTR id) { return KillTimer(window, id); }
 DWORD SysGetTickCount() { return GetTickCount(); }
 void SysGetLocalTime(SYSTEMTIME* time) { GetLocalTime(time); }
+void SysGetSystemTime(SYSTEMTIME* time) { GetSystemTime(time); }
+DWORD SysGetTimeZoneInformation(TIME_ZONE_INFORMATION* zone) { return GetTimeZoneInformation(zone); }
 
 LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key)
 {

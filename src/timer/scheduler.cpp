@@ -1,7 +1,8 @@
 // Arming, firing and cancelling a timed exit. A timeout is a deadline on the
-// tick count; a time of day is a moment on the local clock, read again at
-// every wake, clock change and resume. One exit timer wakes the program at the
-// due time (a time of day at least every quarter of an hour), a one-shot
+// tick count; a time of day is a moment on the local clock, turned into UTC by
+// the time zone's rules (so that a daylight-saving switch, which no message
+// announces, moves nothing) and read again at every wake, clock change and
+// resume. One exit timer wakes the program at the due time, a one-shot
 // warning timer opens the countdown window, and every wake looks at the
 // clocks before it acts: an early or forged timer message exits nothing.
 #include "timer/scheduler.h"
@@ -13,6 +14,7 @@
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "system/system_actions.h"
+#include "timer/clocks.h"
 #include "timer/countdown.h"
 
 #include <climits>
@@ -24,10 +26,6 @@ constexpr char TimedExitIcon[] = "Icon_7";
 constexpr char WarningTooLongText[] = "Warning time is bigger than timeout";
 constexpr UINT CountdownPeriodMs = 1000;
 constexpr int MillisPerSecond = 1000;
-// A time of day wakes at least this often to read the clock, so that a change
-// that no message announces (a daylight-saving switch) is noticed: four
-// wakes an hour.
-constexpr int ClockCheckMs = 15 * 60 * 1000;
 // A timer this close before its due time is on time.
 constexpr int EarlyToleranceMs = 250;
 // A time of day found passed by more than this was slept through.
@@ -35,25 +33,6 @@ constexpr long long LateLimitMs = 60 * 1000;
 
 // The clock events come last.
 enum class Wake { ExitTimer, WarningTimer, ClockChange, Resume };
-
-struct Clocks {
-    int today;          // the local date's day number
-    int millisOfDay;    // the local time of day
-    long long local;    // both in ms (the armed record's count)
-    DWORD tick;
-};
-
-Clocks ReadClocks()
-{
-    Clocks now;  // every field is set below
-    SYSTEMTIME t;
-    SysGetLocalTime(&t);
-    now.today = DayNumber(t.wYear, t.wMonth, t.wDay);
-    now.millisOfDay = ((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * MillisPerSecond + t.wMilliseconds;
-    now.local = static_cast<long long>(now.today) * MillisPerDay + now.millisOfDay;
-    now.tick = SysGetTickCount();
-    return now;
-}
 
 // SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
 // delay here exceeds a timeout of 999999 s or a day.
@@ -74,11 +53,30 @@ bool ReplaceTimer(UINT_PTR* id, int millis, TIMERPROC callback)
 // exit is still ahead.
 int SecondsShown(int millis) { return (millis + MillisPerSecond / 2) / MillisPerSecond; }
 
+// The UTC moment a time of day is due: when the local clock first shows it
+// after the last look.
+long long DueUtc(const Clocks& now)
+{
+    return UtcWhenClockShows(now.zone, State.Armed.dueLocal, State.Armed.checkedUtc);
+}
+
+// The local date and time at which the clock next shows the time of day:
+// today's, unless the clock has shown it already (a time equal to now to the
+// second counts as now). On the night daylight saving ends, a time the clock
+// shows twice is due again at its second showing; on the night it starts, a
+// time the clock jumps over counts as shown at the jump.
+long long NextShowing(const Clocks& now, int hour, int minute, int second)
+{
+    const long long today = NextTimeOfDay(now.today, 0, hour, minute, second, true);
+    const long long fromSecond = now.utc - now.utc % MillisPerSecond;
+    return UtcWhenClockShows(now.zone, today, fromSecond) >= fromSecond ? today : today + MillisPerDay;
+}
+
 // Saturated: a clock put years away needs no exact count.
 int MillisLeft(const Clocks& now)
 {
     const ArmedTimedExit& armed = State.Armed;
-    long long left = armed.atTimeOfDay ? armed.dueLocal - now.local
+    long long left = armed.atTimeOfDay ? DueUtc(now) - now.utc
                                        : static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
     return left > INT_MAX ? INT_MAX : left < INT_MIN ? INT_MIN : static_cast<int>(left);
 }
@@ -92,15 +90,16 @@ int SecondsLeftUp(int left) { return (left + MillisPerSecond - 1) / MillisPerSec
 
 // How long ago, in time that really passed, the clock reached the due time.
 // Since the last look the clock is taken to have run with the tick count, so
-// a jump forward over the due time (the clock put forward, a daylight-saving
-// switch) reaches it now, and a jump back does not make it late. After a
-// resume the clock is taken to have run on through the sleep.
+// a jump forward over the due time (the clock put forward) reaches it now,
+// and a jump back does not make it late. After a resume the clock is taken
+// to have run on through the sleep.
 long long MillisLate(const Clocks& now, Wake wake)
 {
     const ArmedTimedExit& armed = State.Armed;
-    if (wake == Wake::Resume) return now.local - armed.dueLocal;
-    long long ran = armed.checkedLocal + static_cast<DWORD>(now.tick - armed.checkedTick);
-    return (ran < now.local ? ran : now.local) - armed.dueLocal;
+    const long long due = DueUtc(now);
+    if (wake == Wake::Resume) return now.utc - due;
+    long long ran = armed.checkedUtc + static_cast<DWORD>(now.tick - armed.checkedTick);
+    return (ran < now.utc ? ran : now.utc) - due;
 }
 
 // The hourglass, with a tip that says what happens when: the time of day
@@ -108,9 +107,9 @@ long long MillisLate(const Clocks& now, Wake wake)
 // that time does (the clock was changed, the exit moved to the next day).
 void ShowTimedExitIcon(const Clocks& now, bool shown)
 {
-    // At most a timeout of 999999 s after the time of day: within 32 bits.
     const int left = MillisLeft(now);
-    const int secondOfDay = (now.millisOfDay + (left > 0 ? left : 0)) % MillisPerDay / MillisPerSecond;
+    const long long dueLocal = LocalFromUtc(now.zone, now.utc + (left > 0 ? left : 0));
+    const int secondOfDay = static_cast<int>(dueLocal % MillisPerDay / MillisPerSecond);
     char tip[sizeof State.TrayData.szTip];
     MakeTimedExitTip(State.ExitType, secondOfDay, tip, sizeof tip);
     if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
@@ -119,8 +118,7 @@ void ShowTimedExitIcon(const Clocks& now, bool shown)
 
 bool ArmExitTimer(int left)
 {
-    int wait = State.Armed.atTimeOfDay && left > ClockCheckMs ? ClockCheckMs : left;
-    if (!ReplaceTimer(&State.ExitTimerId, wait, ExitTimerProc)) return false;
+    if (!ReplaceTimer(&State.ExitTimerId, left, ExitTimerProc)) return false;
     State.TimerRunning = State.ExitTimerId;
     return true;
 }
@@ -195,10 +193,10 @@ void SyncWarning(int left)
 
 // A time of day that was slept through is not performed late: it moves to
 // `next`, the next time the clock shows it, and its warning with it.
-void MoveToNextDay(const Clocks& now, long long next)
+void MoveToNextDay(long long next)
 {
     ArmedTimedExit& armed = State.Armed;
-    armed.dueLocal = next > now.local ? next : next + MillisPerDay;
+    armed.dueLocal = next;
     if (!armed.warnSeconds) return;
     KillTimerOnce(&State.WarnTimerId);
     CloseCountdownWindow();
@@ -224,7 +222,7 @@ void CheckTimedExit(Wake wake)
     Clocks now = ReadClocks();
     // A clock put back shows the time of day again before the day it was due:
     // the exit comes the first time the clock shows it.
-    long long next = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
+    long long next = NextShowing(now, armed.hour, armed.minute, armed.second);
     if (armed.atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
     int left = MillisLeft(now);
     if (left <= EarlyToleranceMs) {
@@ -232,10 +230,10 @@ void CheckTimedExit(Wake wake)
             FireExit();
             return;
         }
-        MoveToNextDay(now, next);
+        MoveToNextDay(next);
         left = MillisLeft(now);
     }
-    armed.checkedLocal = now.local;
+    armed.checkedUtc = now.utc;
     armed.checkedTick = now.tick;
     ArmExitTimer(left);
     ShowTimedExitIcon(now, true);
@@ -259,7 +257,8 @@ bool ArmWarning(int left)
 int MillisUntilClockShows(const TimeOfDay& time)
 {
     const Clocks now = ReadClocks();
-    return MillisUntilTimeOfDay(time.hour, time.minute, time.second, 0, 0, now.millisOfDay / MillisPerSecond);
+    const long long due = UtcWhenClockShows(now.zone, NextShowing(now, time.hour, time.minute, time.second), now.utc);
+    return static_cast<int>(due - (now.utc - now.utc % MillisPerSecond));
 }
 
 bool StartTimedExit()
@@ -281,11 +280,11 @@ bool StartTimedExit()
         armed.hour = time.hour;
         armed.minute = time.minute;
         armed.second = time.second;
-        armed.dueLocal = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
+        armed.dueLocal = NextShowing(now, armed.hour, armed.minute, armed.second);
     } else {
         return false;
     }
-    armed.checkedLocal = now.local;
+    armed.checkedUtc = now.utc;
     armed.checkedTick = now.tick;
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
     State.Armed = armed;

@@ -30,20 +30,23 @@ constexpr int StepsPerSequence = 30;
 const unsigned RegressionSeeds[] = {0u};  // none found yet
 constexpr long long Second = 1000, Minute = 60 * Second, Hour = 60 * Minute;
 constexpr char HotkeyLetter = 'G';
-// Clock jumps here are at most an hour, and one without a message is noticed
-// within a quarter of an hour.
+// Summer time starts on 2027-03-28 and ends on 2027-10-31, and no message says so.
+constexpr ZoneRules SwitchingZone = {-60, 0, -60, {10, 0, 5, 3 * Hour}, {3, 0, 5, 2 * Hour}};
+// A clock put forward past the due time (by at most an hour here) comes late
+// by that much on the clock.
 constexpr long long LatestTimeOfDaySeconds = 75 * 60;
 
 // What may lead to an exit request within the current step: the consents
 // given and the confirmations answered Yes (each good for one request), and
-// the timed exit armed when a timer last fired (good for one request once it
-// is due).
+// the timed exit armed when a timer last fired or the clock last changed
+// (good for one request once it is due).
 struct World {
     unsigned seed = 0;
     std::string steps, fault;  // the steps so far, the first broken promise
     int consents = 0, yes = 0;
     bool armed = false, armedUsed = false;
     ArmedTimedExit record = {};
+    const ZoneRules* zone = nullptr;  // the clock's, when summer time starts or ends
 };
 World W;
 bool ShiftHeld = false;
@@ -82,7 +85,15 @@ bool DueReached()
     Recorder::VirtualLocalTime(&now);
     long long late = now.wHour * 3600LL + now.wMinute * 60 + now.wSecond -
                      ((armed.hour % 24) * 3600LL + armed.minute * 60 + armed.second);
-    return (late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds;
+    if ((late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds) return true;
+    if (!W.zone) return false;
+    // The night summer time ends the clock shows an hour twice: in UTC the
+    // first showing is due.
+    SysGetSystemTime(&now);
+    long long utc = DayNumber(now.wYear, now.wMonth, now.wDay) * 86400000LL +
+                    ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * Second + now.wMilliseconds;
+    late = utc - UtcWhenClockShows(*W.zone, armed.dueLocal, armed.checkedUtc);
+    return late >= -250 && late <= LatestTimeOfDaySeconds * Second;
 }
 
 // Meanwhile the hotkey and a click are queued; it ends at once, or when the click's question is answered.
@@ -220,22 +231,24 @@ void PassTime()
 {
     static const long long spans[] = {Second, 10 * Second, Minute, 10 * Minute, Hour, 5 * Hour};
     long long ms = spans[Pick(6)];
-    long long due = State.Armed.atTimeOfDay ? State.Armed.dueLocal - State.Armed.checkedLocal : State.Armed.delayMs;
+    SYSTEMTIME t = {};
+    Recorder::VirtualLocalTime(&t);
+    long long local = DayNumber(t.wYear, t.wMonth, t.wDay) * 86400000LL + ((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * Second;
+    long long due = State.Armed.atTimeOfDay ? State.Armed.dueLocal - local : State.Armed.delayMs;
     if (State.TimerRunning && OneIn(2)) ms = due + (Pick(3) - 1) * Second;
     ms = ms < 0 ? 0 : ms;
     Act("wait " + std::to_string(ms / Second) + " s");
     Recorder::AdvanceTime(static_cast<DWORD>(ms));
 }
 
-// A clock change announced by WM_TIMECHANGE, or a daylight-saving switch
-// that no message announces.
+// A clock change, announced by WM_TIMECHANGE as Windows does.
 void ChangeClock()
 {
-    bool announced = OneIn(2);
-    long long ms = announced ? (Pick(121) - 60) * Minute : (OneIn(2) ? Hour : -Hour);
-    Act((announced ? "clock change " : "daylight saving ") + std::to_string(ms / Minute) + " min");
+    long long ms = (Pick(121) - 60) * Minute;
+    Act("clock change " + std::to_string(ms / Minute) + " min");
     Recorder::JumpClock(ms);
-    if (announced) Send(WM_TIMECHANGE, 0);
+    OnTimerFiring(0);  // a time of day the clock now shows past may come at once
+    Send(WM_TIMECHANGE, 0);
 }
 
 // The overdue timers fire before or after the resume message.
@@ -437,7 +450,13 @@ protected:
         SetDefaults();
         State.Instance = GetModuleHandleA(nullptr);
         Recorder::Reset();
-        Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
+        if (OneIn(4)) {  // a night that summer time starts or ends
+            const bool spring = OneIn(2);
+            Recorder::UseVirtualTime(2027, spring ? 3 : 10, spring ? 28 : 31, Pick(3), Pick(60), Pick(60), &SwitchingZone);
+            W.zone = &SwitchingZone;
+        } else {
+            Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
+        }
         Recorder::OnCall(OnRecordedCall);
         Recorder::FakePrograms(true);
         Recorder::OnTimerFiring(OnTimerFiring);

@@ -2,6 +2,7 @@
 #include "support/recorder.h"
 
 #include "core/text.h"
+#include "core/time_of_day.h"
 #include "system/system_actions.h"
 
 #include <cstring>
@@ -23,6 +24,7 @@ constexpr DWORD VirtualTickStart = 0xFFFFFFFFu - 10 * 60 * 1000;
 constexpr DWORD MinimumTimerPeriod = USER_TIMER_MINIMUM;
 constexpr int MaxFiringsPerAdvance = 100000;
 constexpr long long FileTimeUnitsPerMilli = 10000;
+constexpr long long FileTimeMillisTo1970 = 11644473600000LL;
 
 struct RecorderData {
     RecordedCall calls[Recorder::MaxCalls];
@@ -36,7 +38,8 @@ struct RecorderData {
     bool fixedClock;
     SYSTEMTIME clock;
     bool virtualTime;
-    long long virtualLocal;   // the local date and time in ms (FILETIME / 10000)
+    long long virtualUtc;     // UTC in ms from 1970-01-01
+    ZoneRules zone;           // the virtual clock's time zone
     long long virtualElapsed; // ms since virtual time began
     DWORD virtualTickStart;
     VirtualTimer timers[MaxVirtualTimers];
@@ -75,17 +78,17 @@ void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0,
     if (Data.observer) Data.observer(call);
 }
 
-long long LocalMoment(const SYSTEMTIME& time)
+long long Moment(const SYSTEMTIME& time)
 {
     FILETIME file = {};
     SystemTimeToFileTime(&time, &file);
     return static_cast<long long>(((static_cast<unsigned long long>(file.dwHighDateTime) << 32) |
-                                   file.dwLowDateTime) / FileTimeUnitsPerMilli);
+                                   file.dwLowDateTime) / FileTimeUnitsPerMilli) - FileTimeMillisTo1970;
 }
 
-void ShowLocalMoment(long long moment, SYSTEMTIME* time)
+void ShowMoment(long long moment, SYSTEMTIME* time)
 {
-    unsigned long long units = static_cast<unsigned long long>(moment) * FileTimeUnitsPerMilli;
+    unsigned long long units = static_cast<unsigned long long>(moment + FileTimeMillisTo1970) * FileTimeUnitsPerMilli;
     FILETIME file = {static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
     FileTimeToSystemTime(&file, time);
 }
@@ -94,7 +97,19 @@ void ShowLocalMoment(long long moment, SYSTEMTIME* time)
 void PassTime(long long ms)
 {
     Data.virtualElapsed += ms;
-    Data.virtualLocal += ms;
+    Data.virtualUtc += ms;
+}
+
+SYSTEMTIME SwitchToSystem(const ZoneSwitch& at)
+{
+    SYSTEMTIME time = {};
+    time.wMonth = static_cast<WORD>(at.month);
+    time.wDayOfWeek = static_cast<WORD>(at.weekday);
+    time.wDay = static_cast<WORD>(at.week);
+    time.wHour = static_cast<WORD>(at.millisOfDay / 3600000);
+    time.wMinute = static_cast<WORD>(at.millisOfDay / 60000 % 60);
+    time.wSecond = static_cast<WORD>(at.millisOfDay / 1000 % 60);
+    return time;
 }
 
 // Dispatches what is already posted; a quit message stays for whoever waits for it.
@@ -210,7 +225,7 @@ void SetLocalTime(int hour, int minute, int second)
 }
 void UseRealClock() { Data.fixedClock = false; }
 
-void UseVirtualTime(int year, int month, int day, int hour, int minute, int second)
+void UseVirtualTime(int year, int month, int day, int hour, int minute, int second, const ZoneRules* zone)
 {
     SYSTEMTIME start = {};
     start.wYear = static_cast<WORD>(year);
@@ -221,7 +236,8 @@ void UseVirtualTime(int year, int month, int day, int hour, int minute, int seco
     start.wSecond = static_cast<WORD>(second);
     Data.virtualTime = true;
     Data.fixedClock = false;
-    Data.virtualLocal = LocalMoment(start);
+    Data.zone = zone ? *zone : ZoneRules{};
+    Data.virtualUtc = UtcWhenClockShows(Data.zone, Moment(start), 0);
     Data.virtualElapsed = 0;
     Data.virtualTickStart = VirtualTickStart;
     std::memset(Data.timers, 0, sizeof Data.timers);
@@ -245,11 +261,11 @@ void AdvanceTime(DWORD ms)
     DispatchPosted();
 }
 
-void JumpClock(long long ms) { Data.virtualLocal += ms; }
+void JumpClock(long long ms) { Data.virtualUtc += ms; }
 void PassTimeAsleep(DWORD ms, bool tickStops)
 {
     if (!tickStops) return PassTime(ms);
-    Data.virtualLocal += ms;
+    Data.virtualUtc += ms;
     Data.virtualTickStart -= ms;  // the timers wait on the tick count
     for (VirtualTimer& timer : Data.timers) timer.due += ms;
     Data.virtualElapsed += ms;
@@ -266,7 +282,7 @@ int LiveVirtualTimers()
 
 int VirtualTimersMade() { return static_cast<int>(Data.nextTimerId - FirstVirtualTimerId); }
 
-void VirtualLocalTime(SYSTEMTIME* time) { ShowLocalMoment(Data.virtualLocal, time); }
+void VirtualLocalTime(SYSTEMTIME* time) { ShowMoment(LocalFromUtc(Data.zone, Data.virtualUtc), time); }
 void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
@@ -526,6 +542,29 @@ DWORD SysGetTickCount()
 {
     if (!Data.virtualTime) return GetTickCount();
     return Data.virtualTickStart + static_cast<DWORD>(Data.virtualElapsed);
+}
+
+void SysGetSystemTime(SYSTEMTIME* time)
+{
+    if (Data.virtualTime) {
+        ShowMoment(Data.virtualUtc, time);
+    } else if (Data.fixedClock) {
+        *time = Data.clock;  // in UTC
+    } else {
+        GetSystemTime(time);
+    }
+}
+
+DWORD SysGetTimeZoneInformation(TIME_ZONE_INFORMATION* zone)
+{
+    if (!Data.virtualTime && !Data.fixedClock) return GetTimeZoneInformation(zone);
+    *zone = {};
+    zone->Bias = Data.zone.bias;
+    zone->StandardBias = Data.zone.standardBias;
+    zone->DaylightBias = Data.zone.daylightBias;
+    zone->StandardDate = SwitchToSystem(Data.zone.toStandard);
+    zone->DaylightDate = SwitchToSystem(Data.zone.toDaylight);
+    return zone->StandardDate.wMonth ? TIME_ZONE_ID_STANDARD : TIME_ZONE_ID_UNKNOWN;
 }
 
 void SysGetLocalTime(SYSTEMTIME* time)

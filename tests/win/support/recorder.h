@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "core/time_zone.h"
+
 struct RecordedCall {
     char name[40];        // the system call, e.g. "ExitWindowsEx"
     uintptr_t arg[4];     // its numeric arguments, in order
@@ -86,14 +88,16 @@ void EndProgram();
 // clock are the system's (or the fixed time above). On: the thread timers
 // made through the seam wait for AdvanceTime, and the tick count and the
 // local clock (starting at the given date and time) move only with it.
-void UseVirtualTime(int year, int month, int day, int hour, int minute, int second);
+// The clock is in `zone` (none: UTC, no daylight saving).
+void UseVirtualTime(int year, int month, int day, int hour, int minute, int second,
+                    const ZoneRules* zone = nullptr);
 // Time passes: each due timer fires in the order of its due time, after the
 // messages already posted have been dispatched (the system makes a timer
 // message only when nothing else is waiting). A timer repeats after its
 // period, counted from when it fired.
 void AdvanceTime(DWORD ms);
-// The local clock is changed by `ms` (either way) while no time passes: a
-// clock change or a daylight-saving switch. No message is sent.
+// The clock is changed by `ms` (either way) while no time passes. No message
+// is sent.
 void JumpClock(long long ms);
 // The computer sleeps for `ms`: the clock runs on, and the tick count too
 // unless `tickStops` (as Windows counts it, sleep included); no timer fires.
