@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Proves the link-time seam: the product imports the real system actions and
-# no test executable does. Sleep, hibernation, the workstation lock, the
+# no test executable does (nor the waitable timer that wakes the computer). Sleep, hibernation, the workstation lock, the
 # restart to the boot options and the logon secret are looked up at run time
 # (NT 4 lacks them), so nobody imports those.
 # Usage: tools/check-imports.sh OBJDUMP PRODUCT_EXE TEST_EXE...
 set -u
 objdump=$1 product=$2
 shift 2
-forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData'
+forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetWaitableTimer|SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData'
 looked_up='SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData'
 status=0
 imports() { "$objdump" -p "$1" | grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\w+' | awk '{print $3}'; }
-for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec; do
+for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec SetWaitableTimer; do
     if ! imports "$product" | grep -qx "$name"; then
         echo "FAIL: product $product does not import $name (is the check looking at the right table?)"
         status=1

@@ -49,6 +49,7 @@ constexpr OptionSetting Options[] = {
     {"/f:b", 1, &ProgramState::BlockFlag},
     {"/f:c", 1, &ProgramState::ConfirmFlag},
     {"/f:h", 1, &ProgramState::HideIconFlag},
+    {"/f:w", 1, &ProgramState::WakeFlag},
     {"/h", 1, &ProgramState::HotkeyFlag},
     {"/t", 1, &ProgramState::TimerFlag},
     {"/a", 1, &ProgramState::AtFlag},

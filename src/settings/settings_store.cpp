@@ -52,7 +52,8 @@ struct StoredSetting {
     SaveRule rule;
 };
 
-// The seventeen values, in the order in which they are written and read.
+// The seventeen values of old and the newer ones after them, in the order in
+// which they are written and read.
 const StoredSetting Settings[] = {
     {"ClickFlag", &State.ClickFlag, nullptr, nullptr, 0, SmallValueLength, 1, SaveRule::AsIs},
     {"ConfirmFlag", &State.ConfirmFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
@@ -73,9 +74,10 @@ const StoredSetting Settings[] = {
     {"ForceFlag", &State.ForceFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"EjectFlag", &State.EjectFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"BlockFlag", &State.BlockFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"WakeFlag", &State.WakeFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::ZeroOrOne},
 };
 
-static_assert(sizeof Settings / sizeof Settings[0] == 17, "the key holds seventeen values, one row each");
+static_assert(sizeof Settings / sizeof Settings[0] == 18, "the key holds eighteen values, one row each");
 
 // The machine's store first: the user's is read over it.
 const HKEY Stores[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};

@@ -48,6 +48,7 @@ struct ArmedTimedExit {
     DWORD delayMs;
     long long checkedUtc;      // UTC and the tick count at the last look
     DWORD checkedTick;
+    long long wakeUtc;         // the due moment the waking timer is set for, 0 for none
     int warnSeconds;           // the countdown it was armed with, 0 for none
     WarningStage warning;
 };
@@ -60,6 +61,7 @@ struct ProgramState {
     int ConfirmFlag;
     int EjectFlag;
     int BlockFlag;
+    int WakeFlag;            // a timed exit wakes the computer for itself
     int TimerFlag;
     char TimerValue[SmallTextSize];
     int AtFlag;
@@ -126,6 +128,7 @@ struct ProgramState {
     int HotkeyRegistered;       // HotkeyId is registered on MainWindow
     int ExitInProgress;         // PerformExit runs (its box may be open)
     int ProgramEnding;          // MainWindow is destroyed: the loop is about to end
+    HANDLE WakeTimer;           // the waitable timer that resumes the computer, made once
     int ComStarted;             // COM is initialised for the thread
     int HideIconAsking;         // "Are you sure you want to hide the tray icon ?" is open
 };

@@ -79,6 +79,15 @@ UINT_PTR SysSetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC callback
 BOOL SysKillTimer(HWND window, UINT_PTR id);
 DWORD SysGetTickCount();
 void SysGetLocalTime(SYSTEMTIME* time);
+// The waitable timer that resumes the computer from sleep or hibernation for
+// an armed exit: test programs record it and set none, so that a test run on
+// a real Windows never wakes anyone's computer. `dueUtc` counts 100 ns units
+// from 1601 (a FILETIME); a system that cannot resume for it still sets it
+// and says ERROR_NOT_SUPPORTED.
+HANDLE SysCreateWaitableTimer();
+BOOL SysSetWaitableTimer(HANDLE timer, LONGLONG dueUtc, BOOL resume);
+BOOL SysCancelWaitableTimer(HANDLE timer);
+
 // UTC and the time zone's rules, from which the moment a time of day comes is
 // known across a daylight-saving switch that no message announces.
 void SysGetSystemTime(SYSTEMTIME* time);

@@ -69,6 +69,14 @@ BOOL SysKillTimer(HWND window, UINT_PTR id) { return KillTimer(window, id); }
 DWORD SysGetTickCount() { return GetTickCount(); }
 void SysGetLocalTime(SYSTEMTIME* time) { GetLocalTime(time); }
 void SysGetSystemTime(SYSTEMTIME* time) { GetSystemTime(time); }
+HANDLE SysCreateWaitableTimer() { return CreateWaitableTimerA(nullptr, TRUE, nullptr); }
+BOOL SysSetWaitableTimer(HANDLE timer, LONGLONG dueUtc, BOOL resume)
+{
+    LARGE_INTEGER due;
+    due.QuadPart = dueUtc;  // positive: an absolute time
+    return SetWaitableTimer(timer, &due, 0, nullptr, nullptr, resume);
+}
+BOOL SysCancelWaitableTimer(HANDLE timer) { return CancelWaitableTimer(timer); }
 DWORD SysGetTimeZoneInformation(TIME_ZONE_INFORMATION* zone) { return GetTimeZoneInformation(zone); }
 
 LONG SysRegOpenKeyEx(HKEY root, const char* path, REGSAM access, HKEY* key)

@@ -28,6 +28,8 @@ void CancelTimedExit()
     KillTimerOnce(&State.ExitTimerId);
     KillTimerOnce(&State.WarnTimerId);
     CloseCountdownWindow();
+    if (State.Armed.wakeUtc) SysCancelWaitableTimer(State.WakeTimer);
+    State.Armed.wakeUtc = 0;
     SetHotkey(State.HotkeyFlag);
     // Posted, so the exit type's icon comes back after the current handler
     // (for the exit timer: after the exit it performs). A stored number that

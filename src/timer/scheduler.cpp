@@ -28,8 +28,13 @@ constexpr UINT CountdownPeriodMs = 1000;
 constexpr int MillisPerSecond = 1000;
 // A timer this close before its due time is on time.
 constexpr int EarlyToleranceMs = 250;
-// A time of day found passed by more than this was slept through.
+// A time of day found passed by more than this was slept through; one the
+// computer was woken for may take longer to resume (from hibernation).
 constexpr long long LateLimitMs = 60 * 1000;
+constexpr long long WokenLateLimitMs = 10 * 60 * 1000;
+constexpr char CannotWakeText[] = "This computer cannot be woken for the exit:\nit comes when the computer is awake";
+constexpr long long FileTimeUnitsPerMilli = 10000;
+constexpr long long FileTimeMillisTo1970 = 11644473600000LL;
 
 // The clock events come last.
 enum class Wake { ExitTimer, WarningTimer, ClockChange, Resume };
@@ -121,6 +126,25 @@ bool ArmExitTimer(int left)
     if (!ReplaceTimer(&State.ExitTimerId, left, ExitTimerProc)) return false;
     State.TimerRunning = State.ExitTimerId;
     return true;
+}
+
+// With "Wake the computer for the exit" a waitable timer set for the due
+// moment resumes the computer from sleep or hibernation; it follows the due
+// moment when that moves. A system that cannot wake for it says so once, at
+// arming, and the exit stays armed.
+void SyncWakeTimer(const Clocks& now, int left, bool arming)
+{
+    ArmedTimedExit& armed = State.Armed;
+    const long long due = now.utc + (left > 0 ? left : 0);
+    // A timeout's due moment is read from two clocks: a few ms is no move.
+    if (!State.WakeFlag || (armed.wakeUtc && (due - armed.wakeUtc) / MillisPerSecond == 0)) return;
+    if (!State.WakeTimer) State.WakeTimer = SysCreateWaitableTimer();
+    SetLastError(ERROR_SUCCESS);
+    const BOOL set = State.WakeTimer &&
+                     SysSetWaitableTimer(State.WakeTimer, (due + FileTimeMillisTo1970) * FileTimeUnitsPerMilli, TRUE);
+    const bool wakes = set && GetLastError() != ERROR_NOT_SUPPORTED;
+    armed.wakeUtc = wakes ? due : 0;
+    if (!wakes && arming) ErrorBox(CannotWakeText);
 }
 
 // A refused timer leaves the warning pending: the next wake tries again.
@@ -226,7 +250,7 @@ void CheckTimedExit(Wake wake)
     if (armed.atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
     int left = MillisLeft(now);
     if (left <= EarlyToleranceMs) {
-        if (!armed.atTimeOfDay || MillisLate(now, wake) <= LateLimitMs) {
+        if (!armed.atTimeOfDay || MillisLate(now, wake) <= (armed.wakeUtc ? WokenLateLimitMs : LateLimitMs)) {
             FireExit();
             return;
         }
@@ -236,6 +260,7 @@ void CheckTimedExit(Wake wake)
     armed.checkedUtc = now.utc;
     armed.checkedTick = now.tick;
     ArmExitTimer(left);
+    SyncWakeTimer(now, left, false);
     ShowTimedExitIcon(now, true);
     SyncWarning(left);
 }
@@ -292,7 +317,9 @@ bool StartTimedExit()
     if (!ArmExitTimer(left)) return false;
     ShowTimedExitIcon(now, false);
     SetHotkey(0);
-    return !armed.warnSeconds || ArmWarning(left);
+    if (armed.warnSeconds && !ArmWarning(left)) return false;
+    SyncWakeTimer(now, left, true);
+    return true;
 }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)

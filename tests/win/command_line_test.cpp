@@ -21,7 +21,7 @@ namespace {
 // What ParseCommandLine leaves in the settings it touches.
 struct Settings {
     int exitType = ExitTypeShutdown;
-    int force = 0, click = 1, eject = 0, block = 0, confirm = 0, hideIcon = 0;
+    int force = 0, click = 1, eject = 0, block = 0, confirm = 0, hideIcon = 0, wake = 0;
     int hotkey = 0, timer = 0, at = 0, warn = 0, noIcon = 0;
     std::string hotKey = "X", timerValue = "30", atValue = "230000", warnValue = "10";
     int timeoutSeconds = 0, warnSeconds = 0;
@@ -37,6 +37,7 @@ Settings ReadSettings()
     s.block = State.BlockFlag;
     s.confirm = State.ConfirmFlag;
     s.hideIcon = State.HideIconFlag;
+    s.wake = State.WakeFlag;
     s.hotkey = State.HotkeyFlag;
     s.timer = State.TimerFlag;
     s.at = State.AtFlag;
@@ -61,6 +62,7 @@ void ExpectSettings(const Settings& want)
     EXPECT_EQ(got.block, want.block);
     EXPECT_EQ(got.confirm, want.confirm);
     EXPECT_EQ(got.hideIcon, want.hideIcon);
+    EXPECT_EQ(got.wake, want.wake);
     EXPECT_EQ(got.hotkey, want.hotkey);
     EXPECT_EQ(got.timer, want.timer);
     EXPECT_EQ(got.at, want.at);
@@ -107,8 +109,8 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /e:s/f:f", Nothing, [](Settings& s) { s.force = 1; }},
         {"/e:l/z", Nothing, [](Settings& s) { s.exitType = ExitTypeLogoff; }},
         {"/z /e:b /e:b", Nothing, [](Settings& s) { s.exitType = ExitTypeReboot; }},
-        {"/z /f:d /f:e /f:b /f:c /f:h", Nothing,
-         [](Settings& s) { s.click = 0; s.eject = 1; s.block = 1; s.confirm = 1; s.hideIcon = 1; }},
+        {"/z /f:d /f:e /f:b /f:c /f:h /f:w", Nothing,
+         [](Settings& s) { s.click = 0; s.eject = 1; s.block = 1; s.confirm = 1; s.hideIcon = 1; s.wake = 1; }},
         {"/z /f:b", Nothing, [](Settings& s) { s.block = 1; }},
         {"/z /n", Nothing, [](Settings& s) { s.noIcon = 1; }},
         // No option switches a saved flag off, except "/f:d".
@@ -428,7 +430,7 @@ TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
     if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     SettingsKey::Guard key;
     const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/e:y", "/e:o", "/x:s", "/x:r", "/x:u", "/x:h", "/x:k", "/f:f", "/f:d", "/f:e", "/f:b",
-                            "/f:c", "/f:h", "/h", "/h:", "/t", "/t:", "/a", "/a:", "/w", "/w:", "/n", "/z",
+                            "/f:c", "/f:h", "/f:w", "/h", "/h:", "/t", "/t:", "/a", "/a:", "/w", "/w:", "/n", "/z",
                             " ", "   ", "\t", "/", ":", "h", "t", "a", "w", "q", "1", "0", "30", "-5", "600",
                             "999999", "1234567890", "120000", "250000", "abc", "\xe9", "\xff"};
     void* previous = Harness::PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(CountingMessageBox));

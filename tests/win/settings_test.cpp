@@ -132,7 +132,7 @@ struct WrittenValue {
     size_t length;
 };
 
-TEST_F(SettingsTest, SaveWritesSeventeenValuesWithFixedLengths)
+TEST_F(SettingsTest, SaveWritesEveryValueWithItsFixedLength)
 {
     State.ClickFlag = 0;
     State.ConfirmFlag = 1;
@@ -154,6 +154,7 @@ TEST_F(SettingsTest, SaveWritesSeventeenValuesWithFixedLengths)
     State.ForceFlag = 1;
     State.EjectFlag = 0;
     State.BlockFlag = 1;
+    State.WakeFlag = 5;  // saved as a flag
 
     ASSERT_TRUE(SaveSettings());
 
@@ -164,8 +165,9 @@ TEST_F(SettingsTest, SaveWritesSeventeenValuesWithFixedLengths)
         {"HotKey", "Q", 7},          {"ExitType", "50", 7},     {"RunBeforeExit", "1", 7},
         {"ProgramsToRun", "C:\\A.EXE;D:\\B.BAT;", 1024},         {"WarningText", "Going down", 100},
         {"ForceFlag", "1", 7},       {"EjectFlag", "0", 7},     {"BlockFlag", "1", 7},
+        {"WakeFlag", "1", 7},
     };
-    EXPECT_EQ(ReadAllValues().size(), 17u);
+    EXPECT_EQ(ReadAllValues().size(), std::size(expected));
     for (const WrittenValue& value : expected) {
         SCOPED_TRACE(value.name);
         ReadBack back = QueryValue(value.name);
@@ -190,7 +192,7 @@ TEST_F(SettingsTest, SaveWritesInItsOrderAndLoadReadsInItsOrder)
         {"ClickFlag", 7},  {"ConfirmFlag", 7},     {"TimerFlag", 7},      {"TimerValue", 7}, {"AtFlag", 7},
         {"AtValue", 7},    {"WarnFlag", 7},        {"WarnValue", 7},      {"HotkeyFlag", 7}, {"HotKey", 7},
         {"ExitType", 7},   {"RunBeforeExit", 7},   {"ProgramsToRun", 1024}, {"WarningText", 100},
-        {"ForceFlag", 7},  {"EjectFlag", 7},       {"BlockFlag", 7},
+        {"ForceFlag", 7},  {"EjectFlag", 7},       {"BlockFlag", 7},      {"WakeFlag", 7},
     };
     ASSERT_EQ(SetCalls.size(), std::size(written));
     for (size_t i = 0; i < SetCalls.size(); ++i) {
@@ -220,7 +222,7 @@ TEST_F(SettingsTest, SaveCreatesTheKeyWithItsClassAndFullDefaults)
               ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_STREQ(keyClass, "REG_SZ");
-    EXPECT_EQ(valueCount, 16u) << "no WarningText while it was not edited";
+    EXPECT_EQ(valueCount, 17u) << "no WarningText while it was not edited";
     EXPECT_EQ(QueryValue("ClickFlag").data, Fixed("1", 7));
     EXPECT_EQ(QueryValue("TimerValue").data, Fixed("30", 7));
     EXPECT_EQ(QueryValue("AtValue").data, Fixed("230000", 7));
@@ -491,7 +493,7 @@ TEST_F(SettingsTest, WithoutRightsToTheMachineTheUsersStoreIsUsedAndReadOverTheM
     ASSERT_TRUE(SaveSettings());
     EXPECT_FALSE(KeyExists(KeyPath));
     const std::vector<RawValue> user = SettingsKey::ReadAll(HKEY_CURRENT_USER);
-    EXPECT_EQ(user.size(), 16u);
+    EXPECT_EQ(user.size(), 17u);
     // An administrator's machine-wide settings lie under the user's own: a
     // value the user's store lacks comes from the machine's.
     WriteRaw("ExitType", Fixed("20", 7));

@@ -464,6 +464,7 @@ struct ClockCase {
     std::vector<ClockStep> steps;
     const char* exitAt;        // the clock at the exit request, "" for none
     const ZoneRules* zone;
+    int wake;                  // 1: the computer is woken for the exit, 2: it cannot be
 };
 
 std::string ExitClock;
@@ -525,6 +526,8 @@ TEST_F(SchedulerTest, TheExitComesOnTimeWhateverTheClockDoes)
         {"slept through, timers before the resume", 12, 0, 0, "120500", 0, {{'S', 10 * Minute}, {'w', Hour}}, ""},
         {"slept through, the tick count stood still", 12, 0, 0, "120500", 0, {{'z', 10 * Minute}, {'w', Hour}}, ""},
         {"woke within a minute", 12, 0, 0, "120500", 0, {{'s', 5 * Minute + 30000}}, "28 12:05:30"},
+        {"woken for the exit", 12, 0, 0, "120500", 0, {{'s', 5 * Minute + 90000}}, "28 12:06:30", nullptr, 1},
+        {"cannot be woken: slept through", 12, 0, 0, "120500", 0, {{'s', 5 * Minute + 90000}}, "", nullptr, 2},
         {"forged timer before the time", 12, 0, 0, "120500", 0, {{'f', 0}, {'w', 4 * Minute}, {'f', 0}}, ""},
         {"forged timer, then on time", 12, 0, 0, "120500", 0, {{'f', 0}, {'w', 5 * Minute}}, "28 12:05:00"},
         {"forged timeout timer", 12, 0, 0, nullptr, 30, {{'f', 0}, {'w', 29000}, {'f', 0}}, ""},
@@ -538,6 +541,10 @@ TEST_F(SchedulerTest, TheExitComesOnTimeWhateverTheClockDoes)
         Recorder::UseVirtualTime(2027, 3, 28, c.hour, c.minute, c.second, c.zone);
         Recorder::OnCall(NoteExitClock);
         ExitClock.clear();
+        Harness::ClearBoxes();
+        State.WakeFlag = c.wake != 0;
+        Recorder::RefuseWaking(c.wake == 2);
+        if (c.wake == 2) Harness::AnswerBoxes({IDOK});
         if (c.atValue) {
             SetTimeOfDay(c.atValue);
         } else {
@@ -551,6 +558,8 @@ TEST_F(SchedulerTest, TheExitComesOnTimeWhateverTheClockDoes)
         }
         EXPECT_EQ(ExitClock, c.exitAt);
         EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), c.exitAt[0] ? 1 : 0);
+        if (c.wake) EXPECT_EQ(Recorder::Find("SetWaitableTimer")->arg[0], DayNumber(2027, 3, 28) * 86400u + 43500u);
+        EXPECT_EQ(Harness::Boxes().size(), c.wake == 2 ? 1u : 0u) << "one box says the computer cannot be woken";
         EXPECT_LE(Recorder::VirtualTimersMade(), 1 + static_cast<long long>(c.steps.size()) * 2)
             << "no wake beyond the due time and what is announced";
         CancelTimedExit();

@@ -51,6 +51,7 @@ struct RecorderData {
     bool wow64;
     bool powerActionsMissing;
     DWORD exitError;          // 0: the exit requests succeed
+    bool wakingRefused;
     DWORD versionMajor, versionMinor;  // 0: the real version
     bool privilegeRefused, secretStored;
     char secret[64];
@@ -63,6 +64,7 @@ RecorderData Data = {};
 // Fake handles: processes 0x7000 + window index, volumes 0x7100 + drive index.
 constexpr uintptr_t ProcessHandleBase = 0x7000;
 constexpr uintptr_t VolumeHandleBase = 0x7100;
+constexpr uintptr_t WakeTimerHandle = 0x7200;
 
 void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
             const char* text = nullptr)
@@ -287,6 +289,7 @@ void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
 void RefuseExits(DWORD error) { Data.exitError = error; }
+void RefuseWaking(bool refuse) { Data.wakingRefused = refuse; }
 void SetWindowsVersion(DWORD major, DWORD minor) { Data.versionMajor = major, Data.versionMinor = minor; }
 void RefusePrivilege(bool refuse) { Data.privilegeRefused = refuse; }
 const char* StoredSecret() { return Data.secretStored ? Data.secret : nullptr; }
@@ -542,6 +545,20 @@ DWORD SysGetTickCount()
 {
     if (!Data.virtualTime) return GetTickCount();
     return Data.virtualTickStart + static_cast<DWORD>(Data.virtualElapsed);
+}
+
+HANDLE SysCreateWaitableTimer() { return reinterpret_cast<HANDLE>(WakeTimerHandle); }
+// Recorded with the due time in seconds from 1970, never set.
+BOOL SysSetWaitableTimer(HANDLE, LONGLONG dueUtc, BOOL resume)
+{
+    Record("SetWaitableTimer", static_cast<uintptr_t>((dueUtc / FileTimeUnitsPerMilli - FileTimeMillisTo1970) / 1000), resume);
+    SetLastError(Data.wakingRefused ? ERROR_NOT_SUPPORTED : ERROR_SUCCESS);
+    return TRUE;
+}
+BOOL SysCancelWaitableTimer(HANDLE)
+{
+    Record("CancelWaitableTimer");
+    return TRUE;
 }
 
 void SysGetSystemTime(SYSTEMTIME* time)

@@ -79,6 +79,8 @@ void SetWow64(bool wow64);          // what IsWow64Process says
 // refused with the given error (0: they succeed).
 void LackPowerActions(bool missing);
 void RefuseExits(DWORD error);
+// The waking timer is set but cannot resume the computer (ERROR_NOT_SUPPORTED).
+void RefuseWaking(bool refuse);
 void UseRealClock();
 // With FakePrograms a program run first is no process, and never ends until EndProgram.
 void FakePrograms(bool fake);
