@@ -105,13 +105,17 @@ long long MillisLate(const Clocks& now, Wake wake)
 // The hourglass, with a tip that says what happens when: the time of day
 // that the clock shows at the due time. Once shown, it changes only when
 // that time does (the clock was changed, the exit moved to the next day).
-void ShowTimedExitIcon(const Clocks& now, bool shown)
+int DueSecondOfDay(const Clocks& now)
 {
     // At most a timeout of 999999 s after the time of day: within 32 bits.
     const int left = MillisLeft(now);
-    const int secondOfDay = (now.millisOfDay + (left > 0 ? left : 0)) % MillisPerDay / MillisPerSecond;
+    return (now.millisOfDay + (left > 0 ? left : 0)) % MillisPerDay / MillisPerSecond;
+}
+
+void ShowTimedExitIcon(const Clocks& now, bool shown)
+{
     char tip[sizeof State.TrayData.szTip];
-    MakeTimedExitTip(State.ExitType, secondOfDay, tip, sizeof tip);
+    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, sizeof tip);
     if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
@@ -242,18 +246,6 @@ void CheckTimedExit(Wake wake)
     SyncWarning(left);
 }
 
-// A warning longer than the time left is refused, and the exit it belongs to
-// is disarmed before the box shows: nothing happens behind the box.
-void ArmWarning(int left)
-{
-    if (WarningLead(State.MillisToExit) < 0) {
-        CancelTimedExit();
-        ErrorBox(WarningTooLongText);
-        return;
-    }
-    ArmWarningTimer(WarningLead(left));
-}
-
 // Splits an hhmmss text into the parse's working fields AtHour, AtMinute and
 // AtSecond and, when it is a valid time, sets MillisToExit to the delay, to
 // the second, until the clock next shows it.
@@ -264,43 +256,63 @@ int ParseTimeOfDay(const char* text, const Clocks& now)
         MillisUntilTimeOfDay(State.AtHour, State.AtMinute, State.AtSecond, 0, 0, now.millisOfDay / MillisPerSecond);
     return 1;
 }
+
+// The timed exit that the settings select, as it would be armed now; false
+// when they select none that can be armed. A warning longer than the time
+// left is refused with its box before anything is armed: nothing happens
+// behind the box.
+bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
+{
+    if (State.AtFlag && !ParseTimeOfDay(State.AtValue, now)) return false;
+    *plan = {};
+    if (State.TimerFlag) {
+        if (!IsTimedSeconds(State.TimeoutSeconds)) return false;
+        State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
+        plan->armTick = now.tick;
+        plan->delayMs = static_cast<DWORD>(State.MillisToExit);
+    } else if (State.AtFlag) {
+        plan->atTimeOfDay = 1;
+        plan->hour = State.AtHour;
+        plan->minute = State.AtMinute;
+        plan->second = State.AtSecond;
+        plan->dueLocal = NextTimeOfDay(now.today, now.millisOfDay, plan->hour, plan->minute, plan->second, true);
+    } else {
+        return false;
+    }
+    plan->checkedLocal = now.local;
+    plan->checkedTick = now.tick;
+    plan->warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
+    if (State.MillisToExit < plan->warnSeconds * MillisPerSecond) {
+        ErrorBox(WarningTooLongText);
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 int ParseTimeOfDay(const char* text) { return ParseTimeOfDay(text, ReadClocks()); }
 
-void StartTimedExit()
+bool StartTimedExit(bool replace)
 {
     // Only one timed exit at a time: a second start (the hotkey registered at
     // start-up while a time-of-day exit already runs) would leave the first
-    // timers running with their ids lost.
-    if (State.TimerRunning) return;
+    // timers running with their ids lost. A replacement cancels the armed one
+    // once the new one is known to start.
+    if (State.TimerRunning && !replace) return false;
     Clocks now = ReadClocks();
-    if (State.AtFlag && !ParseTimeOfDay(State.AtValue, now)) return;
-    ArmedTimedExit& armed = State.Armed;
-    armed = {};
-    if (State.TimerFlag) {
-        if (!IsTimedSeconds(State.TimeoutSeconds)) return;
-        State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
-        armed.armTick = now.tick;
-        armed.delayMs = static_cast<DWORD>(State.MillisToExit);
-    } else if (State.AtFlag) {
-        armed.atTimeOfDay = 1;
-        armed.hour = State.AtHour;
-        armed.minute = State.AtMinute;
-        armed.second = State.AtSecond;
-        armed.dueLocal = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
-    } else {
-        return;
-    }
-    armed.checkedLocal = now.local;
-    armed.checkedTick = now.tick;
-    armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
+    ArmedTimedExit plan;
+    if (!PlanTimedExit(now, &plan)) return false;
+    if (State.TimerRunning) CancelTimedExit();
+    State.Armed = plan;
     int left = MillisLeft(now);
-    if (!ArmExitTimer(left)) return;
+    if (!ArmExitTimer(left)) return false;
     ShowTimedExitIcon(now, false);
     SetHotkey(0);
-    if (armed.warnSeconds) ArmWarning(left);
+    if (plan.warnSeconds) ArmWarningTimer(WarningLead(left));
+    return true;
 }
+
+int TimedExitDueSecond() { return DueSecondOfDay(ReadClocks()); }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {

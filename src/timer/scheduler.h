@@ -12,7 +12,11 @@
 constexpr int MaxTimedSeconds = 999999;
 constexpr bool IsTimedSeconds(int seconds) { return seconds >= 1 && seconds <= MaxTimedSeconds; }
 
-void StartTimedExit();
+// Arms the timed exit that the settings select; true when it is armed. Only
+// one at a time: while one is armed nothing happens, unless `replace`, which
+// puts the new one in its place once it is known to start (a refused one
+// leaves the armed one as it was).
+bool StartTimedExit(bool replace = false);
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
@@ -24,6 +28,10 @@ int ParseTimeOfDay(const char* text);
 // The icon of an armed timed exit, whose tip says what happens when
 // ("Timed Exit: Logoff at 23:00:00"): for one armed before the icon existed.
 void ShowTimedExitIcon();
+
+// The second of the day that the local clock shows when the armed timed exit
+// is due: the time its tip names.
+int TimedExitDueSecond();
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.
