@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Proves the link-time seam: the product imports the real system actions and
 # no test executable does. Sleep, hibernation and the workstation lock are
-# looked up at run time (NT 4 lacks them), so nobody imports those.
+# looked up at run time (NT 4 lacks them), so nobody imports those. Nor can a
+# test find a running copy of the program to hand a command line to.
 # Usage: tools/check-imports.sh OBJDUMP PRODUCT_EXE TEST_EXE...
 set -u
 objdump=$1 product=$2
 shift 2
-forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetSuspendState|LockWorkStation'
+forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetSuspendState|LockWorkStation|FindWindowExA'
 looked_up='SetSuspendState|LockWorkStation'
 status=0
 imports() { "$objdump" -p "$1" | grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\w+' | awk '{print $3}'; }
-for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec; do
+for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec FindWindowExA; do
     if ! imports "$product" | grep -qx "$name"; then
         echo "FAIL: product $product does not import $name (is the check looking at the right table?)"
         status=1

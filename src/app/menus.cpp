@@ -12,6 +12,7 @@
 #include "presence/tray_icon.h"
 #include "settings/registry_dialog.h"
 #include "state/program_state.h"
+#include "timer/scheduler.h"
 #include "timer/timed_exit_dialog.h"
 
 #include <array>
@@ -102,10 +103,16 @@ void RefuseForce(const ExitTypeInfo* type)
     State.ForceFlag = 0;
 }
 
+// The re-selection that a cancel posts may find a timed exit armed again (a
+// second start replaced it): the hourglass stays, its tip naming the type.
 void OnSelectExitType(const ExitTypeInfo& type)
 {
     State.ExitType = type.code;
-    ShowExitTypeIcon(false);
+    if (State.TimerRunning) {
+        ShowTimedExitIcon();
+    } else {
+        ShowExitTypeIcon(false);
+    }
     RefuseForce(&type);
 }
 

@@ -26,7 +26,7 @@ constexpr size_t IconNameSize = 16;
 
 // A stored number that is no exit type shows the program's own picture and
 // name: without an icon nothing could reach the program to choose a type.
-constexpr char ProgramTip[] = "Dorva NT";
+constexpr const char* ProgramTip = ProgramName;
 
 UINT IconId() { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)); }
 

@@ -6,6 +6,8 @@
 // only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
+#include "app/second_start.h"
+#include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/tray_clicks.h"
 #include "dialogs/hotkey.h"
@@ -66,8 +68,13 @@ void Act(const std::string& what, bool consent = false)
     W.consents += consent;
 }
 
-void OnTimerFiring(UINT_PTR)
+void SecondStart();
+
+// The armed exit as the program is woken to look at it: by a timer (id), or
+// by a clock change or a resume announced to it (0).
+void OnTimerFiring(UINT_PTR id)
 {
+    if (id && id == State.ExitTimerId && OneIn(6)) SecondStart();
     W.armed = State.TimerRunning != 0;
     W.armedUsed = false;
     W.record = State.Armed;
@@ -107,6 +114,7 @@ void OnRecordedCall(const RecordedCall& call)
 int AnswerBox(const Harness::Box& box)
 {
     if (box.text != "Are you sure you want to exit ?") return (box.flags & MB_YESNO) ? IDNO : IDOK;
+    if (OneIn(4)) SecondStart();
     if (OneIn(4)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
     if (State.TrayIconWanted && OneIn(3)) {
         ShiftHeld = OneIn(2);
@@ -215,7 +223,9 @@ void ChangeClock()
     long long ms = announced ? (Pick(121) - 60) * Minute : (OneIn(2) ? Hour : -Hour);
     Act((announced ? "clock change " : "daylight saving ") + std::to_string(ms / Minute) + " min");
     Recorder::JumpClock(ms);
-    if (announced) Send(WM_TIMECHANGE, 0);
+    if (!announced) return;
+    OnTimerFiring(0);
+    Send(WM_TIMECHANGE, 0);
 }
 
 // The overdue timers fire before or after the resume message.
@@ -225,6 +235,7 @@ void SleepAndResume()
     Act("sleep " + std::to_string(ms / Minute) + " min");
     Recorder::PassTimeAsleep(static_cast<DWORD>(ms), OneIn(3));
     if (OneIn(2)) Recorder::AdvanceTime(0);
+    OnTimerFiring(0);
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
     Recorder::AdvanceTime(0);
 }
@@ -267,13 +278,27 @@ std::string TimeOfDayText()
     return text;
 }
 
+// A second start hands its command line over; "/q" tells whether a timed exit is armed.
+void SecondStart()
+{
+    static const char* const texts[] = {"", "/q", "/c", "/f:h", "/e:l /t:5", "/a /w", "/t:600 /w:30", "/x:s /f:f /h",
+                                        "/e:s /e:b", "/t:5 /w:10"};
+    const char* text = texts[Pick(10)];
+    Act(std::string("second start \"") + text + "\"");
+    const bool query = std::strcmp(text, "/q") == 0 && !State.NoIconMode, armed = State.TimerRunning != 0;
+    int result = -1;
+    AnswerWithoutStarting(text, &result);
+    if (query && result != (armed ? ExitDone : ExitNothingDone)) Fault("\"/q\" does not tell whether one is armed");
+}
+
 // What can also happen while a dialog or, without the click, a menu is open.
 void OpenMenu();
 
 void MeanwhileSomethingElse(bool mouseFree)
 {
-    switch (Pick(mouseFree ? 6 : 4)) {
-    case 5: OpenMenu(); break;
+    switch (Pick(mouseFree ? 7 : 5)) {
+    case 6: OpenMenu(); break;
+    case 4: SecondStart(); break;
     case 0: PassTime(); break;
     case 1: ChangeClock(); break;
     case 2: ForgeTimers(); break;
@@ -363,7 +388,7 @@ void PostForeignHotkey()
 
 void Step()
 {
-    switch (Pick(24)) {
+    switch (Pick(26)) {
     case 0: case 1: case 2: ClickIcon(); break;
     case 3: PostForeignHotkey(); break;
     case 4: case 5: PressHotkey(); break;
@@ -372,6 +397,7 @@ void Step()
     case 13: case 14: SleepAndResume(); break;
     case 15: ForgeTimers(); break;
     case 16: QueryEndSession(); break;
+    case 24: case 25: SecondStart(); break;
     case 17: case 18: CountdownButton(); break;
     default: OpenMenu(); break;
     }
@@ -422,6 +448,7 @@ protected:
         Recorder::OnTimerFiring(OnTimerFiring);
         Harness::AnswerOtherBoxes(AnswerBox);
         CreateMainWindowAndMenus();
+        Recorder::TakeTray(true, State.MainWindow);
         static const int timeouts[] = {5, 30, 600};
         int mode = Pick(3);
         State.ExitType = RandomExitType();

@@ -48,12 +48,17 @@ struct RecorderData {
     bool wow64;
     bool powerActionsMissing;
     DWORD powerActionError;   // 0: sleep, hibernation and the lock succeed
+    bool trayTaken;
+    HWND runningCopy;
+    DWORD copyAppearsAfter;   // ms of SysSleep before FindWindowEx finds it
+    DWORD slept;
 };
 RecorderData Data = {};
 
 // Fake handles: processes 0x7000 + window index, volumes 0x7100 + drive index.
 constexpr uintptr_t ProcessHandleBase = 0x7000;
 constexpr uintptr_t VolumeHandleBase = 0x7100;
+const HANDLE TrayMutex = reinterpret_cast<HANDLE>(0x7300);
 
 void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
             const char* text = nullptr)
@@ -263,6 +268,12 @@ void VirtualLocalTime(SYSTEMTIME* time) { ShowLocalMoment(Data.virtualLocal, tim
 void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
+void TakeTray(bool taken, HWND window, DWORD appearsAfterMs)
+{
+    Data.trayTaken = taken;
+    Data.runningCopy = window;
+    Data.copyAppearsAfter = appearsAfterMs;
+}
 void RefusePowerActions(DWORD error) { Data.powerActionError = error; }
 }  // namespace Recorder
 
@@ -354,12 +365,14 @@ LRESULT SysSendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM l
     Record("SendMessageTimeout.flags", flags, timeoutMs);
     if (result) *result = 0;
     ScriptedWindow* scripted = WindowOf(window);
+    if (!scripted && IsWindow(window)) return SendMessageTimeoutA(window, message, wParam, lParam, flags, timeoutMs, result);
     return scripted ? scripted->sendResult : 0;
 }
 
 DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs)
 {
     Record("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), timeoutMs);
+    if (handle == TrayMutex) return Data.trayTaken ? WAIT_TIMEOUT : WAIT_OBJECT_0;
     ScriptedWindow* scripted = WindowOfProcess(handle);
     return scripted ? scripted->waitResult : WAIT_FAILED;
 }
@@ -505,6 +518,26 @@ LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM
 }
 
 BOOL SysIsWow64() { return Data.wow64; }
+
+HANDLE SysCreateMutex(const char*) { return TrayMutex; }
+HANDLE SysOpenMutex(const char*) { return Data.trayTaken ? TrayMutex : nullptr; }
+HWND SysFindWindowEx(HWND after, const char*, const char*)
+{
+    return after || Data.slept < Data.copyAppearsAfter ? nullptr : Data.runningCopy;
+}
+
+// Virtual time passes while the second start sleeps.
+void SysSleep(DWORD ms)
+{
+    Data.slept += ms;
+    PassTime(ms);
+}
+
+BOOL SysWriteStandardOutput(const char* text, DWORD length)
+{
+    Record("WriteStandardOutput", length, 0, 0, 0, text);
+    return TRUE;
+}
 
 BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason)
 {

@@ -67,6 +67,10 @@ void SetWow64(bool wow64);          // what IsWow64Process says
 void LackPowerActions(bool missing);
 void RefusePowerActions(DWORD error);
 void UseRealClock();
+// Another program holds the tray's lock (else this one claims it); a second
+// start finds `window` once it has slept `appearsAfterMs` (a copy still
+// starting). A real window of the test gets what is sent to it for real.
+void TakeTray(bool taken, HWND window = nullptr, DWORD appearsAfterMs = 0);
 
 // Virtual time. Off after Reset: the timers, the tick count and the local
 // clock are the system's (or the fixed time above). On: the thread timers
