@@ -130,10 +130,8 @@ void OnHideTrayIcon()
     const int answer = MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags);
     State.HideIconAsking = 0;
     if (answer != IDYES) return;
+    // The program runs on: a plain second start brings the icon back.
     DeleteTrayIcon(State.MainWindow);
-    // Without a hotkey or an armed timed exit nothing could reach the program
-    // any more: hiding its icon then ends it.
-    EndIfUnreachable();
 }
 
 void OnExitProgram() { PostMessageA(State.MainWindow, WM_CLOSE, 0, 0); }

@@ -134,14 +134,13 @@ UINT TaskbarCreatedMessage()
     return message;
 }
 
-// The program lives on only while the user can still reach it: through its
-// icon, the hotkey or an armed timed exit, or when it was started without an
-// icon on purpose ("/f:h"). In icon-less mode only the armed exit keeps it:
-// once that is cancelled, or has been performed, the program ends.
+// The program lives on only while the user can still reach it. The copy in
+// the tray always can: a plain second start brings its icon back. In
+// icon-less mode only the armed exit keeps it: once that is cancelled, or has
+// been performed, the program ends.
 void EndIfUnreachable()
 {
-    if (State.TimerRunning) return;
-    if (!State.NoIconMode && (State.TrayIconWanted || State.HotkeyRegistered || State.HideIconFlag)) return;
+    if (State.TimerRunning || !State.NoIconMode) return;
     PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
 }
 

@@ -179,9 +179,8 @@ void CheckPromises()
     if (Windows("Timed Exit Options") > 0) Fault("a dialog left open");
     if (State.TimerFlag && !TextSays(State.TimerValue, State.TimeoutSeconds)) Fault("timeout text and number differ");
     if (State.WarnFlag && !TextSays(State.WarnValue, State.WarnSeconds)) Fault("warning text and number differ");
-    bool reachable = State.NoIconMode ? State.TimerRunning != 0
-                                      : State.TrayIconWanted || State.HideIconFlag || Countdowns() ||
-                                            State.TimerRunning || HotkeyRegistered();
+    // The copy in the tray answers a second start (a plain one shows its icon).
+    bool reachable = State.NoIconMode ? State.TimerRunning != 0 : AskRunningCopy("/q", true).code != ExitNotRunning;
     if (!reachable) Fault("nothing left to reach the program by");
 }
 
