@@ -94,12 +94,12 @@ HandOverAnswer AskRunningCopy(const char* text, bool trayTaken)
 void AcceptHandOvers(HWND window)
 {
     using FilterWindowFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    using FilterProcessFn = BOOL(WINAPI*)(UINT, DWORD);
+    using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
     constexpr DWORD Allow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for Vista's call
     if (auto filter = reinterpret_cast<FilterWindowFn>(SystemFunction("user32.dll", "ChangeWindowMessageFilterEx"))) {
         filter(window, WM_COPYDATA, Allow, nullptr);
-    } else if (auto old = reinterpret_cast<FilterProcessFn>(SystemFunction("user32.dll", "ChangeWindowMessageFilter"))) {
-        old(WM_COPYDATA, Allow);
+    } else if (auto all = reinterpret_cast<FilterFn>(SystemFunction("user32.dll", "ChangeWindowMessageFilter"))) {
+        all(WM_COPYDATA, Allow);
     }
 }
 

@@ -55,7 +55,7 @@ void ShowHeldBoxes()
         char text[HeldBoxTextSize];
         CopyText(text, sizeof text, State.HeldBoxes[0]);
         --State.HeldBoxCount;
-        std::memmove(State.HeldBoxes[0], State.HeldBoxes[1], sizeof(State.HeldBoxes[0]) * static_cast<size_t>(State.HeldBoxCount));
+        std::memmove(State.HeldBoxes, State.HeldBoxes + 1, sizeof State.HeldBoxes[0] * State.HeldBoxCount);
         ErrorBox(text);
     }
     State.ShowingHeldBoxes = 0;

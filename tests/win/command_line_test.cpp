@@ -356,6 +356,7 @@ TEST_F(CommandLineTest, HandOversApplyOverTheRunningCopysState)
         DeleteTrayIcon(State.MainWindow);
         DorvaTest::TearDown();
     }
+    for (const ExitTypeInfo& type : ExitTypes) EXPECT_NE(std::strstr(UsageText, type.option), nullptr) << type.option;
 }
 
 // ---- over the saved settings ------------------------------------------------------

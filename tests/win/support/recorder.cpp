@@ -365,7 +365,8 @@ LRESULT SysSendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM l
     Record("SendMessageTimeout.flags", flags, timeoutMs);
     if (result) *result = 0;
     ScriptedWindow* scripted = WindowOf(window);
-    if (!scripted && IsWindow(window)) return SendMessageTimeoutA(window, message, wParam, lParam, flags, timeoutMs, result);
+    if (!scripted && IsWindow(window)) return SendMessageTimeoutA(window, message, wParam, lParam, flags, timeoutMs,
+                                                                  result);
     return scripted ? scripted->sendResult : 0;
 }
 
