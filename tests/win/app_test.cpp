@@ -22,6 +22,7 @@ class StartupTest : public DorvaTest {};
 
 TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     SettingsKey::Guard key;  // no saved settings
     ResetProgramState();
     char commandLine[] = "";
@@ -93,6 +94,7 @@ TEST_F(StartupTest, ReadsACopyOfTheCommandLineAndEndsLoudlyWithoutAWindow)
 
     // A saved number that is no exit type still gets an icon to choose a type
     // from: the program's own, with its name.
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     {
         SettingsKey::Guard key;
         ASSERT_TRUE(SettingsKey::WriteRaw("ExitType", std::string("99\0\0\0\0\0", 7)));

@@ -90,6 +90,7 @@ class CommandLineTest : public DorvaTest {};
 // is not loaded; the "before" step stands in for saved settings.
 TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     SettingsKey::Guard key;  // no saved settings for the one text without "/z"
     const AcceptedCase cases[] = {
         {"/z", Nothing, [](Settings&) {}},
@@ -370,6 +371,11 @@ std::string Stored(const char* text)
 
 class SavedSettingsTest : public DorvaTest {
 protected:
+    void SetUp() override
+    {
+        DorvaTest::SetUp();
+        if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
+    }
     void Save(const char* name, const char* text) { ASSERT_TRUE(SettingsKey::WriteRaw(name, Stored(text))); }
     void ExpectOneErrorBox(const char* message)
     {
@@ -495,6 +501,7 @@ bool TerminatedWithin(const char* text, size_t size) { return std::memchr(text, 
 // accepted text leaves a consistent set of settings.
 TEST_F(CommandLineTest, RandomTextsKeepEveryFieldWhole)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     SettingsKey::Guard key;
     const char* pieces[] = {"/e:s", "/e:b", "/e:l", "/e:p", "/x:s", "/x:r", "/x:u", "/x:h", "/x:k", "/f:f", "/f:d", "/f:e", "/f:b",
                             "/f:c", "/f:h", "/h", "/h:", "/t", "/t:", "/a", "/a:", "/w", "/w:", "/n", "/z",

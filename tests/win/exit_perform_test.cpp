@@ -150,6 +150,7 @@ const TypeCase TypeCases[] = {
 
 TEST_F(PerformExitTest, EachExitTypeMakesItsRequestAfterItsOwnSteps)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     shell.Set("explorer.exe /desktop");
     for (const TypeCase& c : TypeCases) {
@@ -412,6 +413,7 @@ TEST_F(PerformExitTest, StepsRunInTheirOrder)
 
 TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheShell)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     shell.Set("C:\\shells\\myshell.exe -restart");
     ScriptEverything();
@@ -424,6 +426,7 @@ TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheSh
 
 TEST_F(PerformExitTest, RestartShellFlushesAndEjectsButClosesNoApplication)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     shell.Set("explorer.exe");
     ScriptEverything();
@@ -440,6 +443,7 @@ TEST_F(PerformExitTest, RestartShellFlushesAndEjectsButClosesNoApplication)
 
 TEST_F(PerformExitTest, RestartShellStartsNothingWhenTheShellCannotBeRead)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     const std::string tooLong(300, 'x');  // longer than the 260 bytes read
     const char* values[] = {nullptr, "", tooLong.c_str()};
@@ -460,6 +464,7 @@ TEST_F(PerformExitTest, RestartShellStartsNothingWhenTheShellCannotBeRead)
 
 TEST_F(PerformExitTest, RestartShellTakesAShellOfTheFullLength)
 {
+    if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     const std::string longest(259, 'y');  // 259 characters and the terminator: 260 bytes
     shell.Set(longest);

@@ -128,23 +128,22 @@ inline void TerminateDescendants()
 }
 
 // Answers the boxes that this process shows (a box of the shell stands in the
-// way of the test as a hung program does).
-inline void DismissOwnBoxes()
+// way of the test as a hung program does). A named CALLBACK, not a lambda: the
+// x86 build calls it as stdcall.
+inline BOOL CALLBACK DismissIfOwnBox(HWND window, LPARAM)
 {
-    EnumWindows(
-        [](HWND window, LPARAM) -> BOOL {
-            DWORD processId = 0;
-            GetWindowThreadProcessId(window, &processId);
-            char name[16] = "";
-            GetClassNameA(window, name, sizeof name);
-            if (processId == GetCurrentProcessId() && std::strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
-                PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-                PostMessageA(window, WM_COMMAND, IDOK, 0);
-            }
-            return TRUE;
-        },
-        0);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (processId == GetCurrentProcessId() && std::strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
 }
+
+inline void DismissOwnBoxes() { EnumWindows(DismissIfOwnBox, 0); }
 
 // Ends the started programs and answers this process's boxes when a test runs
 // past its deadline, so that a wait without limit returns; Fired() then fails

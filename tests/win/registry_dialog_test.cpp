@@ -96,6 +96,7 @@ protected:
         DorvaTest::SetUp();
         CreateMainWindowAndMenus();
         policiesKeyExisted_ = KeyExists(HKEY_CURRENT_USER, PoliciesKey);
+        if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
         saved_ = {
             {HKEY_LOCAL_MACHINE, RunKey, "Dorva NT", {}},
             {HKEY_CURRENT_USER, RunKey, "Dorva NT", {}},

@@ -68,6 +68,7 @@ protected:
     void SetUp() override
     {
         DorvaTest::SetUp();
+        if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
         ASSERT_FALSE(KeyExists(KeyPath));
     }
 

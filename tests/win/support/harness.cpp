@@ -305,6 +305,18 @@ void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK,
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
+bool MayWriteMachineKey()
+{
+    // Only administrators may make keys under SOFTWARE; opening it for that
+    // asks for the right without writing anything.
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
 SharedLock::SharedLock(const char* name) : mutex_(CreateMutexA(nullptr, FALSE, name))
 {
     // An abandoned lock (a test process that crashed) is granted too.

@@ -81,6 +81,14 @@ int LiveThreadTimers();
 // `replacement`; returns the original, or nullptr when it is not imported.
 void* PatchImport(const char* dll, const char* name, void* replacement);
 
+// Whether this process may write the machine's part of the registry: always
+// under Wine, on Windows only when run as administrator. A test that writes
+// the machine's key starts with
+//     if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
+// so that without the right it reports skipped, never failed.
+bool MayWriteMachineKey();
+constexpr char NeedsAdministrator[] = "writes HKEY_LOCAL_MACHINE: run as administrator to run it";
+
 // Test processes of one prefix that share something machine-wide (the
 // registry, the desktop, the hotkeys) take turns: held from construction to
 // destruction, so a fixture member spans SetUp to TearDown.
