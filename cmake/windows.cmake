@@ -10,14 +10,14 @@ set(DORVA_DEFINES WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT NOMI
 add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>)
 add_link_options(-Wl,--no-insert-timestamp)
 
-# Images drawn as text, turned into .ico/.bmp/.cur at build time.
-set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
+# Images drawn as text, turned into .ico/.bmp/.cur at build time. The drawings
+# are the one list of images: the tool also writes images.rc, which the
+# resource script includes, and image_names.h, against which the code checks
+# the icons it names.
+# Under generated/res, so that the code includes the names as "res/image_names.h".
+set(DORVA_IMAGE_DIR ${CMAKE_BINARY_DIR}/generated/res)
 file(GLOB DORVA_IMAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/images/*.txt)
-set(DORVA_IMAGES icon_1.ico icon_2.ico icon_3.ico icon_4.ico icon_5.ico icon_7.ico icon_8.ico icon_9.ico
-    icon_10.ico icon_11.ico tarn.bmp hand.cur
-    icon_1_alpha.ico icon_2_alpha.ico icon_3_alpha.ico icon_4_alpha.ico icon_5_alpha.ico icon_7_alpha.ico
-    icon_8_alpha.ico icon_9_alpha.ico icon_10_alpha.ico icon_11_alpha.ico)
-list(TRANSFORM DORVA_IMAGES PREPEND ${DORVA_IMAGE_DIR}/ OUTPUT_VARIABLE DORVA_IMAGE_FILES)
+set(DORVA_IMAGE_FILES ${DORVA_IMAGE_DIR}/images.rc ${DORVA_IMAGE_DIR}/image_names.h)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(
     OUTPUT ${DORVA_IMAGE_FILES}
@@ -63,9 +63,9 @@ file(GLOB DORVA_APP_SOURCES CONFIGURE_DEPENDS
 list(REMOVE_ITEM DORVA_APP_SOURCES
     ${CMAKE_SOURCE_DIR}/src/app/winmain.cpp
     ${CMAKE_SOURCE_DIR}/src/system/system_actions_real.cpp)
-add_library(dorva_app STATIC ${DORVA_APP_SOURCES})
+add_library(dorva_app STATIC ${DORVA_APP_SOURCES} ${DORVA_IMAGE_DIR}/image_names.h)
 dorva_product_options(dorva_app)
-target_include_directories(dorva_app PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(dorva_app PUBLIC ${CMAKE_SOURCE_DIR}/src PRIVATE ${CMAKE_BINARY_DIR}/generated)
 # COM and the common dialogs are loaded by the program when first used
 # (src/system/on_demand.cpp), so neither is imported.
 target_link_libraries(dorva_app PUBLIC dorva_core shell32 uuid advapi32 user32 gdi32 kernel32)

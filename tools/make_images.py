@@ -5,12 +5,17 @@ files that the resource script includes, so the images stay reviewable.
     python3 tools/make_images.py <images_dir> <out_dir>
 
 Every <name>.txt in images_dir becomes <name>.ico, <name>.cur or <name>.bmp
-in out_dir. The output depends on the drawings only (no dates, no machine
-details), so two runs give the same bytes.
+in out_dir. The drawings are the one list of the program's images: out_dir
+also gets images.rc, the resource statement of each (which the resource
+script includes), and image_names.h, the names of the icons (with which the
+program's code checks that every icon it names is drawn). The output depends
+on the drawings only (no dates, no machine details), so two runs give the
+same bytes.
 
 Drawing format, one statement a line ('#' starts a comment line):
 
     kind icon | cursor | bitmap
+    resource NAME                the resource's name in the program (Icon_1, TARN)
     palette vga16 | own | rgba   vga16: the 16 standard colours (icons, cursors)
                                  own: the colours listed below, in order (bitmaps)
                                  rgba: any colours, with alpha (icons for current Windows)
@@ -56,6 +61,7 @@ def parse_drawing(path):
     with open(path, "r", encoding="ascii") as f:
         lines = f.read().split("\n")
     kind = None
+    resource = None
     palette_kind = None
     hotspot = None
     sizes = None
@@ -75,6 +81,8 @@ def parse_drawing(path):
         words = line.split()
         if words[0] == "kind" and len(words) == 2 and words[1] in EXTENSIONS:
             kind = words[1]
+        elif words[0] == "resource" and len(words) == 2 and words[1].replace("_", "").isalnum():
+            resource = words[1]
         elif words[0] == "palette" and len(words) == 2 and words[1] in ("vga16", "own", "rgba"):
             palette_kind = words[1]
         elif words[0] == "sizes" and len(words) >= 2 and all(w.isdigit() and 0 < int(w) <= 256 for w in words[1:]):
@@ -125,8 +133,8 @@ def parse_drawing(path):
             fail("cannot read %r" % line)
         i += 1
 
-    if kind is None or palette_kind is None or not images:
-        raise DrawingError("%s: kind, palette and at least one image are needed" % path)
+    if kind is None or resource is None or palette_kind is None or not images:
+        raise DrawingError("%s: kind, resource, palette and at least one image are needed" % path)
     if kind == "bitmap":
         if palette_kind != "own" or len(images) != 1:
             raise DrawingError("%s: a bitmap has its own palette and one image" % path)
@@ -149,7 +157,7 @@ def parse_drawing(path):
         if not (hotspot[0] < images[0][0] and hotspot[1] < images[0][1]):
             raise DrawingError("%s: the hot spot lies outside the image" % path)
     palette = VGA16 if palette_kind == "vga16" else own_palette
-    return {"kind": kind, "palette": palette, "hotspot": hotspot, "images": images,
+    return {"kind": kind, "resource": resource, "palette": palette, "hotspot": hotspot, "images": images,
             "rgba": palette_kind == "rgba", "sizes": sizes}
 
 
@@ -362,6 +370,25 @@ def build_bitmap_file(drawing):
     return file_header + info_header + palette_bytes(drawing["palette"], colours) + bits
 
 
+RESOURCE_TYPES = {"icon": "ICON", "cursor": "CURSOR", "bitmap": "BITMAP"}
+
+
+def write_lists(out_dir, built):
+    """images.rc and image_names.h from (resource, kind, file) of every image."""
+    names = [resource for resource, _, _ in built]
+    if len(set(names)) != len(names):
+        raise DrawingError("a resource name is given to two drawings")
+    with open(os.path.join(out_dir, "images.rc"), "w", encoding="ascii", newline="\n") as f:
+        f.write("// Written by tools/make_images.py from the drawings: every image's resource.\n")
+        for resource, kind, target in built:
+            f.write('%s %s "%s"\n' % (resource, RESOURCE_TYPES[kind], target))
+    with open(os.path.join(out_dir, "image_names.h"), "w", encoding="ascii", newline="\n") as f:
+        f.write("// Written by tools/make_images.py from the drawings: the icons' resource names.\n")
+        f.write("#define DORVA_ICON_NAMES")
+        f.write(",".join(' "%s"' % resource for resource, kind, _ in built if kind == "icon"))
+        f.write("\n")
+
+
 def main(argv):
     if len(argv) != 3:
         sys.stderr.write("usage: make_images.py <images_dir> <out_dir>\n")
@@ -372,6 +399,7 @@ def main(argv):
         sys.stderr.write("make_images.py: no drawings in %s\n" % images_dir)
         return 1
     os.makedirs(out_dir, exist_ok=True)
+    built = []
     for name in names:
         try:
             drawing = parse_drawing(os.path.join(images_dir, name))
@@ -384,9 +412,15 @@ def main(argv):
             data = build_png_icon_file(drawing)
         else:
             data = build_icon_file(drawing)
-        target = os.path.join(out_dir, name[:-4] + EXTENSIONS[drawing["kind"]])
-        with open(target, "wb") as f:
+        target = name[:-4] + EXTENSIONS[drawing["kind"]]
+        with open(os.path.join(out_dir, target), "wb") as f:
             f.write(data)
+        built.append((drawing["resource"], drawing["kind"], target))
+    try:
+        write_lists(out_dir, built)
+    except DrawingError as e:
+        sys.stderr.write("make_images.py: %s\n" % e)
+        return 1
     return 0
 
 

@@ -29,7 +29,7 @@ LRESULT OnHotkey(WPARAM id)
     if (static_cast<int>(id) != HotkeyId || !State.HotkeyFlag || !State.HotkeyRegistered) return 0;
     if (State.ExitInProgress) return 0;
     if (State.TimerFlag || State.AtFlag) {
-        StartTimedExit();
+        if (!StartTimedExit()) ErrorBox(TimerNotStarted);
     } else {
         PerformExit();
     }
@@ -48,12 +48,9 @@ bool IsKeyboardWindowCommand(WPARAM command)
 }
 
 // While the exit waits for a program it started, messages sent to the main
-// window are answered, but nothing the user does (or another program sends
-// in the user's place) runs: no command, no hotkey, no tray-icon click.
-bool IsUserInput(UINT message)
-{
-    return message == WM_COMMAND || message == WM_HOTKEY || message == TrayMessage;
-}
+// window are answered, but no command or hotkey that the user or another
+// program sends runs; the tray icon's clicks can only stop the wait.
+bool IsUserInput(UINT message) { return message == WM_COMMAND || message == WM_HOTKEY; }
 }  // namespace
 
 bool RegisterMainWindowClass()

@@ -15,7 +15,6 @@
 #include "timer/scheduler.h"
 #include "timer/timed_exit_dialog.h"
 
-#include <array>
 
 namespace {
 // The exit types' codes are the command ids of their menu items.
@@ -31,7 +30,7 @@ static_assert(IDM_SINGLECLICK >= 100, "no other command shares an exit type's co
 // separator, "Registr&y Settings..." and "&About..."), all but
 // "E&xit Program", which stays usable while a timed exit runs.
 constexpr UINT FullMenuAfterExitTypes = 7;
-constexpr size_t MenuLabelSize = 16;
+constexpr size_t MenuLabelSize = 32;
 static_assert(MenuLabelSize > sizeof ExitTypeInfo::tip, "a label is its tip and one '&'");
 
 constexpr char NotForcedWords[] = " cannot be forced";
@@ -44,17 +43,17 @@ struct Toggle {
     UINT command;
     int ProgramState::*flag;
 };
-constexpr std::array<Toggle, 5> Toggles = {{
+constexpr Toggle Toggles[] = {
     {IDM_SINGLECLICK, &ProgramState::ClickFlag},
     {IDM_FORCE, &ProgramState::ForceFlag},
     {IDM_EJECT, &ProgramState::EjectFlag},
     {IDM_BLOCK, &ProgramState::BlockFlag},
     {IDM_CONFIRM, &ProgramState::ConfirmFlag},
-}};
+};
 
 // Enables and unchecks the first `count` positions, checks the exit type,
 // grays the exit types that this system lacks and, while a timed exit is
-// armed, grays them all.
+// armed or the exit waits for a program, grays them all.
 void ResetMenuPositions(HMENU menu, UINT count)
 {
     for (UINT position = 0; position < count; ++position) {
@@ -73,7 +72,7 @@ void ResetMenuPositions(HMENU menu, UINT count)
 
 void GrayWhileTimerRuns(HMENU menu, UINT count)
 {
-    if (!State.TimerRunning) return;
+    if (!State.TimerRunning && !State.WaitingForProgram) return;
     for (UINT position = 0; position < count; ++position) {
         EnableMenuItem(menu, position, MF_BYPOSITION | MF_GRAYED);
     }

@@ -24,11 +24,12 @@ const char UsageText[] =
     "  /e:s /e:b /e:l /e:p   shutdown, reboot, logoff, power-off\r\n"
     "  /x:s /x:r             screen saver, restart the shell\r\n"
     "  /x:u /x:h /x:k        sleep, hibernate, lock the workstation (only one exit type at a time)\r\n"
+    "  /e:y /e:o             hybrid shutdown, restart into the boot options menu (Windows 8 and later)\r\n"
     "  /f:f /f:e /f:b /f:c   force applications to close, eject media, block others' session ends, confirm\r\n"
     "  /f:d /f:h             act on a double click; run without a tray icon\r\n"
     "  /h[:letter]           enable the Ctrl+Alt+letter hotkey (default X)\r\n"
     "  /t[:seconds]          timed exit after 1 to 999999 seconds (default 30)\r\n"
-    "  /a[:hhmmss]           timed exit the next time the clock shows that time (default 230000)\r\n"
+    "  /a[:hhmmss]           timed exit the next time the clock shows that time, six digits (default 230000)\r\n"
     "  /w[:seconds]          countdown window for the last seconds (with /t or /a)\r\n"
     "  /n                    no icon: perform the exit, at once or timed, and quit\r\n"
     "  /z                    ignore the saved settings\r\n"
@@ -44,8 +45,9 @@ void TellUser(const char* text)
     MessageBoxA(nullptr, text, ProgramName, TellFlags);
 }
 
-bool AnswerWithoutStarting(const char* options, int* result)
+bool AnswerWithoutStarting(const char* options, const char* typed, int* result)
 {
+    if (typed == nullptr) typed = options;
     switch (ClassifyRequest(options)) {
     case Request::Usage:
         TellUser(UsageText);
@@ -56,10 +58,10 @@ bool AnswerWithoutStarting(const char* options, int* result)
         *result = ExitNothingDone;
         return true;
     case Request::Cancel:
-        *result = AskRunningCopy(options, TrayTaken()).code;
+        *result = AskRunningCopy(typed, TrayTaken()).code;
         return true;
     case Request::Query: {
-        const HandOverAnswer answer = AskRunningCopy(options, TrayTaken());
+        const HandOverAnswer answer = AskRunningCopy(typed, TrayTaken());
         char text[QueryTextSize];
         MakeQueryText(&answer, text, sizeof text);
         TellUser(text);
@@ -70,6 +72,6 @@ bool AnswerWithoutStarting(const char* options, int* result)
     }
     // "/n" runs alone, beside a copy in the tray.
     if (HasOption(options, "/n") || ClaimTray()) return false;
-    *result = AskRunningCopy(options, true).code;
+    *result = AskRunningCopy(typed, true).code;
     return true;
 }

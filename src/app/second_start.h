@@ -6,9 +6,10 @@
 // The option list, one line an option.
 extern const char UsageText[];
 
-// Answers the lower-cased options when they start nothing here; true, with
-// the process result in *result, when the program ends now.
-bool AnswerWithoutStarting(const char* options, int* result);
+// Answers the lower-cased options (`typed`: the command line as typed, what
+// a running copy is handed) when they start nothing here; true, with the
+// process result in *result, when the program ends now.
+bool AnswerWithoutStarting(const char* options, const char* typed, int* result);
 
 // Writes the text and a line end to the standard output, or shows it in a
 // box captioned "Dorva NT" when there is none.

@@ -22,8 +22,9 @@ constexpr DWORD AnswerWaitMs = 5000;
 constexpr DWORD StartWaitMs = 5000;
 constexpr DWORD StartPollMs = 100;
 
-// The hand-over being applied, lower-cased in a copy of its own.
+// The hand-over being applied as it arrived, and lower-cased in a copy.
 char Received[HandOverTextSize];
+char Lowered[HandOverTextSize];
 
 HandOverAnswer AnswerOf(int code)
 {
@@ -113,9 +114,10 @@ LRESULT OnHandOverMessage(const COPYDATASTRUCT* data)
     if (State.HandOverApplying || !TakeHandOverText(data->lpData, data->cbData, Received, sizeof Received)) {
         return PackAnswer(AnswerOf(ExitNothingDone));
     }
-    CharLowerA(Received);
+    CopyText(Lowered, sizeof Lowered, Received);
+    CharLowerA(Lowered);
     State.HandOverApplying = 1;
-    const HandOverAnswer answer = ApplyHandOver(Received);
+    const HandOverAnswer answer = ApplyHandOver(Lowered, Received);
     State.HandOverApplying = 0;
     if (State.HeldBoxCount) PostMessageA(State.MainWindow, HeldBoxesMessage, 0, 0);
     return PackAnswer(answer);

@@ -14,6 +14,7 @@
 #include "settings/settings_store.h"
 #include "state/program_state.h"
 #include "system/on_demand.h"
+#include "system/windows_version.h"
 #include "timer/scheduler.h"
 
 namespace {
@@ -35,8 +36,6 @@ const char* LowerCaseCopy(const char* commandLine)
     return LoweredCommandLine;
 }
 
-bool IsWindowsNt() { return WindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
-
 }  // namespace
 
 // The full menu's exit types and the short menu come from the exit-type table.
@@ -49,6 +48,9 @@ void LoadMenus()
     State.Accelerators = LoadAcceleratorsA(State.Instance, "Dorva3");
 }
 
+// The adjustment succeeds also when it granted nothing, and then says so
+// with ERROR_NOT_ALL_ASSIGNED: an account without the privilege fails here,
+// not silently at its first exit.
 BOOL EnableShutdownPrivilege()
 {
     LUID id = {};
@@ -61,9 +63,11 @@ BOOL EnableShutdownPrivilege()
     wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     TOKEN_PRIVILEGES previous = {};
     DWORD previousSize = sizeof previous;
-    BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &wanted, sizeof previous, &previous, &previousSize);
+    SetLastError(ERROR_SUCCESS);
+    const BOOL adjusted = SysAdjustTokenPrivileges(token, &wanted, sizeof previous, &previous, &previousSize);
+    const bool granted = adjusted && GetLastError() != ERROR_NOT_ALL_ASSIGNED;
     CloseHandle(token);
-    return adjusted;
+    return granted;
 }
 
 void SetDefaults()
@@ -71,11 +75,10 @@ void SetDefaults()
     SetSettingDefaults();
     State.WarningTextAuto = 0;
     State.WarningTextEdited = 0;
+    State.WarningTextOwn = 0;
     State.NoIconMode = 0;
-    State.NoTimedExit = 0;
     State.TimerRunning = 0;
     State.PickToExit = 0;
-    State.TimerCancelled = 0;
     State.HideIconFlag = 0;
 }
 
@@ -89,14 +92,14 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
     // The option list, "/c", "/q" and a start that finds the tray taken go no
     // further; they need no privilege.
     const char* options = LowerCaseCopy(commandLine);
-    if (AnswerWithoutStarting(options, result)) return false;
+    if (AnswerWithoutStarting(options, commandLine, result)) return false;
     if (!EnableShutdownPrivilege()) {
         ErrorBox(PrivilegeMessage);
         return false;
     }
     SetDefaults();
     State.Instance = instance;
-    if (!ParseCommandLine(options)) {
+    if (!ParseCommandLine(options, commandLine)) {
         *result = ExitNothingDone;
         return false;
     }
@@ -105,8 +108,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
         if (State.TimerFlag) {
             // Without an icon, a timed exit that could not be armed leaves
             // nothing to wait for.
-            StartTimedExit();
-            if (!State.TimerRunning) return false;
+            if (!StartTimedExit()) return false;
         } else if (!State.AtFlag) {
             PerformExit();
             return false;

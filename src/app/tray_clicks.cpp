@@ -5,6 +5,7 @@
 
 #include "app/menus.h"
 #include "exit/perform_exit.h"
+#include "exit/run_programs.h"
 #include "state/program_state.h"
 #include "timer/scheduler.h"
 
@@ -31,7 +32,7 @@ UINT ShowPopupMenu(HMENU menu)
 void OnLeftButtonDown()
 {
     State.PickToExit = 0;
-    if (!ShiftIsDown()) {
+    if (!ShiftIsDown() || State.WaitingForProgram) {
         if (State.ClickFlag) TrayClickAction();
         return;
     }
@@ -64,12 +65,13 @@ void OnTrayMessage(WPARAM, LPARAM mouseMessage)
 void TrayClickAction()
 {
     if (State.TimerRunning) {
-        State.TimerCancelled = 1;
         CancelTimedExit();
+    } else if (State.WaitingForProgram) {
+        AskToStopWaiting();
     } else if (State.ExitInProgress) {
         return;  // one exit at a time: not even a timed one beside it
     } else if (State.TimerFlag) {
-        StartTimedExit();
+        if (!StartTimedExit()) ErrorBox(TimerNotStarted);
     } else {
         PerformExit();
     }

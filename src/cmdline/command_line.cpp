@@ -11,20 +11,29 @@
 #include "state/program_state.h"
 #include "timer/scheduler.h"
 
-#include <array>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 namespace {
 constexpr char WarnNeedsTimer[] = "The '/w' option can only be\nused with '/a' or '/t'";
 constexpr char WarnTooLong[] = "Warning time is bigger than\ntimeout value";
-constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
 // A timed exit refused for what the saved settings alone ask for names them,
 // not options the user never typed.
 constexpr char SavedTimedExit[] = "The saved settings ask for a timed exit\nthat cannot start: start with /z to ignore them";
 
 constexpr char NoSavedSettings[] = "/z";
+
+// A word that starts with '/' and is no option is refused with the word as
+// typed: a typo never becomes another exit.
+constexpr char UnknownOption[] = "Unknown option ";
+constexpr char SeeOptionList[] = " (DorvaNT.exe /? lists the options)";
+constexpr size_t UnknownOptionSize = 128;
+// A hand-over's refusal is held until its answer has gone, and kept whole.
+static_assert(UnknownOptionSize <= HeldBoxTextSize, "a held box keeps the whole message");
+// The options that take a value written after them ("/t:600", "/h:q").
+constexpr char ValueLetters[] = "ahtw";
 
 // One option and the field it sets. Applied in this order, after the
 // exit-type options of the exit-type table. The option's text is kept in the
@@ -36,7 +45,7 @@ struct OptionSetting {
     int ProgramState::*field;
 };
 
-constexpr std::array<OptionSetting, 11> Options = {{
+constexpr OptionSetting Options[] = {
     {"/f:f", 1, &ProgramState::ForceFlag},
     {"/f:d", 0, &ProgramState::ClickFlag},
     {"/f:e", 1, &ProgramState::EjectFlag},
@@ -48,12 +57,80 @@ constexpr std::array<OptionSetting, 11> Options = {{
     {"/a", 1, &ProgramState::AtFlag},
     {"/w", 1, &ProgramState::WarnFlag},
     {"/n", 1, &ProgramState::NoIconMode},
-}};
+};
+
+// An option is found by a search of the whole text: one that is a part of
+// another ("/t" of a "/t:x") would be found in it too. Every option of the
+// tables, the exit types' included, is no part of any other.
+constexpr bool IsPartOf(const char* part, const char* whole)
+{
+    for (size_t at = 0; whole[at] != '\0'; ++at) {
+        size_t i = 0;
+        while (part[i] != '\0' && part[i] == whole[at + i]) ++i;
+        if (part[i] == '\0') return true;
+    }
+    return false;
+}
+
+constexpr const char* OptionText(size_t index)
+{
+    if (index < ExitTypeCount) return ExitTypes[index].option;
+    index -= ExitTypeCount;
+    return index < sizeof Options / sizeof Options[0] ? Options[index].option : NoSavedSettings;
+}
+
+constexpr bool OptionsAreApart()
+{
+    constexpr size_t count = ExitTypeCount + sizeof Options / sizeof Options[0] + 1;
+    for (size_t a = 0; a < count; ++a) {
+        if (OptionText(a)[0] != '/' || OptionText(a)[1] == '\0') return false;
+        for (size_t b = 0; b < count; ++b) {
+            if (a != b && IsPartOf(OptionText(a), OptionText(b))) return false;
+        }
+    }
+    return true;
+}
+static_assert(OptionsAreApart(), "an option is no part of another");
 
 bool Fail(const char* message)
 {
     ErrorBox(message);
     return false;
+}
+
+// The options are ASCII: the word as typed is compared in any case.
+bool IsPiece(const char* piece, size_t length, const char* option)
+{
+    if (TextLengthN(option, length + 1) != length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (LowerCase(piece[i]) != option[i]) return false;
+    }
+    return true;
+}
+
+// One option of a word, from its '/' up to the next: an option of the
+// tables, or a value option with whatever value follows it.
+bool IsOptionPiece(const char* piece, size_t length)
+{
+    for (const ExitTypeInfo& type : ExitTypes) {
+        if (IsPiece(piece, length, type.option)) return true;
+    }
+    for (const OptionSetting& setting : Options) {
+        if (IsPiece(piece, length, setting.option)) return true;
+    }
+    if (length >= 2 && std::strchr(ValueLetters, LowerCase(piece[1]))) return true;
+    return IsPiece(piece, length, NoSavedSettings);
+}
+
+// A long word is cut; the pointer to the option list always fits.
+bool FailUnknownWord(const char* word, size_t length)
+{
+    char message[UnknownOptionSize];
+    constexpr size_t WordRoom = sizeof message - (sizeof SeeOptionList - 1);
+    size_t used = CopyText(message, WordRoom, UnknownOption);
+    used += CopyTextN(message + used, WordRoom - used, word, length);
+    CopyText(message + used, sizeof message - used, SeeOptionList);
+    return Fail(message);
 }
 
 // The typed option's own message, or the saved settings' when the timed exit
@@ -123,8 +200,11 @@ void TakeHotKey(const char* text, ProgramState& base)
 bool TypedTimedExit(const char* text) { return HasOption(text, "/t") || HasOption(text, "/a"); }
 }  // namespace
 
-bool CheckOptions(const char* text)
+bool CheckOptions(const char* text, const char* typed)
 {
+    // The word is refused as the user typed it.
+    size_t length = 0;
+    if (const char* word = FindUnknownWord(typed, IsOptionPiece, &length)) return FailUnknownWord(word, length);
     const ExitTypeInfo* named = nullptr;
     if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
     if (HasOption(text, "/t") && HasOption(text, "/a")) return Fail(TooManyOptions);
@@ -181,10 +261,11 @@ void ExchangeOptions(ProgramState& other)
     std::swap(State.WarnSeconds, other.WarnSeconds);
 }
 
-int ParseCommandLine(const char* text)
+int ParseCommandLine(const char* text, const char* typed)
 {
     if (text == nullptr) text = "";
-    if (!CheckOptions(text)) return 0;
+    if (typed == nullptr) typed = text;
+    if (!CheckOptions(text, typed)) return 0;
     if (!HasOption(text, NoSavedSettings)) LoadSettings();
     if (!ApplyOptionsOver(text, State)) return 0;
     return !State.AtFlag || ArmTimedExit(text, false);

@@ -7,13 +7,16 @@
 
 constexpr char TooManyOptions[] = "Too many options specified";
 
-// Takes the lower-cased argument text. Returns 1 to go on, 0 when the program
-// must end (its message has been shown).
-int ParseCommandLine(const char* text);
+// Takes the lower-cased argument text and, for the messages, the text as it
+// was typed (the same text when nullptr). Returns 1 to go on, 0 when the
+// program must end (its message has been shown).
+int ParseCommandLine(const char* text, const char* typed = nullptr);
 
-// What the text shows alone: at most one exit type, not both timed-exit
-// modes, an exit type that this system has. False after the message.
-bool CheckOptions(const char* text);
+// What the text shows alone: every word that starts with '/' made of options
+// (`typed`, the text as typed, names the word that is not), at most one exit
+// type, not both timed-exit modes, an exit type that this system has. False
+// after the message.
+bool CheckOptions(const char* text, const char* typed);
 // Lays the options over `base` (the saved settings, or a copy of the running
 // state) and checks what they make together, taking the values. False after
 // the message; `base` is then half changed. Arms nothing.

@@ -64,9 +64,9 @@ void ShowTakenOptions()
 
 // One exit at a time: while one is performed (its box open, its programs
 // running) nothing changes.
-int TakeOptions(const char* text)
+int TakeOptions(const char* text, const char* typed)
 {
-    if (State.ExitInProgress || !CheckOptions(text)) return ExitNothingDone;
+    if (State.ExitInProgress || !CheckOptions(text, typed)) return ExitNothingDone;
     Laid = State;
     if (!ApplyOptionsOver(text, Laid)) return ExitNothingDone;
     ExchangeOptions(Laid);
@@ -80,12 +80,12 @@ int TakeOptions(const char* text)
 }
 }  // namespace
 
-HandOverAnswer ApplyHandOver(const char* text)
+HandOverAnswer ApplyHandOver(const char* text, const char* typed)
 {
     switch (ClassifyRequest(text)) {
     case Request::Query: return Answer(State.TimerRunning ? ExitDone : ExitNothingDone);
     case Request::Cancel: return Answer(Cancel());
-    case Request::HandOver: return Answer(IsBlankText(text) ? ShowHiddenIcon() : TakeOptions(text));
+    case Request::HandOver: return Answer(IsBlankText(text) ? ShowHiddenIcon() : TakeOptions(text, typed));
     default: return Answer(ExitNothingDone);  // the option list and refused requests stay with the second start
     }
 }

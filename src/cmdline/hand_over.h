@@ -5,8 +5,9 @@
 
 #include "core/hand_over.h"
 
-// Applies the lower-cased text and returns the answer for the second start.
-// Never performs an exit. Its boxes are held (State.HandOverApplying).
-HandOverAnswer ApplyHandOver(const char* text);
+// Applies the lower-cased text (`typed`: as it arrived, for the messages) and
+// returns the answer for the second start. Never performs an exit. Its boxes
+// are held (State.HandOverApplying).
+HandOverAnswer ApplyHandOver(const char* text, const char* typed);
 
 #endif

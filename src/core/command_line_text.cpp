@@ -18,7 +18,38 @@ size_t AfterOption(const char* token, size_t length, char letter)
     }
     return after;
 }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Every piece of the word, from each '/' up to the next one or the word's end.
+bool IsWordOfOptions(const char* word, size_t length, PieceTest isOption)
+{
+    for (size_t start = 0; start < length;) {
+        size_t end = start + 1;
+        while (end < length && word[end] != '/') ++end;
+        if (!isOption(word + start, end - start)) return false;
+        start = end;
+    }
+    return true;
+}
 }  // namespace
+
+const char* FindUnknownWord(const char* text, PieceTest isOption, size_t* length)
+{
+    if (text == nullptr) return nullptr;
+    for (const char* at = text; *at;) {
+        while (IsBlank(*at)) ++at;
+        const char* end = at;
+        while (*end && !IsBlank(*end)) ++end;
+        const size_t size = static_cast<size_t>(end - at);
+        if (size > 0 && *at == '/' && !IsWordOfOptions(at, size, isOption)) {
+            *length = size;
+            return at;
+        }
+        at = end;
+    }
+    return nullptr;
+}
 
 bool HasOption(const char* text, const char* option)
 {

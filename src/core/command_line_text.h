@@ -27,4 +27,12 @@ bool HasOption(const char* text, const char* option);
 // terminated, when outSize > 0; `out` is left as it was when there is none.
 size_t OptionValue(const char* text, char letter, char* out, size_t outSize);
 
+// The first word of `text` that starts with '/' and is not made of options,
+// nullptr when there is none, with its length in *length. Words are
+// separated by blanks (space or tab); a word of options written together
+// ("/e:s/t:600") is cut into pieces at every '/', and `isOption` judges each
+// piece by its text and length. Other words are not looked at.
+using PieceTest = bool (*)(const char* piece, size_t length);
+const char* FindUnknownWord(const char* text, PieceTest isOption, size_t* length);
+
 #endif

@@ -4,33 +4,23 @@
 #include "decimal.h"
 #include "text.h"
 
-constexpr ExitTypeInfo ExitTypes[ExitTypeCount] = {
-    // code, tip, icon, option, mnemonic, request, request flags, traits
-    {ExitTypeShutdown, "Shutdown", "Icon_1", "/e:s", 0, ExitRequest::EndSession, ShutdownFlags,
-     EndsSession | FlushesDrives},
-    {ExitTypeReboot, "Reboot", "Icon_2", "/e:b", 0, ExitRequest::EndSession, RebootFlags,
-     EndsSession | FlushesDrives},
-    {ExitTypeLogoff, "Logoff", "Icon_3", "/e:l", 0, ExitRequest::EndSession, LogoffFlags,
-     EndsSession | FlushesDrives},
-    {ExitTypePowerOff, "Power-off", "Icon_5", "/e:p", 0, ExitRequest::EndSession, PowerOffFlags,
-     EndsSession | FlushesDrives},
-    {ExitTypeScreensaver, "Screensaver", "Icon_4", "/x:s", 1, ExitRequest::ScreenSaver, 0,
-     NeverForced | StartsGroup},
-    {ExitTypeRestartShell, "Restart Shell", "Icon_8", "/x:r", 3, ExitRequest::RestartShell, 0, FlushesDrives},
-    {ExitTypeSleep, "Sleep", "Icon_9", "/x:u", 2, ExitRequest::Suspend, 0, FlushesDrives | KeepsBlock | NeverForced},
-    {ExitTypeHibernate, "Hibernate", "Icon_10", "/x:h", 0, ExitRequest::Suspend, HibernateFlags,
-     FlushesDrives | KeepsBlock | NeverForced},
-    {ExitTypeLock, "Lock", "Icon_11", "/x:k", 3, ExitRequest::Lock, 0, KeepsBlock | NeverForced},
-};
-
 namespace {
+constexpr bool IsFixedMnemonic(char letter)
+{
+    for (char fixed : FixedMenuMnemonics) {
+        if (fixed != '\0' && fixed == LowerCase(letter)) return true;
+    }
+    return false;
+}
+
 // Every row filled; the codes are command ids below every other command
 // (100 and up), one each; each mnemonic lies inside its tip, and no two are
-// the same letter.
+// the same letter, nor that of a fixed item of the menu.
 constexpr bool ExitTypesAreSound()
 {
     for (const ExitTypeInfo& type : ExitTypes) {
         if (type.code <= 0 || type.code >= 100 || type.tip[type.mnemonic] == '\0') return false;
+        if (IsFixedMnemonic(type.tip[type.mnemonic])) return false;
         for (const ExitTypeInfo& other : ExitTypes) {
             if (&other == &type) continue;
             if (other.code == type.code) return false;
@@ -40,16 +30,7 @@ constexpr bool ExitTypesAreSound()
     return true;
 }
 static_assert(ExitTypesAreSound(), "exit-type codes must be distinct command ids below 100, mnemonics distinct");
-
-constexpr unsigned CountMenuPositions()
-{
-    unsigned positions = 0;
-    for (const ExitTypeInfo& type : ExitTypes) positions += (type.traits & StartsGroup) ? 2 : 1;
-    return positions;
-}
 }  // namespace
-
-constexpr unsigned ExitTypeMenuPositions = CountMenuPositions();
 
 const ExitTypeInfo* FindExitType(int code)
 {

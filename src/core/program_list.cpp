@@ -4,8 +4,6 @@
 #include "text.h"
 
 namespace {
-constexpr size_t ExtensionLength = 4;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // True when `text` starts with the lower-case `word`, in any case. Stops at
@@ -25,8 +23,8 @@ size_t UnquotedProgramLength(const char* entry)
     for (; entry[at] != '\0'; ++at) {
         for (const char* extension : ProgramExtensions) {
             if (!StartsWithNoCase(entry + at, extension)) continue;
-            const char after = entry[at + ExtensionLength];
-            if (after == '\0' || IsBlank(after)) return at + ExtensionLength;
+            const char after = entry[at + ProgramExtensionLength];
+            if (after == '\0' || IsBlank(after)) return at + ProgramExtensionLength;
         }
     }
     while (at > 0 && IsBlank(entry[at - 1])) --at;
@@ -96,7 +94,7 @@ const char* SplitProgramEntry(const char* entry, char* program, size_t programSi
 bool IsBatchName(const char* program)
 {
     size_t length = TextLengthN(program, static_cast<size_t>(-1));
-    if (length < ExtensionLength) return false;
-    const char* extension = program + length - ExtensionLength;
+    if (length < ProgramExtensionLength) return false;
+    const char* extension = program + length - ProgramExtensionLength;
     return StartsWithNoCase(extension, ".bat") || StartsWithNoCase(extension, ".cmd");
 }

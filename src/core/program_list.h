@@ -8,8 +8,21 @@
 constexpr size_t ProgramListSlots = 4;
 constexpr size_t ProgramItemSize = 260;  // 259 characters and the terminator
 
-// The extensions that mark an entry as a program to start directly.
+// The extensions that mark an entry as a program to start directly, each a
+// dot and three letters.
 constexpr const char* ProgramExtensions[] = {".com", ".exe", ".bat", ".pif", ".cmd"};
+constexpr size_t ProgramExtensionLength = 4;
+
+constexpr bool ProgramExtensionsHaveTheirLength()
+{
+    for (const char* extension : ProgramExtensions) {
+        size_t length = 0;
+        while (extension[length] != '\0') ++length;
+        if (length != ProgramExtensionLength) return false;
+    }
+    return true;
+}
+static_assert(ProgramExtensionsHaveTheirLength(), "every program extension is a dot and three letters");
 
 // Joins the non-empty slots, each followed by ';', into `out`. A slot is read
 // up to its terminator and never past its 260 bytes, so an item is at most

@@ -3,6 +3,7 @@
 
 namespace {
 constexpr int MidnightHour = 24;
+constexpr int TimeOfDayDigits = 6;
 constexpr int MillisPerSecond = 1000;
 constexpr int DaysTo1970 = 719469;  // from 0000-03-01, counted as day 1
 
@@ -17,22 +18,19 @@ int Wrap32(long long value)
 
 }  // namespace
 
-bool SplitTimeOfDay(int atNumber, int* hour, int* minute, int* second)
+bool ParseTimeOfDay(const char* text, TimeOfDay* time)
 {
-    // Below 10000 the sum stays below 250000, so the addition cannot overflow.
-    int number = atNumber < 10000 ? atNumber + 240000 : atNumber;
-    // Truncating division; the products never exceed |number| in size.
-    int h = number / 10000;
-    number -= h * 10000;
-    int m = number / 100;
-    number -= m * 100;
-    int s = number;
-
-    *hour = h;
-    *minute = m;
-    *second = s;
-    return static_cast<unsigned>(h) <= 24u && static_cast<unsigned>(m) <= 59u &&
-           static_cast<unsigned>(s) <= 59u;
+    if (text == nullptr) return false;
+    int digits[TimeOfDayDigits];
+    for (int i = 0; i < TimeOfDayDigits; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        digits[i] = text[i] - '0';
+    }
+    if (text[TimeOfDayDigits] != '\0') return false;
+    TimeOfDay read = {digits[0] * 10 + digits[1], digits[2] * 10 + digits[3], digits[4] * 10 + digits[5]};
+    if (read.hour > MidnightHour || read.minute > 59 || read.second > 59) return false;
+    *time = read;
+    return true;
 }
 
 int MillisUntilTimeOfDay(int hour, int minute, int second, int nowHour, int nowMinute, int nowSecond)

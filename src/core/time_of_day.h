@@ -5,13 +5,16 @@
 
 constexpr int MillisPerDay = 86400000;
 
-// Splits the hhmmss number (the decimal value of AtValue). A number below
-// 10000 (signed; this covers the empty text, "500", "0500" and negatives) is
-// first moved into hour 24 by adding 240000, so 000500 gives 24:05:00, which
-// the clock shows as 00:05:00. The three fields are written in every case. Returns
-// true when the time is valid: hour at most 24, minute and second at most 59,
-// each compared as unsigned, so a negative field is invalid. Any int is safe.
-bool SplitTimeOfDay(int atNumber, int* hour, int* minute, int* second);
+// A time of day as the clock shows it; hour 24 is the midnight that ends the
+// day, which the clock shows as 00.
+struct TimeOfDay {
+    int hour, minute, second;
+};
+
+// A time of day is exactly six digits hhmmss: hours 00 to 24, minutes and
+// seconds 00 to 59. Anything else ("2300", "12", "abc", "", a sign, a blank,
+// a seventh character) is no time: false, and `time` is left as it was.
+bool ParseTimeOfDay(const char* text, TimeOfDay* time);
 
 // Milliseconds from the time now (hour, minute, second) until the clock next
 // shows the given time: hour 24 is hour 00 (000500 at 00:01 is 4 minutes

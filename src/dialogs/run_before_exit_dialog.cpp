@@ -28,6 +28,16 @@ constexpr char FileNotFoundMessage[] = "Cannot find file";
 // The request as the first published layout (76 bytes on 32-bit Windows);
 // every system since accepts it.
 const DWORD BrowseRequestSize = OPENFILENAME_SIZE_VERSION_400A;
+constexpr char InitialBrowseName[] = "*.*";
+
+// The one dialog of its kind owns the one record.
+BrowseRecord Browsing;
+
+BrowseRecord& BrowsingOf(HWND dialog)
+{
+    auto* record = reinterpret_cast<BrowseRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return record ? *record : Browsing;
+}
 
 void FillProgramEdits(HWND dialog)
 {
@@ -45,6 +55,9 @@ bool EntryFits(const char* entry)
 void OnInitDialog(HWND dialog)
 {
     State.RunBeforeExitDialog = dialog;
+    Browsing = {};
+    CopyText(Browsing.fileName, sizeof Browsing.fileName, InitialBrowseName);
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&Browsing));
     // Packing and unpacking moves the programs up into the lowest slots; the
     // compaction stays even when the dialog is cancelled.
     PackProgramList();
@@ -67,7 +80,7 @@ void OnBrowse(HWND dialog, int slot)
 {
     DialogBusy busy(dialog);
     if (!busy.Entered()) return;
-    State.BrowseSlot = slot;
+    BrowsingOf(dialog).slot = slot;
     BrowseForProgram(dialog);
 }
 
@@ -107,17 +120,17 @@ void OnCommand(HWND dialog, int id)
     }
 }
 
-void FillBrowseRequest(HWND dialog)
+void FillBrowseRequest(HWND dialog, BrowseRecord& record)
 {
-    OPENFILENAMEA& request = State.BrowseRequest;
+    OPENFILENAMEA& request = record.request;
     ZeroMemory(&request, sizeof request);
     request.lStructSize = BrowseRequestSize;
     request.hwndOwner = dialog;
     request.hInstance = State.Instance;
     request.lpstrFilter = BrowseFilter;
     request.nFilterIndex = 1;
-    request.lpstrFile = State.BrowseFileName;
-    request.nMaxFile = sizeof State.BrowseFileName;
+    request.lpstrFile = record.fileName;
+    request.nMaxFile = sizeof record.fileName;
     request.Flags = BrowseFlags;
 }
 
@@ -152,10 +165,11 @@ void EnableProgramControls(HWND dialog)
 
 void BrowseForProgram(HWND dialog)
 {
-    FillBrowseRequest(dialog);
-    if (!ShowOpenFileDialog(&State.BrowseRequest)) return;
+    BrowseRecord& record = BrowsingOf(dialog);
+    FillBrowseRequest(dialog, record);
+    if (!ShowOpenFileDialog(&record.request)) return;
     char fullPath[MAX_PATH] = "";
-    if (!FindChosenFile(State.BrowseFileName, fullPath, sizeof fullPath)) {
+    if (!FindChosenFile(record.fileName, fullPath, sizeof fullPath)) {
         ErrorBox(FileNotFoundMessage);
         return;
     }
@@ -167,9 +181,7 @@ void BrowseForProgram(HWND dialog)
         ErrorBox(EntryRefusedMessage);
         return;
     }
-    if (State.BrowseSlot >= 1 && State.BrowseSlot <= ProgramSlots) {
-        SetDlgItemTextA(dialog, EditIds[State.BrowseSlot - 1], entry);
-    }
+    if (record.slot >= 1 && record.slot <= ProgramSlots) SetDlgItemTextA(dialog, EditIds[record.slot - 1], entry);
 }
 
 INT_PTR CALLBACK RunBeforeExitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

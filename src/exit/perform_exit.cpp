@@ -11,6 +11,7 @@
 #include "settings/registry_view.h"
 #include "state/program_state.h"
 #include "system/system_actions.h"
+#include "system/windows_version.h"
 
 namespace {
 constexpr char ConfirmText[] = "Are you sure you want to exit ?";
@@ -21,8 +22,16 @@ constexpr char DeclinedCaption[] = "Abort";
 constexpr UINT DeclinedBoxFlags = MB_OK | MB_ICONINFORMATION;
 
 static_assert(LogoffFlags == EWX_LOGOFF && ShutdownFlags == EWX_SHUTDOWN && RebootFlags == EWX_REBOOT &&
-                  PowerOffFlags == (EWX_SHUTDOWN | EWX_POWEROFF),
-              "the exit-type table holds the session requests as ExitWindowsEx flags");
+                  PowerOffFlags == (EWX_SHUTDOWN | EWX_POWEROFF) &&
+                  HybridShutdownFlags == (EWX_SHUTDOWN | EWX_HYBRID_SHUTDOWN) &&
+                  BootOptionsFlags == (SHUTDOWN_RESTART | SHUTDOWN_RESTART_BOOTOPTIONS),
+              "the exit-type table holds the session requests as ExitWindowsEx and InitiateShutdown flags");
+static_assert(PlannedReason == (SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED),
+              "a planned end of the session");
+
+// Windows 8, the first with hybrid shutdown and the boot options restart.
+constexpr DWORD Windows8Major = 6;
+constexpr DWORD Windows8Minor = 2;
 
 // What the boxes about an exit type say after its tip.
 constexpr char NotAvailableWords[] = " is not available on this system";
@@ -43,6 +52,13 @@ constexpr DWORD ShellValueSize = 260;
 // window and ends: the old one gets this long to end first.
 constexpr DWORD ShellQuitWaitMs = 10000;
 constexpr char ShellStillRunning[] = "The shell did not end: no new shell was started";
+// Where Winlogon names no shell it starts Explorer.
+constexpr char DefaultShell[] = "explorer.exe";
+constexpr char ShellUnreadWords[] = " could not read the shell to start";
+constexpr char ShellNotStartedWords[] = " could not start ";
+// WinExec reports a failure below 32, as the system's error code or 0 for
+// the lack of memory.
+constexpr UINT WinExecFailedBelow = 32;
 
 // True when the user agrees to the exit, or was not asked. Only Yes is
 // consent: a box that cannot be shown, or that ends because the program ends
@@ -57,20 +73,25 @@ bool ConfirmExit()
     return false;
 }
 
-// Reads the configured shell command line; false when it cannot be read. The
-// buffer has one byte more than is read, so that a value stored without its
-// terminator still ends as a text.
-bool ReadConfiguredShell(char (&shell)[ShellValueSize + 1])
+// Reads the configured shell command line, Explorer where none is
+// configured (no value, or an empty one); returns the reason when the value
+// cannot be read (too long, say), else ERROR_SUCCESS. The buffer has one
+// byte more than is read, so that a value stored without its terminator
+// still ends as a text.
+LONG ReadConfiguredShell(char (&shell)[ShellValueSize + 1])
 {
-    HKEY key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
-    if (!key) return false;
+    CopyText(shell, sizeof shell, DefaultShell);
+    const RegistryKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, WinlogonKey, KEY_QUERY_VALUE);
+    if (!key) return ERROR_SUCCESS;
+    char value[ShellValueSize + 1] = "";
     DWORD size = ShellValueSize;
     LONG result = RegQueryValueExA(key, ShellValueName, nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(shell), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS) return false;
-    shell[size <= ShellValueSize ? size : ShellValueSize] = '\0';
-    return true;
+                                   reinterpret_cast<BYTE*>(value), &size);
+    if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (result != ERROR_SUCCESS) return result;
+    value[size <= ShellValueSize ? size : ShellValueSize] = '\0';
+    if (value[0] != '\0') CopyText(shell, sizeof shell, value);
+    return ERROR_SUCCESS;
 }
 
 // Tells the running shell to quit and waits for its process to end; false
@@ -91,23 +112,43 @@ bool EndShell()
     return ended;
 }
 
-// Ends the running shell and then starts the configured one.
-void RestartShell()
+// Ends the running shell and then starts the configured one. The shell to
+// start is read first: with none to start, the running one is not ended.
+void RestartShell(const ExitTypeInfo& type)
 {
+    char shell[ShellValueSize + 1];
+    if (const LONG error = ReadConfiguredShell(shell)) {
+        ExitTypeBox(type, ShellUnreadWords, static_cast<DWORD>(error));
+        return;
+    }
     if (!EndShell()) {
         ErrorBox(ShellStillRunning);
         return;
     }
-    char shell[ShellValueSize + 1] = "";
-    if (ReadConfiguredShell(shell) && shell[0] != '\0') SysWinExec(shell, SW_SHOW);
+    const UINT started = SysWinExec(shell, SW_SHOW);
+    if (started >= WinExecFailedBelow) return;
+    char words[sizeof ShellNotStartedWords + ShellValueSize];
+    JoinText(words, sizeof words, {ShellNotStartedWords, shell});
+    ExitTypeBox(type, words, started ? started : ERROR_NOT_ENOUGH_MEMORY);
 }
 
-void RequestExit(const ExitTypeInfo& type)
+// A refusal (no privilege, a policy, another program's veto already known)
+// is said with the system's own words, and the program runs on: false then.
+bool RequestExit(const ExitTypeInfo& type)
 {
     switch (type.request) {
-    case ExitRequest::EndSession: SysExitWindowsEx(type.requestFlags, 0); break;
+    case ExitRequest::EndSession:
+        if (SysExitWindowsEx(type.requestFlags, PlannedReason)) return true;
+        ExitTypeBox(type, RefusedWords, GetLastError());
+        return false;
+    case ExitRequest::Initiate:
+        if (const DWORD error = SysInitiateShutdown(type.requestFlags, PlannedReason)) {
+            ExitTypeBox(type, RefusedWords, error);
+            return false;
+        }
+        return true;
     case ExitRequest::ScreenSaver: SysPostMessage(SysGetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); break;
-    case ExitRequest::RestartShell: RestartShell(); break;
+    case ExitRequest::RestartShell: RestartShell(type); break;
     case ExitRequest::Suspend:
     case ExitRequest::Lock: {
         const BOOL done = type.request == ExitRequest::Lock ? SysLockWorkStation()
@@ -115,25 +156,44 @@ void RequestExit(const ExitTypeInfo& type)
         // The system's own words say why (hibernation switched off, no
         // sleep state, no right).
         if (!done) ExitTypeBox(type, RefusedWords, GetLastError());
-        break;
+        return done != FALSE;
     }
     }
+    return true;
+}
+
+void SetBlock(int on)
+{
+    State.BlockFlag = on;
+    UpdateBlockReason();
 }
 
 // The steps after the consent; `type` is nullptr for a stored number that is
 // no exit type, which flushes the drives and makes no request.
 void CarryOutExit(const ExitTypeInfo* type)
 {
-    if (State.RunBeforeExit) RunProgramsBeforeExit();
+    if (State.RunBeforeExit && !RunProgramsBeforeExit()) return;
     if (State.ForceFlag && HasTrait(type, EndsSession)) SysEnumWindows(ForceCloseWindow, 0);
     if (!type || HasTrait(type, FlushesDrives)) FlushAndEjectDrives();
     // The program must not refuse the session end that it asks for itself;
-    // a type after which the session goes on leaves Block Shutdown alone.
-    if (State.BlockFlag && !HasTrait(type, KeepsBlock)) {
-        State.BlockFlag = 0;
-        UpdateBlockReason();
+    // a type after which the session goes on leaves Block Shutdown alone, and
+    // a request that Windows refused puts it back.
+    const int blocked = State.BlockFlag;
+    if (blocked && !HasTrait(type, KeepsBlock)) SetBlock(0);
+    if (type && !RequestExit(*type) && blocked != State.BlockFlag) SetBlock(blocked);
+}
+
+// One request, one exit: a hotkey or a click that waited in the queue while
+// the exit ran (the drives flushed, the last program ended) would perform it
+// all again.
+void DropQueuedRequests()
+{
+    if (!State.MainWindow) return;
+    MSG message;
+    while (PeekMessageA(&message, State.MainWindow, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
     }
-    if (type) RequestExit(*type);
+    while (PeekMessageA(&message, State.MainWindow, TrayMessage, TrayMessage, PM_REMOVE)) {
+    }
 }
 }  // namespace
 
@@ -146,11 +206,13 @@ void PerformExit()
     State.ExitInProgress = 1;
     const ExitTypeInfo* type = FindExitType(State.ExitType);
     if (!(type && RefuseUnavailable(*type)) && ConfirmExit()) CarryOutExit(type);
+    DropQueuedRequests();
     State.ExitInProgress = 0;
 }
 
 bool ExitTypeAvailable(const ExitTypeInfo& type)
 {
+    if (HasTrait(&type, NeedsWindows8) && !WindowsAtLeast(Windows8Major, Windows8Minor)) return false;
     switch (type.request) {
     case ExitRequest::Suspend: return SysHasSetSuspendState() != FALSE;
     case ExitRequest::Lock: return SysHasLockWorkStation() != FALSE;

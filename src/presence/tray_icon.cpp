@@ -4,7 +4,9 @@
 
 #include "core/exit_types.h"
 #include "core/text.h"
+#include "res/image_names.h"
 #include "state/program_state.h"
+#include "system/windows_version.h"
 
 #include <shellapi.h>
 
@@ -21,8 +23,36 @@ constexpr int AddRetries = 60;
 // Vista and later read the 32-bit PNG icons "Icon_1_Alpha" and so on; older
 // systems get the 16-colour "Icon_1".
 constexpr DWORD AlphaIconsMajorVersion = 6;
+constexpr DWORD AlphaIconsMinorVersion = 0;
 constexpr char AlphaIconSuffix[] = "_Alpha";
 constexpr size_t IconNameSize = 16;
+
+// Every icon that the program names is drawn, in both kinds: a name without
+// its drawing would build and show a blank icon.
+constexpr const char* DrawnIcons[] = {DORVA_ICON_NAMES};
+
+constexpr bool IsDrawn(const char* name, const char* suffix)
+{
+    for (const char* drawn : DrawnIcons) {
+        size_t i = 0;
+        while (name[i] != '\0' && name[i] == drawn[i]) ++i;
+        if (name[i] != '\0') continue;
+        size_t j = 0;
+        while (suffix[j] != '\0' && suffix[j] == drawn[i + j]) ++j;
+        if (suffix[j] == '\0' && drawn[i + j] == '\0') return true;
+    }
+    return false;
+}
+
+constexpr bool ExitTypeIconsAreDrawn()
+{
+    for (const ExitTypeInfo& type : ExitTypes) {
+        if (!IsDrawn(type.icon, "") || !IsDrawn(type.icon, AlphaIconSuffix)) return false;
+        if (sizeof type.icon + sizeof AlphaIconSuffix - 1 > IconNameSize) return false;
+    }
+    return IsDrawn(ProgramIcon, "") && IsDrawn(ProgramIcon, AlphaIconSuffix);
+}
+static_assert(ExitTypeIconsAreDrawn(), "every exit type's icon has its drawings in src/res/images, both kinds");
 
 // A stored number that is no exit type shows the program's own picture and
 // name: without an icon nothing could reach the program to choose a type.
@@ -71,11 +101,7 @@ void CALLBACK RetryAddProc(HWND, UINT, UINT_PTR id, DWORD)
 
 }  // namespace
 
-bool HasAlphaIcons()
-{
-    const OSVERSIONINFOA version = WindowsVersion();
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= AlphaIconsMajorVersion;
-}
+bool HasAlphaIcons() { return WindowsAtLeast(AlphaIconsMajorVersion, AlphaIconsMinorVersion); }
 
 // Loaded shared, so that the icon of a name and size is made once and kept
 // for the run however often it is shown again.

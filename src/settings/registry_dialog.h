@@ -1,4 +1,4 @@
-// The Registry dialog and the four system switches.
+// The Registry dialog.
 #ifndef DORVA_REGISTRY_DIALOG_H
 #define DORVA_REGISTRY_DIALOG_H
 
@@ -7,13 +7,8 @@
 INT_PTR CALLBACK RegistryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void FillRegistryDialog(HWND dialog);
 bool ApplyRegistryDialog(HWND dialog);
-int GetAutorun();
-int GetNoLogOff();
-int GetNoClose();
-int GetAutoAdminLogon();
-bool SetAutorun(int on);
-bool SetNoLogOff(int on);
-bool SetNoClose(int on);
-bool SetAutoAdminLogon(int on, const char* userName, const char* password);
+// Whether the switch of `checkBox` read as on when the dialog opened: what
+// OK compares the check box with.
+int OpeningSwitch(HWND dialog, int checkBox);
 
 #endif

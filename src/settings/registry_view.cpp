@@ -13,18 +13,18 @@ constexpr char KeyClass[] = "REG_SZ";
 
 REGSAM RegistryView() { return SysIsWow64() ? KEY_WOW64_64KEY : 0; }
 
-HKEY OpenRegistryKey(HKEY root, const char* path, REGSAM access)
+RegistryKey OpenRegistryKey(HKEY root, const char* path, REGSAM access)
 {
     HKEY key = nullptr;
-    if (SysRegOpenKeyEx(root, path, access | RegistryView(), &key) != ERROR_SUCCESS) return nullptr;
-    return key;
+    if (SysRegOpenKeyEx(root, path, access | RegistryView(), &key) != ERROR_SUCCESS) key = nullptr;
+    return RegistryKey(key);
 }
 
-HKEY CreateRegistryKey(HKEY root, const char* path, REGSAM access)
+RegistryKey CreateRegistryKey(HKEY root, const char* path, REGSAM access)
 {
     HKEY key = nullptr;
-    if (SysRegCreateKeyEx(root, path, KeyClass, access | RegistryView(), &key) != ERROR_SUCCESS) return nullptr;
-    return key;
+    if (SysRegCreateKeyEx(root, path, KeyClass, access | RegistryView(), &key) != ERROR_SUCCESS) key = nullptr;
+    return RegistryKey(key);
 }
 
 // RegDeleteKeyA deletes in the process's own view; the 64-bit one needs

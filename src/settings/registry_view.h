@@ -13,9 +13,26 @@ REGSAM RegistryView();
 // The machine's Winlogon key: automatic logon, and the shell to restart.
 inline constexpr char WinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
-// The key, or nullptr when it cannot be opened (or created) with `access`.
-HKEY OpenRegistryKey(HKEY root, const char* path, REGSAM access);
-HKEY CreateRegistryKey(HKEY root, const char* path, REGSAM access);
+// An open registry key, closed when its owner goes. It stands for the key
+// in the registry calls; it is false when no key could be had.
+class RegistryKey {
+public:
+    explicit RegistryKey(HKEY key) : key_(key) {}
+    ~RegistryKey()
+    {
+        if (key_) RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    operator HKEY() const { return key_; }
+
+private:
+    HKEY key_;
+};
+
+// The key, false when it cannot be opened (or created) with `access`.
+RegistryKey OpenRegistryKey(HKEY root, const char* path, REGSAM access);
+RegistryKey CreateRegistryKey(HKEY root, const char* path, REGSAM access);
 
 // Deletes the sub-key `name` (without sub-keys of its own) of `parent`.
 bool DeleteRegistryKey(HKEY parent, const char* name);

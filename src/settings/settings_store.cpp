@@ -12,7 +12,6 @@
 #include "settings/registry_view.h"
 #include "state/program_state.h"
 
-#include <array>
 #include <cstring>
 
 namespace {
@@ -30,9 +29,10 @@ static_assert(sizeof State.WarningText == WarningTextSize, "warning text field s
 static_assert(ProgramItemSize == ProgramPathSize && ProgramListSlots == ProgramSlots,
               "the stored list and the program slots agree");
 
-// How a value is written; every value is read the same way.
+// How a value is written; every value is read the same way but the exit type.
 enum class SaveRule : unsigned char {
     AsIs,
+    ExitTypeCode,      // as is; a stored number that is no exit type is skipped
     ZeroOrOne,         // any non-zero number as "1"
     PackedList,        // the program slots, packed afresh
     OnlyWhenEdited,    // only after the user edited the countdown text
@@ -53,7 +53,7 @@ struct StoredSetting {
 };
 
 // The seventeen values, in the order in which they are written and read.
-const std::array<StoredSetting, 17> Settings = {{
+const StoredSetting Settings[] = {
     {"ClickFlag", &State.ClickFlag, nullptr, nullptr, 0, SmallValueLength, 1, SaveRule::AsIs},
     {"ConfirmFlag", &State.ConfirmFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"TimerFlag", &State.TimerFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
@@ -64,7 +64,7 @@ const std::array<StoredSetting, 17> Settings = {{
     {"WarnValue", nullptr, State.WarnValue, "10", sizeof State.WarnValue, SmallValueLength, 0, SaveRule::AsIs},
     {"HotkeyFlag", &State.HotkeyFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::ZeroOrOne},
     {"HotKey", nullptr, State.HotKey, "X", sizeof State.HotKey, SmallValueLength, 0, SaveRule::AsIs},
-    {"ExitType", &State.ExitType, nullptr, nullptr, 0, SmallValueLength, ExitTypeShutdown, SaveRule::AsIs},
+    {"ExitType", &State.ExitType, nullptr, nullptr, 0, SmallValueLength, ExitTypeShutdown, SaveRule::ExitTypeCode},
     {"RunBeforeExit", &State.RunBeforeExit, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"ProgramsToRun", nullptr, State.ProgramsToRun, "", sizeof State.ProgramsToRun, ProgramsToRunSize, 0,
      SaveRule::PackedList},
@@ -73,14 +73,17 @@ const std::array<StoredSetting, 17> Settings = {{
     {"ForceFlag", &State.ForceFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"EjectFlag", &State.EjectFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"BlockFlag", &State.BlockFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
-}};
+};
+
+static_assert(sizeof Settings / sizeof Settings[0] == 17, "the key holds seventeen values, one row each");
 
 // The machine's store first: the user's is read over it.
 const HKEY Stores[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
 
 // Applies one stored value when it can be read within its length; a value
-// that is missing, longer or unreadable leaves its field as it was. Text
-// fields always end in a terminator, even when the data filled them without.
+// that is missing, longer or unreadable leaves its field as it was, and so
+// does an exit type that is none. Text fields always end in a terminator,
+// even when the data filled them without.
 void LoadSetting(HKEY key, const StoredSetting& setting)
 {
     char data[ProgramsToRunSize];
@@ -91,10 +94,14 @@ void LoadSetting(HKEY key, const StoredSetting& setting)
         return;
     }
     if (setting.number) {
-        *setting.number = StoredNumber(data, length);
+        const int number = StoredNumber(data, length);
+        if (setting.rule == SaveRule::ExitTypeCode && !FindExitType(number)) return;
+        *setting.number = number;
     } else {
         StoredTextToField(data, length, setting.text, setting.textSize);
     }
+    // Stored only once edited: the countdown text is the user's own.
+    if (setting.rule == SaveRule::OnlyWhenEdited) State.WarningTextOwn = 1;
 }
 
 // Writes `text` as REG_SZ with exactly `length` bytes of data: the text, its
@@ -120,39 +127,32 @@ bool SaveSetting(HKEY key, const StoredSetting& setting)
 
 bool LoadFrom(HKEY store)
 {
-    HKEY key = OpenRegistryKey(store, SettingsKeyPath, KEY_QUERY_VALUE);
+    const RegistryKey key = OpenRegistryKey(store, SettingsKeyPath, KEY_QUERY_VALUE);
     if (!key) return false;
     for (const StoredSetting& setting : Settings) LoadSetting(key, setting);
-    RegCloseKey(key);
     return true;
 }
 
 // Every write is made, whatever failed before it.
 bool SaveTo(HKEY store)
 {
-    HKEY key = CreateRegistryKey(store, SettingsKeyPath, KEY_WRITE);
+    const RegistryKey key = CreateRegistryKey(store, SettingsKeyPath, KEY_WRITE);
     if (!key) return false;
     bool saved = true;
     for (const StoredSetting& setting : Settings) saved &= SaveSetting(key, setting);
-    RegCloseKey(key);
     return saved;
 }
 
 bool HasSettings(HKEY store)
 {
-    HKEY key = OpenRegistryKey(store, SettingsKeyPath, KEY_QUERY_VALUE);
-    if (key) RegCloseKey(key);
-    return key != nullptr;
+    return OpenRegistryKey(store, SettingsKeyPath, KEY_QUERY_VALUE) != nullptr;
 }
 
 // Deletes the key; "SOFTWARE\Tarnwick" stays, empty.
 bool DeleteFrom(HKEY store)
 {
-    HKEY parent = OpenRegistryKey(store, ParentKeyPath, KEY_ALL_ACCESS);
-    if (!parent) return false;
-    const bool deleted = DeleteRegistryKey(parent, SettingsKeyName);
-    RegCloseKey(parent);
-    return deleted;
+    const RegistryKey parent = OpenRegistryKey(store, ParentKeyPath, KEY_ALL_ACCESS);
+    return parent && DeleteRegistryKey(parent, SettingsKeyName);
 }
 }  // namespace
 

@@ -6,32 +6,10 @@
 
 #include <cstring>
 
-// All zero at start: it takes no room in the exe. ResetProgramState, the
-// first thing the program does, adds the one field that starts otherwise.
+// All zero at start: it takes no room in the exe.
 ProgramState State;
 
-namespace {
-// The file-open dialog starts from "*.*" the first time and from the name
-// chosen last after that.
-constexpr char InitialBrowseName[] = "*.*";
-}  // namespace
-
-void ResetProgramState()
-{
-    std::memset(&State, 0, sizeof State);
-    CopyText(State.BrowseFileName, sizeof State.BrowseFileName, InitialBrowseName);
-}
-
-OSVERSIONINFOA WindowsVersion()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return version;
-}
+void ResetProgramState() { std::memset(&State, 0, sizeof State); }
 
 void ErrorBox(const char* text)
 {

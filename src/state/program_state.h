@@ -5,7 +5,6 @@
 #define DORVA_PROGRAM_STATE_H
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include "../core/exit_types.h"
 #include "../res/resource_ids.h"
@@ -91,26 +90,19 @@ struct ProgramState {
     UINT_PTR TimerRunning;   // non-zero exactly while a timed exit is armed
     UINT_PTR ExitTimerId;
     UINT_PTR WarnTimerId;    // warning timer, later the one-second countdown
-    int MillisToExit;
-    int AtHour, AtMinute, AtSecond;
     int CountdownLeft;
-    int NoTimedExit;
-    int TimerCancelled;
-    ArmedTimedExit Armed;    // meaningful while TimerRunning is set
+    ArmedTimedExit Armed;    // the one record of what is armed, while TimerRunning is set
 
     // Warning-text state.
     int WarningTextAuto;
     int WarningTextEdited;
-    char WarningTextCopy[WarningTextSize];
+    int WarningTextOwn;      // the user's text, changed in this run or saved: kept even when empty
 
     // User-interface state.
     int PickToExit;
-    int BrowseSlot;
-    OPENFILENAMEA BrowseRequest;
-    char BrowseFileName[MAX_PATH];
-    char NumberText[SmallTextSize];
-    int SwitchAutorun, SwitchNoLogOff, SwitchNoClose, SwitchAutoAdminLogon;
     int WaitingForProgram;   // the exit waits for a program it started
+    int StopWaitingAsked;    // "Stop waiting and cancel the exit ?" is open
+    int ExitStopped;         // the user stopped waiting: no further program, no exit
 
     // Handles.
     HINSTANCE Instance;
@@ -152,12 +144,9 @@ struct ProgramState {
 
 extern ProgramState State;
 
-// Puts the record back to its value at process start: everything zero,
-// BrowseFileName "*.*". Only tests call it again later.
+// Puts the record back to its value at process start: everything zero. Only
+// tests call it again later.
 void ResetProgramState();
-
-// The system's version record (8-bit), as GetVersionExA fills it.
-OSVERSIONINFOA WindowsVersion();
 
 // Error box: exclamation beep, then a box with no owner and no caption.
 // While a hand-over is applied it is held (the text kept, cut to fit) until

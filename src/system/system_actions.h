@@ -8,8 +8,12 @@
 
 #include <windows.h>
 
-// Session and shell.
-BOOL SysExitWindowsEx(UINT flags, DWORD reserved);
+// Session and shell. Both session-end requests carry the reason Windows logs.
+BOOL SysExitWindowsEx(UINT flags, DWORD reason);
+// InitiateShutdownW for this computer, at once and with no message; looked up
+// at run time (Vista and later). Returns its error code: ERROR_SUCCESS, or
+// ERROR_PROC_NOT_FOUND where the system lacks it.
+DWORD SysInitiateShutdown(DWORD flags, DWORD reason);
 HWND SysGetDesktopWindow();
 BOOL SysPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND SysFindWindow(const char* className, const char* windowName);
@@ -23,6 +27,10 @@ BOOL SysSetSuspendState(BOOL hibernate, BOOL forceCritical, BOOL disableWakeEven
 BOOL SysLockWorkStation();
 BOOL SysHasSetSuspendState();
 BOOL SysHasLockWorkStation();
+
+// A program run before the exit, started with the default start-up record;
+// the process and thread handles are the caller's to close.
+BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started);
 
 // Closing other applications.
 BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter);
@@ -42,6 +50,20 @@ BOOL SysGetDiskFreeSpace(const char* rootName);
 HANDLE SysCreateFile(const char* name, DWORD access, DWORD share, DWORD disposition);
 BOOL SysFlushFileBuffers(HANDLE volume);
 BOOL SysDeviceIoControl(HANDLE volume, DWORD code, void* input, DWORD inputSize);
+
+// AdjustTokenPrivileges without disabling all: the start-up enables the
+// shutdown privilege with it.
+BOOL SysAdjustTokenPrivileges(HANDLE token, TOKEN_PRIVILEGES* wanted, DWORD previousSize, TOKEN_PRIVILEGES* previous,
+                              DWORD* returnedSize);
+
+// The system's version record (8-bit), as GetVersionExA fills it.
+OSVERSIONINFOA SysWindowsVersion();
+
+// The local security authority's private data `name` (a secret such as
+// Winlogon's "DefaultPassword"): stored, or deleted when `data` is nullptr.
+// Needs the right to create secrets (an administrator). Looked up at run
+// time; returns the Win32 error, ERROR_SUCCESS when done.
+DWORD SysLsaStorePrivateData(const wchar_t* name, const wchar_t* data);
 
 // Opening and creating registry keys, for the settings and the system
 // switches. Windows refuses writes under HKEY_LOCAL_MACHINE to a program that

@@ -3,7 +3,9 @@
 
 #include "system/on_demand.h"
 
-BOOL SysExitWindowsEx(UINT flags, DWORD reserved) { return ExitWindowsEx(flags, reserved); }
+#include <ntsecapi.h>
+
+BOOL SysExitWindowsEx(UINT flags, DWORD reason) { return ExitWindowsEx(flags, reason); }
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
 BOOL SysPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -14,6 +16,13 @@ HWND SysFindWindow(const char* className, const char* windowName)
     return FindWindowA(className, windowName);
 }
 UINT SysWinExec(const char* commandLine, UINT show) { return WinExec(commandLine, show); }
+
+BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started);
+}
 
 BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter) { return EnumWindows(callback, parameter); }
 DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId)
@@ -147,4 +156,63 @@ BOOL SysShutdownBlockReasonDestroy(HWND window)
 {
     auto destroy = reinterpret_cast<BlockReasonDestroyFn>(User32Function("ShutdownBlockReasonDestroy"));
     return destroy ? destroy(window) : FALSE;
+}
+
+DWORD SysInitiateShutdown(DWORD flags, DWORD reason)
+{
+    using InitiateShutdownFn = DWORD(WINAPI*)(LPWSTR, LPWSTR, DWORD, DWORD, DWORD);
+    auto initiate = reinterpret_cast<InitiateShutdownFn>(SystemFunction("advapi32.dll", "InitiateShutdownW"));
+    return initiate ? initiate(nullptr, nullptr, 0, flags, reason) : ERROR_PROC_NOT_FOUND;
+}
+
+BOOL SysAdjustTokenPrivileges(HANDLE token, TOKEN_PRIVILEGES* wanted, DWORD previousSize, TOKEN_PRIVILEGES* previous,
+                              DWORD* returnedSize)
+{
+    return AdjustTokenPrivileges(token, FALSE, wanted, previousSize, previous, returnedSize);
+}
+
+OSVERSIONINFOA SysWindowsVersion()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&version);
+#pragma GCC diagnostic pop
+    return version;
+}
+
+namespace {
+using LsaOpenPolicyFn = NTSTATUS(WINAPI*)(PLSA_UNICODE_STRING, PLSA_OBJECT_ATTRIBUTES, ACCESS_MASK, PLSA_HANDLE);
+using LsaStorePrivateDataFn = NTSTATUS(WINAPI*)(LSA_HANDLE, PLSA_UNICODE_STRING, PLSA_UNICODE_STRING);
+using LsaCloseFn = NTSTATUS(WINAPI*)(LSA_HANDLE);
+using LsaNtStatusToWinErrorFn = ULONG(WINAPI*)(NTSTATUS);
+
+FARPROC LsaFunction(const char* name) { return SystemFunction("advapi32.dll", name); }
+
+// The text without its terminator, as the authority keeps it.
+LSA_UNICODE_STRING LsaText(const wchar_t* text)
+{
+    const USHORT bytes = static_cast<USHORT>(lstrlenW(text) * sizeof(wchar_t));
+    return LSA_UNICODE_STRING{bytes, static_cast<USHORT>(bytes + sizeof(wchar_t)), const_cast<wchar_t*>(text)};
+}
+}  // namespace
+
+DWORD SysLsaStorePrivateData(const wchar_t* name, const wchar_t* data)
+{
+    auto open = reinterpret_cast<LsaOpenPolicyFn>(LsaFunction("LsaOpenPolicy"));
+    auto store = reinterpret_cast<LsaStorePrivateDataFn>(LsaFunction("LsaStorePrivateData"));
+    auto close = reinterpret_cast<LsaCloseFn>(LsaFunction("LsaClose"));
+    auto toError = reinterpret_cast<LsaNtStatusToWinErrorFn>(LsaFunction("LsaNtStatusToWinError"));
+    if (!open || !store || !close || !toError) return ERROR_PROC_NOT_FOUND;
+    LSA_OBJECT_ATTRIBUTES attributes = {};
+    attributes.Length = sizeof attributes;
+    LSA_HANDLE policy = nullptr;
+    NTSTATUS status = open(nullptr, &attributes, POLICY_CREATE_SECRET, &policy);
+    if (status != 0) return toError(status);
+    LSA_UNICODE_STRING key = LsaText(name);
+    LSA_UNICODE_STRING secret = data ? LsaText(data) : LSA_UNICODE_STRING{};
+    status = store(policy, &key, data ? &secret : nullptr);
+    close(policy);
+    return toError(status);
 }

@@ -73,7 +73,9 @@ void MakeDefaultWarningText()
     State.WarningTextAuto = 1;
 }
 
+// The default fills a text that was never the user's; one the user emptied
+// on purpose stays empty.
 void UpdateDefaultWarningText()
 {
-    if (State.WarningText[0] == '\0' || State.WarningTextAuto) MakeDefaultWarningText();
+    if (State.WarningTextAuto || (State.WarningText[0] == '\0' && !State.WarningTextOwn)) MakeDefaultWarningText();
 }

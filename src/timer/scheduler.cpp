@@ -6,7 +6,6 @@
 // clocks before it acts: an early or forged timer message exits nothing.
 #include "timer/scheduler.h"
 
-#include "core/decimal.h"
 #include "core/exit_types.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
@@ -18,7 +17,6 @@
 
 #include <climits>
 #include <cstring>
-
 
 namespace {
 constexpr char TimedExitIcon[] = "Icon_7";
@@ -71,23 +69,26 @@ bool ReplaceTimer(UINT_PTR* id, int millis, TIMERPROC callback)
     return true;
 }
 
-int MillisShown(int millis) { return static_cast<int>(TimerDelay(millis)); }
-
 // The countdown shows whole seconds, rounded; it is only shown while the
 // exit is still ahead.
 int SecondsShown(int millis) { return (millis + MillisPerSecond / 2) / MillisPerSecond; }
 
 // Saturated: a clock put years away needs no exact count.
-int MillisLeft(const Clocks& now)
+int MillisLeft(const ArmedTimedExit& armed, const Clocks& now)
 {
-    const ArmedTimedExit& armed = State.Armed;
     long long left = armed.atTimeOfDay ? armed.dueLocal - now.local
                                        : static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
     return left > INT_MAX ? INT_MAX : left < INT_MIN ? INT_MIN : static_cast<int>(left);
 }
 
+int MillisLeft(const Clocks& now) { return MillisLeft(State.Armed, now); }
+
 // The warning is at most 999999 s, and `left` within a day or a timeout then.
 int WarningLead(int left) { return left - State.Armed.warnSeconds * MillisPerSecond; }
+
+// The time left in whole seconds, rounded up: a time of day is due to the
+// second, so one armed within its second still has that second left.
+int SecondsLeftUp(int left) { return (left + MillisPerSecond - 1) / MillisPerSecond; }
 
 // How long ago, in time that really passed, the clock reached the due time.
 // Since the last look the clock is taken to have run with the tick count, so
@@ -240,57 +241,50 @@ void CheckTimedExit(Wake wake)
     }
     armed.checkedLocal = now.local;
     armed.checkedTick = now.tick;
-    State.MillisToExit = MillisShown(left);
     ArmExitTimer(left);
     ShowTimedExitIcon(now, true);
     SyncWarning(left);
 }
 
-// Splits an hhmmss text into the parse's working fields AtHour, AtMinute and
-// AtSecond and, when it is a valid time, sets MillisToExit to the delay, to
-// the second, until the clock next shows it.
-int ParseTimeOfDay(const char* text, const Clocks& now)
-{
-    if (!SplitTimeOfDay(DecimalToInt(text), &State.AtHour, &State.AtMinute, &State.AtSecond)) return 0;
-    State.MillisToExit =
-        MillisUntilTimeOfDay(State.AtHour, State.AtMinute, State.AtSecond, 0, 0, now.millisOfDay / MillisPerSecond);
-    return 1;
-}
-
 // The timed exit that the settings select, as it would be armed now; false
 // when they select none that can be armed. A warning longer than the time
-// left is refused with its box before anything is armed: nothing happens
-// behind the box.
+// left is refused with its box before anything is armed (an armed one that
+// it would replace stays): nothing happens behind the box.
 bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
 {
-    if (State.AtFlag && !ParseTimeOfDay(State.AtValue, now)) return false;
-    *plan = {};
+    ArmedTimedExit armed = {};
     if (State.TimerFlag) {
         if (!IsTimedSeconds(State.TimeoutSeconds)) return false;
-        State.MillisToExit = State.TimeoutSeconds * MillisPerSecond;
-        plan->armTick = now.tick;
-        plan->delayMs = static_cast<DWORD>(State.MillisToExit);
+        armed.armTick = now.tick;
+        armed.delayMs = static_cast<DWORD>(State.TimeoutSeconds) * MillisPerSecond;
     } else if (State.AtFlag) {
-        plan->atTimeOfDay = 1;
-        plan->hour = State.AtHour;
-        plan->minute = State.AtMinute;
-        plan->second = State.AtSecond;
-        plan->dueLocal = NextTimeOfDay(now.today, now.millisOfDay, plan->hour, plan->minute, plan->second, true);
+        TimeOfDay time;
+        if (!ParseTimeOfDay(State.AtValue, &time)) return false;
+        armed.atTimeOfDay = 1;
+        armed.hour = time.hour;
+        armed.minute = time.minute;
+        armed.second = time.second;
+        armed.dueLocal = NextTimeOfDay(now.today, now.millisOfDay, armed.hour, armed.minute, armed.second, true);
     } else {
         return false;
     }
-    plan->checkedLocal = now.local;
-    plan->checkedTick = now.tick;
-    plan->warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
-    if (State.MillisToExit < plan->warnSeconds * MillisPerSecond) {
+    armed.checkedLocal = now.local;
+    armed.checkedTick = now.tick;
+    armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
+    if (armed.warnSeconds > SecondsLeftUp(MillisLeft(armed, now))) {
         ErrorBox(WarningTooLongText);
         return false;
     }
+    *plan = armed;
     return true;
 }
 }  // namespace
 
-int ParseTimeOfDay(const char* text) { return ParseTimeOfDay(text, ReadClocks()); }
+int MillisUntilClockShows(const TimeOfDay& time)
+{
+    const Clocks now = ReadClocks();
+    return MillisUntilTimeOfDay(time.hour, time.minute, time.second, 0, 0, now.millisOfDay / MillisPerSecond);
+}
 
 bool StartTimedExit(bool replace)
 {
@@ -299,7 +293,7 @@ bool StartTimedExit(bool replace)
     // timers running with their ids lost. A replacement cancels the armed one
     // once the new one is known to start.
     if (State.TimerRunning && !replace) return false;
-    Clocks now = ReadClocks();
+    const Clocks now = ReadClocks();
     ArmedTimedExit plan;
     if (!PlanTimedExit(now, &plan)) return false;
     if (State.TimerRunning) CancelTimedExit();

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "core/time_of_day.h"
 #include "timer/cancel.h"
 
 // A timeout or warning is 1 to 999999 s: nothing else is armed, so that no
@@ -12,18 +13,22 @@
 constexpr int MaxTimedSeconds = 999999;
 constexpr bool IsTimedSeconds(int seconds) { return seconds >= 1 && seconds <= MaxTimedSeconds; }
 
-// Arms the timed exit that the settings select; true when it is armed. Only
-// one at a time: while one is armed nothing happens, unless `replace`, which
-// puts the new one in its place once it is known to start (a refused one
-// leaves the armed one as it was).
+// What every road that arms a timed exit says when it could not.
+constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
+
+// Arms the timed exit that the settings choose (a timeout, or the time of day
+// of AtValue) and returns whether it is armed: not when one already is
+// (unless `replace`, which puts the new one in its place once it is known to
+// start), the settings choose none or hold no valid time, the system refuses
+// the timer, or the warning is longer than the time left (refused with its
+// own box). A time or warning refused leaves an armed one as it was.
 bool StartTimedExit(bool replace = false);
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
-// The hhmmss time of `text` split into AtHour, AtMinute and AtSecond; when it
-// is valid (1), MillisToExit is the delay until the clock next shows it, to
-// the second (the time now gives 0).
-int ParseTimeOfDay(const char* text);
+// The delay, to the second, until the local clock next shows `time` (0 when
+// it shows it now).
+int MillisUntilClockShows(const TimeOfDay& time);
 
 // The icon of an armed timed exit, whose tip says what happens when
 // ("Timed Exit: Logoff at 23:00:00"): for one armed before the icon existed.

@@ -38,8 +38,9 @@ void Enable(HWND dialog, const int* ids, bool on)
 // The fill routines show the stored texts; they change nothing that is live.
 void ShowNumber(HWND dialog, int id, const char* stored)
 {
-    FormatFieldNumber(DecimalToInt(stored), State.NumberText, sizeof State.NumberText);
-    SetText(dialog, id, State.NumberText);
+    char shown[SmallTextSize];
+    FormatFieldNumber(DecimalToInt(stored), shown, sizeof shown);
+    SetText(dialog, id, shown);
 }
 
 void FillTimeout(HWND dialog)
@@ -48,15 +49,19 @@ void FillTimeout(HWND dialog)
     SetText(dialog, IDC_TE_ATEDIT, "");
 }
 
-// Even an invalid stored time is shown split into its fields (the parse's
-// working fields, which arming takes afresh); midnight as 00.
+// A stored time is shown as the clock shows it (midnight as 00); a stored text
+// that is no time is shown as it is, for the user to correct.
 void FillTimeOfDay(HWND dialog)
 {
-    SplitTimeOfDay(DecimalToInt(State.AtValue), &State.AtHour, &State.AtMinute, &State.AtSecond);
-    if (State.AtHour == AtHourMidnight) State.AtHour = 0;
     SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
-    FormatTimeOfDayDigits(State.AtHour, State.AtMinute, State.AtSecond, State.NumberText, sizeof State.NumberText);
-    SetText(dialog, IDC_TE_ATEDIT, State.NumberText);
+    TimeOfDay time;
+    if (!ParseTimeOfDay(State.AtValue, &time)) {
+        SetText(dialog, IDC_TE_ATEDIT, State.AtValue);
+        return;
+    }
+    char shown[SmallTextSize];
+    FormatTimeOfDayDigits(time.hour % AtHourMidnight, time.minute, time.second, shown, sizeof shown);
+    SetText(dialog, IDC_TE_ATEDIT, shown);
 }
 
 void FillWarning(HWND dialog) { ShowNumber(dialog, IDC_TE_WARNEDIT, State.WarnValue); }
@@ -73,17 +78,17 @@ void ClearEdits(HWND dialog)
 void OnTimedExitInit(HWND dialog)
 {
     State.TimedExitDialog = dialog;
-    State.NoTimedExit = (!State.TimerFlag && !State.AtFlag) ? 1 : 0;
-    bool warn = State.WarnFlag && !State.NoTimedExit;
+    const bool none = !State.TimerFlag && !State.AtFlag;
+    const bool warn = State.WarnFlag && !none;
     SetChecked(dialog, IDC_TE_TIMEOUT, State.TimerFlag != 0);
     SetChecked(dialog, IDC_TE_AT, State.AtFlag != 0);
     SetChecked(dialog, IDC_TE_WARN, warn);
-    SetChecked(dialog, IDC_TE_NONE, State.NoTimedExit != 0);
-    if (State.NoTimedExit) Enable(dialog, WarningChoice, false);
+    SetChecked(dialog, IDC_TE_NONE, none);
+    if (none) Enable(dialog, WarningChoice, false);
     if (State.TimerFlag) FillTimeout(dialog);
     if (State.AtFlag) FillTimeOfDay(dialog);
     if (warn) FillWarning(dialog);
-    if (State.NoTimedExit) ClearEdits(dialog);
+    if (none) ClearEdits(dialog);
 }
 
 void OnTimeoutChosen(HWND dialog)
@@ -145,9 +150,9 @@ void OnTimedExitCommand(HWND dialog, int id)
     }
 }
 
-int RejectTime()
+int Reject(const char* message)
 {
-    ErrorBox(InvalidTimeText);
+    ErrorBox(message);
     return 0;
 }
 
@@ -181,19 +186,24 @@ bool ReadSeconds(HWND dialog, int id, char (&text)[EntryTextSize], int* seconds)
     return true;
 }
 
-// The warning must fit inside the delay it warns of; equal is allowed.
-bool ReadEntry(HWND dialog, TimedEntry* entry)
+// The message that refuses the entry, nullptr when it is good. The warning
+// must fit inside the delay it warns of; equal is allowed.
+const char* CheckEntry(HWND dialog, TimedEntry* entry)
 {
-    if (entry->warn && !ReadSeconds(dialog, IDC_TE_WARNEDIT, entry->warnValue, &entry->warnSeconds)) return false;
+    if (entry->warn && !ReadSeconds(dialog, IDC_TE_WARNEDIT, entry->warnValue, &entry->warnSeconds)) {
+        return InvalidTimeText;
+    }
+    int delaySeconds = 0;
     if (entry->timer) {
-        if (!ReadSeconds(dialog, IDC_TE_TIMEOUTEDIT, entry->timerValue, &entry->timeoutSeconds)) return false;
-        return !entry->warn || entry->warnSeconds <= entry->timeoutSeconds;
+        if (!ReadSeconds(dialog, IDC_TE_TIMEOUTEDIT, entry->timerValue, &entry->timeoutSeconds)) return InvalidTimeText;
+        delaySeconds = entry->timeoutSeconds;
+    } else if (entry->at) {
+        TimeOfDay time;
+        GetDlgItemTextA(dialog, IDC_TE_ATEDIT, entry->atValue, sizeof entry->atValue);
+        if (!ParseTimeOfDay(entry->atValue, &time)) return TimerNotStarted;  // armed at once: no timer
+        delaySeconds = MillisUntilClockShows(time) / MillisPerSecond;
     }
-    if (entry->at) {
-        if (!ReadWholeField(dialog, IDC_TE_ATEDIT, entry->atValue) || !ParseTimeOfDay(entry->atValue)) return false;
-        return !entry->warn || entry->warnSeconds <= State.MillisToExit / MillisPerSecond;
-    }
-    return true;
+    return entry->warn && entry->warnSeconds > delaySeconds ? InvalidTimeText : nullptr;
 }
 
 void StoreEntry(const TimedEntry& entry)
@@ -227,16 +237,16 @@ INT_PTR CALLBACK TimedExitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 // only cancel it. A time of day is armed at once.
 int ValidateTimedExit(HWND dialog)
 {
-    State.NoTimedExit = Checked(dialog, IDC_TE_NONE) ? 1 : 0;
     if (!State.TimerRunning) {
         TimedEntry entry;  // only what the choices ask for is read and stored
         entry.timer = Checked(dialog, IDC_TE_TIMEOUT);
         entry.at = Checked(dialog, IDC_TE_AT);
         entry.warn = Checked(dialog, IDC_TE_WARN);
-        if (!ReadEntry(dialog, &entry)) return RejectTime();
+        if (const char* refusal = CheckEntry(dialog, &entry)) return Reject(refusal);
         StoreEntry(entry);
-        if (State.AtFlag) StartTimedExit();
+        // Checked whole above: what can still fail is the system's timer.
+        if (State.AtFlag && !StartTimedExit()) return Reject(TimerNotStarted);
     }
-    if (State.NoTimedExit) CancelTimedExit();
+    if (Checked(dialog, IDC_TE_NONE)) CancelTimedExit();
     return 1;
 }

@@ -9,20 +9,24 @@
 #include <cstring>
 
 namespace {
+// The text as the one dialog of its kind showed it: OK compares with it.
+char ShownText[WarningTextSize];
+
 void OnWarningTextInit(HWND dialog)
 {
     State.WarningTextDialog = dialog;
     UpdateDefaultWarningText();
     SetDlgItemTextA(dialog, IDC_WT_EDIT, State.WarningText);
-    CopyText(State.WarningTextCopy, sizeof State.WarningTextCopy, State.WarningText);
+    CopyText(ShownText, sizeof ShownText, State.WarningText);
 }
 
 // Only a real change counts as edited (and is then saved with the settings).
 void OnWarningTextOk(HWND dialog)
 {
     GetDlgItemTextA(dialog, IDC_WT_EDIT, State.WarningText, sizeof State.WarningText);
-    if (std::strcmp(State.WarningText, State.WarningTextCopy) != 0) {
+    if (std::strcmp(State.WarningText, ShownText) != 0) {
         State.WarningTextEdited = 1;
+        State.WarningTextOwn = 1;
         State.WarningTextAuto = 0;
     } else {
         State.WarningTextEdited = 0;

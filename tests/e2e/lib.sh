@@ -104,7 +104,7 @@ tray_slot_icon() {
     local pic ref best=999999 name=none icon score
     pic=$(mktemp --suffix=.png) ref=$(mktemp --suffix=.png)
     tray_slot_picture "$1" "$pic" || { rm -f "$pic" "$ref"; echo none; return 1; }
-    for icon in "$DORVA_BUILD"/images/icon_*.ico; do
+    for icon in "$DORVA_BUILD"/generated/res/icon_*.ico; do
         convert "$pic" \( "$icon[0]" -sample 16x16 \) -composite "$ref"
         score=$(compare -metric AE -fuzz 10% "$pic" "$ref" null: 2>&1)
         score=${score%%.*}
@@ -179,9 +179,19 @@ trap cleanup EXIT
 # leaves nothing behind.
 "$DORVA_WINESERVER" -k 2>/dev/null; "$DORVA_WINESERVER" -w 2>/dev/null; true
 
-# The row kinds of the two popup menus: n = item, s = separator.
-FULL_MENU_ROWS=(n n n n s n n n n n s n s n s n n n)
-SHORT_MENU_ROWS=(n n n n s n n n n n)
+# The row kinds of the two popup menus: n = item, s = separator. The exit
+# types head both, as their table lists them: a separator before each group.
+EXIT_TYPE_ROWS=() EXIT_TYPE_NAMES=()
+while read -r row; do
+    [[ $row == *StartsGroup* ]] && EXIT_TYPE_ROWS+=(s) EXIT_TYPE_NAMES+=(-)
+    EXIT_TYPE_ROWS+=(n) EXIT_TYPE_NAMES+=("${row%%,*}")
+done < <(awk '/ExitTypeInfo ExitTypes\[\] = \{/ {on = 1; next} on && /^\};/ {exit}
+              on && /^ *\{ExitType/ {row = ""} on {row = row $0} on && /\},$/ {sub(/^ *\{/, "", row); print row}' \
+         "$(dirname "${BASH_SOURCE[0]}")/../../src/core/exit_types.h")
+FULL_MENU_ROWS=("${EXIT_TYPE_ROWS[@]}" s n s n s n n n)
+SHORT_MENU_ROWS=("${EXIT_TYPE_ROWS[@]}")
+# exit_type_position NAME: the menu position of ExitTypeNAME.
+exit_type_position() { local i; for i in "${!EXIT_TYPE_NAMES[@]}"; do [ "${EXIT_TYPE_NAMES[$i]}" != "ExitType$1" ] || echo "$i"; done; }
 
 # Every visible popup window, one id a line: an open menu and its submenu.
 popup_windows() {
@@ -199,10 +209,11 @@ menu_item_click() {
 
 # Positions in the full menu and its Options submenu.
 OPTION_ROWS=(n n n n n)
-FULL_OPTIONS=11
-FULL_TOGGLES=13
-FULL_REGISTRY=15
-FULL_ABOUT=16
+FULL_OPTIONS=$((${#EXIT_TYPE_ROWS[@]} + 1))
+FULL_TOGGLES=$((FULL_OPTIONS + 2))
+FULL_REGISTRY=$((FULL_OPTIONS + 4))
+FULL_ABOUT=$((FULL_OPTIONS + 5))
+FULL_EXIT_PROGRAM=$((FULL_OPTIONS + 6))
 OPTION_RUN_BEFORE_EXIT=0
 OPTION_TIMED_EXIT=1
 OPTION_HOTKEY=2

@@ -13,7 +13,7 @@ program=$E2E_LAST_PID
 check "the icon appears" wait_until 20 tray_slot_filled 0
 tray_click 0 1
 check "the confirmation is asked" wait_until 10 has_window_named Confirm
-check "E&xit Program is picked under it" pick_full 17
+check "E&xit Program is picked under it" pick_full "$FULL_EXIT_PROGRAM"
 check "the program ends, without a second box" wait_until 10 process_gone "$program"
 wait "$program"
 result=$?

@@ -6,9 +6,9 @@
 # fails (ERROR_CALL_NOT_IMPLEMENTED), and the program says so and runs on.
 . "$(dirname "$0")/lib.sh"
 
-REBOOT_POSITION=1
-SHUTDOWN_POSITION=0
-LOCK_POSITION=9
+REBOOT_POSITION=$(exit_type_position Reboot)
+SHUTDOWN_POSITION=$(exit_type_position Shutdown)
+LOCK_POSITION=$(exit_type_position Lock)
 
 no_popup() { ! has_popup; }
 slot_shows() { [ "$(tray_slot_icon 0)" = "$1" ]; }

@@ -4,7 +4,7 @@
 # by default, the first, second and fifth items are checked, the others not.
 . "$(dirname "$0")/lib.sh"
 
-TOGGLES_POSITION=13
+TOGGLES_POSITION=$FULL_TOGGLES
 TOGGLE_COUNT=5
 EXPECTED_CHECKED="0 1 4"   # Block Shutd&own, &Confirm Exit, &Exit on Single Click
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real exe starts with one tray icon showing the Shutdown picture and the
-# tip "Shutdown", opens its 18-position menu on a right click, and ends
+# tip "Shutdown", opens its full menu on a right click, and ends
 # cleanly, removing its icon, when its window is asked to close.
 . "$(dirname "$0")/lib.sh"
 
@@ -30,11 +30,12 @@ menu=$(popup_window)
 sleep 0.3
 screenshot tray-menu
 eval "$(xdotool getwindowgeometry --shell "$menu")"
-rows_height=$((HEIGHT - 6 - 9 * 4))
-check "the menu has 14 items and 4 separators (height $HEIGHT)" [ $((rows_height % 14)) -le 1 ]
+items=$(tr -cd n <<<"${FULL_MENU_ROWS[*]}" | wc -c) separators=$(tr -cd s <<<"${FULL_MENU_ROWS[*]}" | wc -c)
+rows_height=$((HEIGHT - 6 - 9 * separators))
+check "the menu has $items items and $separators separators (height $HEIGHT)" [ $((rows_height % items)) -le 1 ]
 text=$(ocr_window "$menu")
 # OCR reads "ff" loosely: match the start of those words.
-for label in Shutdown Reboot Logo Power-o Screensaver "Restart Shell" Sleep Hibernate Lock Options Toggles \
+for label in Shutdown Reboot Logo Power-o Hybrid "Boot Options" Screensaver "Restart Shell" Sleep Hibernate Lock Options Toggles \
              "Registry Settings" About "Exit Program"; do
     check "menu item $label" grep -q "$label" <<<"$text"
 done

@@ -67,9 +67,9 @@ void CheckValue(const char* text, char letter, size_t fieldSize)
     char shown[7];
     FormatFieldNumber(number, shown, sizeof shown);
     FUZZ_CHECK(TerminatedWithin(shown, sizeof shown));
-    int h, m, s;
-    if (SplitTimeOfDay(number, &h, &m, &s)) {
-        int millis = MillisUntilTimeOfDay(h, m, s, 12, 0, 0);
+    TimeOfDay time;
+    if (ParseTimeOfDay(field.text, &time)) {
+        int millis = MillisUntilTimeOfDay(time.hour, time.minute, time.second, 12, 0, 0);
         FUZZ_CHECK(millis >= 0 && millis < 90000000);
     }
 }

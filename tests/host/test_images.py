@@ -26,20 +26,12 @@ VGA16 = [
 
 ICON, CURSOR = 1, 2
 
-# file, directory type, image sizes (any order), hot spot for a cursor
-ICON_FILES = [
-    ("icon_1.ico", ICON, [(32, 32)], None),
-    ("icon_2.ico", ICON, [(32, 32)], None),
-    ("icon_3.ico", ICON, [(32, 32)], None),
-    ("icon_4.ico", ICON, [(16, 16)], None),
-    ("icon_5.ico", ICON, [(16, 16), (32, 32)], None),
-    ("icon_7.ico", ICON, [(16, 16)], None),
-    ("icon_8.ico", ICON, [(16, 16)], None),
-    ("icon_9.ico", ICON, [(16, 16)], None),
-    ("icon_10.ico", ICON, [(16, 16)], None),
-    ("icon_11.ico", ICON, [(16, 16)], None),
-    ("hand.cur", CURSOR, [(32, 32)], (6, 1)),
-]
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import make_images  # noqa: E402  (its reader of the drawings, the one list of images)
+
+DRAWINGS = [make_images.parse_drawing(os.path.join(ROOT, "src", "res", "images", name))
+            for name in sorted(os.listdir(os.path.join(ROOT, "src", "res", "images"))) if name.endswith(".txt")]
 LOGO = ("tarn.bmp", 80, 140)
 
 failures = []
@@ -133,7 +125,6 @@ def check_icon_file(out_dir, name, kind, sizes, hotspot):
 
 
 # The icons for Vista and later: one 32-bit PNG image with alpha a size.
-ALPHA_ICONS = ["icon_%d_alpha.ico" % n for n in (1, 2, 3, 4, 5, 7, 8, 9, 10, 11)]
 ALPHA_SIZES = [16, 20, 24, 32, 48]
 
 
@@ -237,15 +228,23 @@ def main(argv):
         sys.stderr.write("usage: test_images.py <out_dir>\n")
         return 2
     out_dir = argv[1]
-    for row in ICON_FILES:
-        check_icon_file(out_dir, *row)
-    for name in ALPHA_ICONS:
-        check_alpha_icon_file(out_dir, name)
+    with open(os.path.join(out_dir, "images.rc"), encoding="ascii") as f:
+        listed = [line.split() for line in f if not line.startswith("//")]
+    check([row[0] for row in listed] == [d["resource"] for d in DRAWINGS], "images.rc", "not one row a drawing")
     check_logo(out_dir)
+    for (_, kind, name), drawing in zip(listed, DRAWINGS):
+        name = name.strip('"')
+        if kind == "BITMAP":
+            check(name == LOGO[0], name, "the one bitmap is the logo")
+        elif drawing["rgba"]:
+            check_alpha_icon_file(out_dir, name)
+        else:
+            check_icon_file(out_dir, name, CURSOR if kind == "CURSOR" else ICON,
+                            [(w, h) for w, h, _ in drawing["images"]], drawing["hotspot"])
     check_reproducible(out_dir)
     for failure in failures:
         print("FAIL", failure)
-    print("test_images: %d files, %d failures" % (len(ICON_FILES) + len(ALPHA_ICONS) + 1, len(failures)))
+    print("test_images: %d files, %d failures" % (len(listed), len(failures)))
     return 1 if failures else 0
 
 

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdint>
 
-#include "core/decimal.h"
 #include "core/time_of_day.h"
 
 namespace {
@@ -23,30 +22,21 @@ TEST(ParseAtValue, DocumentedExamples)
         {"230000", 22, 0, 0, true, 23, 0, 0, 3600000},
         {"230000", 23, 30, 0, true, 23, 0, 0, 84600000},      // passed today: wraps to tomorrow
         {"123456", 12, 34, 56, true, 12, 34, 56, 0},          // equal time stays 0
-        {"000500", 0, 1, 0, true, 24, 5, 0, 240000},          // hour 24 is 00: in 4 minutes
-        {"500", 0, 1, 0, true, 24, 5, 0, 240000},
-        {"0500", 23, 0, 0, true, 24, 5, 0, 3900000},           // after midnight
-        {" 0500", 23, 0, 0, true, 24, 5, 0, 3900000},
-        {"000500", 0, 5, 0, true, 24, 5, 0, 0},
-        {"", 12, 0, 0, true, 24, 0, 0, 43200000},             // empty means the next midnight
-        {"abc", 12, 0, 0, true, 24, 0, 0, 43200000},
-        {"30", 12, 0, 0, true, 24, 0, 30, 43230000},
+        {"000500", 0, 1, 0, true, 0, 5, 0, 240000},  {"240000", 23, 0, 0, true, 24, 0, 0, 3600000},
         {"245959", 0, 0, 0, true, 24, 59, 59, 3599000},
-        {"250000", 12, 0, 0, false, 25, 0, 0, 0},
-        {"126000", 12, 0, 0, false, 12, 60, 0, 0},
-        {"235960", 12, 0, 0, false, 23, 59, 60, 0},
-        {"999999", 12, 0, 0, false, 99, 99, 99, 0},
-        {"-99999", 14, 0, 0, true, 14, 0, 1, 1000},
-        {"-50000", 12, 0, 0, true, 19, 0, 0, 25200000},       // 190000
+        {"250000", 12, 0, 0, false, -7, -7, -7},  {"126000", 12, 0, 0, false, -7, -7, -7},
+        {"235960", 12, 0, 0, false, -7, -7, -7},  {"500", 12, 0, 0, false, -7, -7, -7},
+        {"2300", 12, 0, 0, false, -7, -7, -7},    {"", 12, 0, 0, false, -7, -7, -7},
+        {"abc", 12, 0, 0, false, -7, -7, -7},     {"-99999", 12, 0, 0, false, -7, -7, -7},
         {"235900", 12, 0, 0, true, 23, 59, 0, 43140000},
-        {"000000", 23, 59, 59, true, 24, 0, 0, 1000},
         {"010000", 0, 0, 0, true, 1, 0, 0, 3600000},
     };
     for (const AtRow& row : rows) {
         SCOPED_TRACE(testing::Message() << "AtValue \"" << row.atValue << "\" at " << row.nowH << ":"
                                         << row.nowM << ":" << row.nowS);
-        int h = -7, m = -7, s = -7;
-        bool valid = SplitTimeOfDay(DecimalToInt(row.atValue), &h, &m, &s);
+        TimeOfDay time = {-7, -7, -7};
+        bool valid = ParseTimeOfDay(row.atValue, &time);
+        const int h = time.hour, m = time.minute, s = time.second;
         EXPECT_EQ(row.valid, valid);
         EXPECT_EQ(row.hour, h);
         EXPECT_EQ(row.minute, m);
@@ -55,24 +45,6 @@ TEST(ParseAtValue, DocumentedExamples)
             EXPECT_EQ(row.millis, MillisUntilTimeOfDay(h, m, s, row.nowH, row.nowM, row.nowS));
         }
     }
-}
-
-TEST(SplitTimeOfDay, NegativeFieldsAreInvalidAndExtremesAreSafe)
-{
-    const int numbers[] = {INT_MIN, INT_MIN + 1, -240000, -230001, INT_MAX, INT_MAX - 1, 9999};
-    for (int n : numbers) {
-        int h = 0, m = 0, s = 0;
-        bool valid = SplitTimeOfDay(n, &h, &m, &s);
-        int base = n < 10000 ? n + 240000 : n;
-        EXPECT_EQ(base, h * 10000 + m * 100 + s) << "number " << n;
-        if (h < 0 || m < 0 || s < 0 || h > 24) {
-            EXPECT_FALSE(valid) << "number " << n;
-        }
-    }
-    int h = 0, m = 0, s = 0;
-    EXPECT_FALSE(SplitTimeOfDay(9999, &h, &m, &s));  // 249999 is 24:99:99
-    EXPECT_EQ(24, h);
-    EXPECT_EQ(99, m);
 }
 
 // The 32-bit result computed with unsigned wrap-around, independently of the

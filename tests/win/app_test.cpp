@@ -33,7 +33,7 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     for (int flag : {State.ForceFlag, State.ConfirmFlag, State.EjectFlag, State.BlockFlag,
                      State.TimerFlag, State.AtFlag, State.WarnFlag, State.HotkeyFlag,
                      State.RunBeforeExit, State.NoIconMode, State.HideIconFlag, State.PickToExit,
-                     State.TimerCancelled, State.WarningTextAuto, State.WarningTextEdited}) {
+                     State.WarningTextAuto, State.WarningTextEdited}) {
         EXPECT_EQ(flag, 0);
     }
     EXPECT_STREQ(State.HotKey, "X");
@@ -41,7 +41,6 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     EXPECT_STREQ(State.TimerValue, "30");
     EXPECT_STREQ(State.WarnValue, "10");
     EXPECT_STREQ(State.WarningText, "");
-    EXPECT_STREQ(State.BrowseFileName, "*.*");
     EXPECT_EQ(State.TimerRunning, 0u);
 
     ASSERT_TRUE(IsWindow(State.MainWindow));
@@ -65,8 +64,8 @@ TEST_F(StartupTest, EmptyCommandLineLeavesTheDefaults)
     EXPECT_EQ(image.bmBitsPixel, HasAlphaIcons() ? 32 : 4);
     DeleteObject(icon.hbmColor);
     DeleteObject(icon.hbmMask);
-    EXPECT_EQ(GetMenuItemCount(State.FullMenu), 18);
-    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), 10);
+    EXPECT_EQ(GetMenuItemCount(State.FullMenu), static_cast<int>(ExitTypeMenuPositions) + 8);
+    EXPECT_EQ(GetMenuItemCount(State.ShortMenu), static_cast<int>(ExitTypeMenuPositions));
     EXPECT_NE(State.Accelerators, nullptr);
     // The hotkey is off by default: Ctrl+Alt+X is free for another window.
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -92,17 +91,16 @@ TEST_F(StartupTest, ReadsACopyOfTheCommandLineAndEndsLoudlyWithoutAWindow)
     Teardown();
     DestroyWindow(State.MainWindow);
 
-    // A saved number that is no exit type still gets an icon to choose a type
-    // from: the program's own, with its name.
+    // A saved number that is no exit type is not taken: the default's icon comes up.
     if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     {
         SettingsKey::Guard key;
         ASSERT_TRUE(SettingsKey::WriteRaw("ExitType", std::string("99\0\0\0\0\0", 7)));
         ResetProgramState();
         ASSERT_TRUE(StartProgram(GetModuleHandleA(nullptr), "", &result));
-        EXPECT_EQ(State.ExitType, 99);
+        EXPECT_EQ(State.ExitType, ExitTypeShutdown);
         EXPECT_EQ(State.TrayIconWanted, 1);
-        EXPECT_STREQ(State.TrayData.szTip, "Dorva NT");
+        EXPECT_STREQ(State.TrayData.szTip, "Shutdown");
         EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_1"));
         Teardown();
         DestroyWindow(State.MainWindow);
@@ -159,6 +157,13 @@ TEST_F(StartupTest, ShutdownPrivilegeIsEnabled)
     ASSERT_FALSE(ShutdownPrivilegeOn(true)) << "the privilege could not be switched off first";
     EXPECT_TRUE(EnableShutdownPrivilege());
     EXPECT_TRUE(ShutdownPrivilegeOn(false)) << "the token does not hold it enabled";
+    // Without it the adjustment succeeds, grants nothing, and the start stops with the box.
+    Recorder::RefusePrivilege(true);
+    Harness::AnswerBoxes({IDOK});
+    int result = -1;
+    EXPECT_FALSE(StartProgram(GetModuleHandleA(nullptr), "", &result));
+    ASSERT_EQ(Harness::Boxes().size(), 1u);
+    Harness::ExpectErrorBox(Harness::Boxes()[0], "Cannot change program privileges");
 }
 
 class TrayTest : public DorvaTest {};
@@ -202,8 +207,6 @@ TEST_F(TrayTest, NoIconModeAndHiddenIconLeaveTheRecordAlone)
     }
 }
 
-// A click that acts while a timed exit is armed cancels it: TimerCancelled
-// shows whether the click reached TrayClickAction.
 struct RouteCase {
     int clickFlag;
     UINT mouseMessage;
@@ -223,10 +226,9 @@ TEST_F(TrayTest, MouseMessagesActBySingleOrDoubleClick)
                                         << c.mouseMessage);
         State.ClickFlag = c.clickFlag;
         State.TimerRunning = 0x7FFF0000;  // stands for an armed exit: no real timer to kill
-        State.TimerCancelled = 0;
         State.PickToExit = 1;
         OnTrayMessage(reinterpret_cast<WPARAM>(State.Instance), c.mouseMessage);
-        EXPECT_EQ(State.TimerCancelled, c.acts ? 1 : 0);
+        EXPECT_EQ(State.TimerRunning == 0, c.acts);
         // A plain left press clears PickToExit; nothing else changes it.
         EXPECT_EQ(State.PickToExit, c.mouseMessage == WM_LBUTTONDOWN ? 0 : 1);
         Harness::PumpFor(0);
@@ -250,7 +252,7 @@ TEST_F(TrayTest, RightPressShowsTheFullMenuAndLeavesPickToExit)
     OnTrayMessage(0, WM_RBUTTONDOWN);
     EXPECT_GE(GetTickCount() - start, 250u) << "the menu was not tracked";
     EXPECT_EQ(State.PickToExit, 1);
-    EXPECT_EQ(State.TimerCancelled, 0);
+    EXPECT_NE(State.TimerRunning, 0u) << "a right press must not cancel";
     State.TimerRunning = 0;
 }
 
@@ -280,7 +282,6 @@ TEST_F(TrayTest, ShiftPressShowsTheShortMenuAndAClosedMenuClearsPickToExit)
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     Harness::PumpUntil([] { return GetAsyncKeyState(VK_SHIFT) >= 0; }, 1000);
     EXPECT_GE(shown, 250u) << "the short menu was not tracked";
-    EXPECT_EQ(State.TimerCancelled, 0) << "a Shift press must not act";
     EXPECT_EQ(State.PickToExit, 0) << "closed without a pick: no later command may exit";
     EXPECT_EQ(Recorder::CountOf("ExitWindowsEx"), 1);
 }

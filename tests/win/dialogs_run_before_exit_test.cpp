@@ -20,6 +20,8 @@ constexpr int FilterCombo = 0x470;    // cmb1
 constexpr char TestFolder[] = "C:\\dorva-browse";
 constexpr char TestProgram[] = "C:\\dorva-browse\\my prog.exe";
 
+const BrowseRecord& Browsing(HWND d) { return *reinterpret_cast<BrowseRecord*>(GetWindowLongPtrA(d, DWLP_USER)); }
+
 class RunBeforeExitTest : public DorvaTest {
 protected:
     void SetUp() override
@@ -209,13 +211,13 @@ TEST_F(RunBeforeExitTest, CancelledBrowseChangesNothing)
             Harness::Click(fileDialog, IDCANCEL);
         });
         Harness::Click(dialog, IDC_RB_BROWSE1);
-        EXPECT_EQ(State.BrowseSlot, 1);
+        EXPECT_EQ(Browsing(dialog).slot, 1);
+        EXPECT_STREQ(Browsing(dialog).fileName, "*.*");
         EXPECT_EQ(Harness::ItemText(dialog, IDC_RB_EDIT1), "A.EXE");
         Harness::Click(dialog, IDOK);
     });
     RunDialog();
     ExpectSlots("A.EXE", "", "", "");
-    EXPECT_STREQ(State.BrowseFileName, "*.*");
     EXPECT_TRUE(Harness::Boxes().empty());
 }
 
@@ -226,7 +228,7 @@ TEST_F(RunBeforeExitTest, BrowseRequestIsTheDocumentedOne)
     State.RunBeforeExit = 1;
     Harness::OnNextDialog([](HWND dialog) {
         BrowseAndAnswer(dialog, IDC_RB_BROWSE2, nullptr);
-        const OPENFILENAMEA& request = State.BrowseRequest;
+        const OPENFILENAMEA& request = Browsing(dialog).request;
 #ifndef _WIN64
         EXPECT_EQ(request.lStructSize, 76u);
 #endif
@@ -237,7 +239,7 @@ TEST_F(RunBeforeExitTest, BrowseRequestIsTheDocumentedOne)
         // "All Files", ";*.*", and the empty string that ends the list.
         EXPECT_EQ(std::memcmp(request.lpstrFilter, "All Files\0;*.*\0", 16), 0);
         EXPECT_EQ(request.nFilterIndex, 1u);
-        EXPECT_EQ(request.lpstrFile, State.BrowseFileName);
+        EXPECT_EQ(request.lpstrFile, Browsing(dialog).fileName);
         EXPECT_EQ(request.nMaxFile, 260u);
         EXPECT_EQ(request.Flags, 0x100004u);
         EXPECT_EQ(request.lpstrCustomFilter, nullptr);
@@ -245,7 +247,7 @@ TEST_F(RunBeforeExitTest, BrowseRequestIsTheDocumentedOne)
         EXPECT_EQ(request.lpstrInitialDir, nullptr);
         EXPECT_EQ(request.lpstrTitle, nullptr);
         EXPECT_EQ(request.lpstrDefExt, nullptr);
-        EXPECT_EQ(State.BrowseSlot, 2);
+        EXPECT_EQ(Browsing(dialog).slot, 2);
         Harness::Click(dialog, IDCANCEL);
     });
     RunDialog();
@@ -263,7 +265,7 @@ TEST_F(RunBeforeExitTest, BrowseFillsTheEditOnlyAndTheNextBrowseStartsFromTheCho
         // Quoted: a path with blanks must never run as "C:\dorva-browse\my.exe".
         EXPECT_EQ(Harness::ItemText(dialog, IDC_RB_EDIT3), "\"" + std::string(TestProgram) + "\"");
         EXPECT_STREQ(State.ProgramPath[2], "") << "the slot changes only on OK";
-        EXPECT_STREQ(State.BrowseFileName, TestProgram);
+        EXPECT_STREQ(Browsing(dialog).fileName, TestProgram);
 
         Harness::OnNextDialog([&](HWND fileDialog) {
             secondStart = Harness::ItemText(fileDialog, FileNameEdit);

@@ -54,6 +54,8 @@ std::string Requests()
             add("SetSuspendState " + Hex(call.arg[0]) + " " + Hex(call.arg[1]) + " " + Hex(call.arg[2]));
         } else if (name == "LockWorkStation") {
             add(name);
+        } else if (name == "InitiateShutdown") {
+            add(name + " " + Hex(call.arg[0]) + " " + Hex(call.arg[1]));
         }
     }
     return requests;
@@ -104,6 +106,7 @@ protected:
         Recorder::AddWindow({OtherWindow, 0x4444, true, 1, WAIT_TIMEOUT});
         Recorder::AddDrive({'C', DRIVE_FIXED, true, true, 0});
         Recorder::SetShellWindow(ShellWindow);
+        Recorder::SetWindowsVersion(6, 2);  // Windows 8: every exit type is there
         State.ForceFlag = 1;
         State.BlockFlag = 1;
     }
@@ -134,13 +137,15 @@ struct TypeCase {
 };
 
 const TypeCase TypeCases[] = {
-    {ExitTypeShutdown, "ExitWindowsEx 1 0", true, true},
-    {ExitTypeReboot, "ExitWindowsEx 2 0", true, true},
-    {ExitTypeLogoff, "ExitWindowsEx 0 0", true, true},
-    {ExitTypePowerOff, "ExitWindowsEx 9 0", true, true},
-    {ExitTypeScreensaver, "PostMessage desktop 112 f140 0", false, false},
+    {ExitTypeShutdown, "ExitWindowsEx 1 80000000", true, true},
+    {ExitTypeReboot, "ExitWindowsEx 2 80000000", true, true},
+    {ExitTypeLogoff, "ExitWindowsEx 0 80000000", true, true},
+    {ExitTypePowerOff, "ExitWindowsEx 9 80000000", true, true},
+    {ExitTypeHybridShutdown, "ExitWindowsEx 400001 80000000", true, true},
+    {ExitTypeBootOptions, "InitiateShutdown 404 80000000", true, true},
+    {ExitTypeScreensaver, "PostMessage desktop 112 f140 0", false, false, true},
     {ExitTypeRestartShell,
-     "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe /desktop 5", false, true},
+     "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe /desktop 5", false, true, true},
     {ExitTypeSleep, "SetSuspendState 0 0 0", false, true, true},
     {ExitTypeHibernate, "SetSuspendState 1 0 0", false, true, true},
     {ExitTypeLock, "LockWorkStation", false, false, true},
@@ -171,6 +176,7 @@ struct RefusalCase {
     bool missing;      // the system lacks the call (NT 4)
     const char* box;   // what the box says first
     const char* requests;
+    bool flushes;
 };
 
 // Sleep, hibernation and the lock say so when the system refuses them, with
@@ -179,18 +185,23 @@ struct RefusalCase {
 TEST_F(PerformExitTest, ARefusedOrMissingPowerActionSaysSo)
 {
     const RefusalCase cases[] = {
-        {ExitTypeHibernate, false, "Hibernate was refused by Windows:\n", "SetSuspendState 1 0 0"},
-        {ExitTypeLock, false, "Lock was refused by Windows:\n", "LockWorkStation"},
-        {ExitTypeSleep, true, "Sleep is not available on this system", ""},
-        {ExitTypeLock, true, "Lock is not available on this system", ""},
+        {ExitTypeHibernate, false, "Hibernate was refused by Windows:\n", "SetSuspendState 1 0 0", true},
+        {ExitTypeLock, false, "Lock was refused by Windows:\n", "LockWorkStation", false},
+        {ExitTypeSleep, true, "Sleep is not available on this system", "", false},
+        {ExitTypeLock, true, "Lock is not available on this system", "", false},
+        {ExitTypeLogoff, false, "Logoff was refused by Windows:\n", "ExitWindowsEx 0 80000000", true},
+        {ExitTypeBootOptions, false, "Restart to Boot Options was refused by Windows:\n",
+         "InitiateShutdown 404 80000000", true},
+        {ExitTypeHybridShutdown, true, "Hybrid Shutdown is not available on this system", "", false},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.box);
         Recorder::Reset();
         Harness::ClearBoxes();
         ScriptEverything();
-        Recorder::RefusePowerActions(ERROR_ACCESS_DENIED);
+        Recorder::RefuseExits(ERROR_ACCESS_DENIED);
         Recorder::LackPowerActions(c.missing);
+        Recorder::SetWindowsVersion(6, c.missing ? 1 : 2);
         State.ConfirmFlag = 1;
         State.ExitType = c.exitType;
         if (c.missing) {
@@ -206,8 +217,8 @@ TEST_F(PerformExitTest, ARefusedOrMissingPowerActionSaysSo)
         EXPECT_EQ(box.text.size() > words.size(), !c.missing) << "the system's reason follows";
         EXPECT_EQ(box.flags, 0x10030u);
         EXPECT_EQ(Requests(), c.requests);
-        EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), !c.missing && c.exitType == ExitTypeHibernate ? 1 : 0);
-        EXPECT_EQ(State.BlockFlag, 1);
+        EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), c.flushes ? 1 : 0);
+        EXPECT_EQ(State.BlockFlag, 1) << "kept, or put back after a refusal";
     }
 }
 
@@ -228,7 +239,7 @@ TEST_F(PerformExitTest, NothingAtAllWhileATimedExitIsArmed)
     Harness::AnswerBoxes({IDYES});
     PerformExit();
     EXPECT_EQ(ReadLog(log), "P+ P-");
-    EXPECT_EQ(Requests(), "ExitWindowsEx 1 0");
+    EXPECT_EQ(Requests(), "ExitWindowsEx 1 80000000");
 }
 
 // Without Force Exit no application is closed.
@@ -250,7 +261,7 @@ TEST_F(PerformExitTest, ConfirmationAskedWithoutOwnerOrBeepAndYesGoesOn)
     EXPECT_EQ(box.shownCaption, "Confirm");
     EXPECT_TRUE(Harness::Beeps().empty());
     EXPECT_EQ(Recorder::CountOf("EnumWindows"), 0);
-    EXPECT_EQ(Requests(), "ExitWindowsEx 2 0");
+    EXPECT_EQ(Requests(), "ExitWindowsEx 2 80000000");
     EXPECT_EQ(State.BlockFlag, 0);
 }
 
@@ -302,7 +313,7 @@ TEST_F(PerformExitTest, OnlyYesIsConsentAndOnlyOnce)
         {0, false, false, 2, ""},
         {IDCANCEL, false, false, 2, ""},
         {IDCANCEL, true, false, 1, ""},
-        {IDYES, false, true, 1, "ExitWindowsEx 0 0"},
+        {IDYES, false, true, 1, "ExitWindowsEx 0 80000000"},
     };
     for (const FakeBox& row : rows) {
         SCOPED_TRACE(testing::Message() << "result " << row.result << " ending " << row.programEnds);
@@ -350,7 +361,7 @@ TEST_F(PerformExitTest, ProgramsRunBeforeAScreensaverOrAnUnknownType)
         EXPECT_EQ(Recorder::CountOf("GetLogicalDrives"), c.flushes);
         EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), c.flushes);
         if (!c.flushes) EXPECT_EQ(Recorder::CountOf("CreateFile"), 0);
-        EXPECT_EQ(State.BlockFlag, 0);
+        EXPECT_EQ(State.BlockFlag, c.exitType == ExitTypeScreensaver ? 1 : 0);
         EXPECT_EQ(Requests(), c.requests);
         DeleteFileA(log.c_str());
         State.ProgramPath[c.slot][0] = '\0';
@@ -408,7 +419,7 @@ TEST_F(PerformExitTest, StepsRunInTheirOrder)
     EXPECT_LT(send, drives);
     EXPECT_EQ(Seen.blockAtDrives, 1);   // Block is cleared after the drives...
     EXPECT_EQ(Seen.blockAtRequest, 0);  // ...and before the request
-    EXPECT_EQ(Requests(), "ExitWindowsEx 9 0");
+    EXPECT_EQ(Requests(), "ExitWindowsEx 9 80000000");
 }
 
 TEST_F(PerformExitTest, RestartShellWithoutAShellWindowPostsNoQuitButStartsTheShell)
@@ -438,27 +449,42 @@ TEST_F(PerformExitTest, RestartShellFlushesAndEjectsButClosesNoApplication)
     EXPECT_EQ(Recorder::CountOf("FlushFileBuffers"), 1);
     EXPECT_EQ(Recorder::CountOf("DeviceIoControl"), 4);
     EXPECT_EQ(Requests(), "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5");
-    EXPECT_EQ(State.BlockFlag, 0);
+    EXPECT_EQ(State.BlockFlag, 1);
 }
 
-TEST_F(PerformExitTest, RestartShellStartsNothingWhenTheShellCannotBeRead)
+// Where Winlogon names no shell, Explorer starts; a shell that cannot be read
+// leaves the running one alone, and one that cannot start says why.
+TEST_F(PerformExitTest, RestartShellReadsTheShellFirstAndSaysWhatFails)
 {
     if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
     ShellValue shell;
     const std::string tooLong(300, 'x');  // longer than the 260 bytes read
-    const char* values[] = {nullptr, "", tooLong.c_str()};
-    for (const char* value : values) {
-        if (value) {
-            shell.Set(value);
+    const char* const explorer = "FindWindow Progman, PostMessage shell 12 0 0, WinExec explorer.exe 5";
+    const struct {
+        const char *value, *requests, *box;  // a box after a request: the shell did not start
+    } cases[] = {
+        {nullptr, explorer, nullptr},
+        {"", explorer, nullptr},
+        {tooLong.c_str(), "", "Restart Shell could not read the shell to start:\n"},
+        {"C:\\gone\\shell.exe", "FindWindow Progman, PostMessage shell 12 0 0, WinExec C:\\gone\\shell.exe 5",
+         "Restart Shell could not start C:\\gone\\shell.exe:\n"},
+    };
+    for (const auto& c : cases) {
+        if (c.value) {
+            shell.Set(c.value);
         } else {
             shell.Remove();
         }
         Recorder::Reset();
+        Harness::ClearBoxes();
+        if (c.box) Harness::AnswerBoxes({IDOK});
         Recorder::SetShellWindow(ShellWindow);
+        Recorder::SetWinExecResult(c.box && c.requests[0] ? ERROR_FILE_NOT_FOUND : 33);
         State.ExitType = ExitTypeRestartShell;
         PerformExit();
-        EXPECT_EQ(Requests(), "FindWindow Progman, PostMessage shell 12 0 0")
-            << (value ? std::to_string(std::strlen(value)) + " characters" : "no value");
+        EXPECT_EQ(Requests(), c.requests) << (c.value ? std::to_string(std::strlen(c.value)) + " characters" : "no value");
+        ASSERT_EQ(Harness::Boxes().size(), c.box ? 1u : 0u);
+        if (c.box) EXPECT_EQ(Harness::Boxes()[0].text.find(c.box), 0u) << "then the system's reason";
     }
 }
 

@@ -23,13 +23,26 @@
 namespace {
 
 constexpr UINT_PTR ArmedTimer = 0x7FFF0000;  // stands for an armed timed exit
-constexpr UINT FullMenuPositions = 18;
-constexpr UINT ShortMenuPositions = 10;
-constexpr UINT OptionsPosition = 11;
-constexpr UINT TogglesPosition = 13;
-constexpr UINT ExitProgramPosition = 17;
-// Sleep, Hibernate and Lock: grayed where the system lacks them.
-bool PowerActionAt(UINT position) { return position >= 7 && position <= 9; }
+// The positions come from the exit-type table: its types head both menus,
+// and the full menu's own items follow.
+constexpr UINT FullMenuPositions = ExitTypeMenuPositions + 8;
+constexpr UINT ShortMenuPositions = ExitTypeMenuPositions;
+constexpr UINT OptionsPosition = ExitTypeMenuPositions + 1;
+constexpr UINT TogglesPosition = ExitTypeMenuPositions + 3;
+constexpr UINT ExitProgramPosition = ExitTypeMenuPositions + 7;
+// The position of an exit type's item, -1 for a number that is none.
+int PositionOf(int exitType)
+{
+    const ExitTypeInfo* type = FindExitType(exitType);
+    return type ? static_cast<int>(ExitTypeMenuPosition(static_cast<size_t>(type - ExitTypes))) : -1;
+}
+// Grayed on NT 4, which lacks sleep, hibernation, the lock and what came with Windows 8.
+bool PowerActionAt(UINT position)
+{
+    const int at = static_cast<int>(position);
+    return at == PositionOf(ExitTypeSleep) || at == PositionOf(ExitTypeHibernate) || at == PositionOf(ExitTypeLock) ||
+           at == PositionOf(ExitTypeHybridShutdown) || at == PositionOf(ExitTypeBootOptions);
+}
 
 UINT StateAt(HMENU menu, UINT position) { return GetMenuState(menu, position, MF_BYPOSITION) & 0xFF; }
 bool CheckedAt(HMENU menu, UINT position) { return (StateAt(menu, position) & MF_CHECKED) != 0; }
@@ -59,29 +72,28 @@ struct FullMenuCase {
     int exitType;
     int click, force, eject, block, confirm;
     UINT_PTR timerRunning;
-    int checkedPosition;   // position of the exit type, -1 for none
     bool powerActionsMissing;
 };
 
 TEST_F(MenusTest, FullMenuShowsTheSettings)
 {
     const FullMenuCase cases[] = {
-        {ExitTypeShutdown, 1, 0, 0, 0, 0, 0, 0},
-        {ExitTypeReboot, 0, 1, 0, 0, 0, 0, 1},
-        {ExitTypeLogoff, 0, 0, 1, 0, 0, 0, 2},
-        {ExitTypePowerOff, 0, 0, 0, 1, 0, 0, 3},
-        {ExitTypeScreensaver, 0, 0, 0, 0, 1, 0, 5},
-        {ExitTypeRestartShell, 5, -1, 0, 0, 0, 0, 6},
-        {ExitTypeShutdown, 1, 1, 1, 1, 1, ArmedTimer, 0},
-        {ExitTypeRestartShell, 0, 0, 0, 0, 0, ArmedTimer, 6},
-        {ExitTypeSleep, 1, 0, 0, 0, 0, 0, 7},
-        {ExitTypeHibernate, 0, 0, 0, 1, 0, 0, 8, true},
-        {ExitTypeLock, 1, 0, 0, 0, 0, ArmedTimer, 9, true},
+        {ExitTypeShutdown, 1, 0, 0, 0, 0, 0},
+        {ExitTypeReboot, 0, 1, 0, 0, 0, 0},
+        {ExitTypeLogoff, 0, 0, 1, 0, 0, 0},
+        {ExitTypePowerOff, 0, 0, 0, 1, 0, 0},
+        {ExitTypeScreensaver, 0, 0, 0, 0, 1, 0},
+        {ExitTypeRestartShell, 5, -1, 0, 0, 0, 0},
+        {ExitTypeShutdown, 1, 1, 1, 1, 1, ArmedTimer},
+        {ExitTypeRestartShell, 0, 0, 0, 0, 0, ArmedTimer},
+        {ExitTypeSleep, 1, 0, 0, 0, 0, 0},
+        {ExitTypeHibernate, 0, 0, 0, 1, 0, 0, true},
+        {ExitTypeLock, 1, 0, 0, 0, 0, ArmedTimer, true},
         // A stored number that is no exit type checks no item, not even the
         // command that happens to carry that number.
-        {99, 1, 0, 0, 0, 0, 0, -1},
-        {IDM_ABOUT, 0, 0, 0, 0, 0, 0, -1},
-        {IDM_SINGLECLICK, 0, 0, 0, 0, 0, 0, -1},
+        {99, 1, 0, 0, 0, 0, 0},
+        {IDM_ABOUT, 0, 0, 0, 0, 0, 0},
+        {IDM_SINGLECLICK, 0, 0, 0, 0, 0, 0},
     };
     HMENU toggles = GetSubMenu(State.FullMenu, TogglesPosition);
     HMENU options = GetSubMenu(State.FullMenu, OptionsPosition);
@@ -102,10 +114,11 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
         State.ConfirmFlag = c.confirm;
         State.TimerRunning = c.timerRunning;
         Recorder::LackPowerActions(c.powerActionsMissing);
+        Recorder::SetWindowsVersion(c.powerActionsMissing ? 4 : 6, 2);  // NT 4 lacks what 8 brought too
         UpdateFullMenu();
         for (UINT position = 0; position < ExitProgramPosition; ++position) {
             SCOPED_TRACE(testing::Message() << "position " << position);
-            EXPECT_EQ(CheckedAt(State.FullMenu, position), static_cast<int>(position) == c.checkedPosition);
+            EXPECT_EQ(CheckedAt(State.FullMenu, position), static_cast<int>(position) == PositionOf(c.exitType));
             EXPECT_EQ(GrayedAt(State.FullMenu, position),
                       c.timerRunning != 0 || (c.powerActionsMissing && PowerActionAt(position)));
         }
@@ -126,17 +139,17 @@ TEST_F(MenusTest, FullMenuShowsTheSettings)
 struct ShortMenuCase {
     int exitType;
     UINT_PTR timerRunning;
-    int checkedPosition;
     bool powerActionsMissing;
 };
 
 TEST_F(MenusTest, ShortMenuShowsTheExitType)
 {
     const ShortMenuCase cases[] = {
-        {ExitTypeShutdown, 0, 0},          {ExitTypeReboot, 0, 1},     {ExitTypeLogoff, 0, 2},
-        {ExitTypePowerOff, 0, 3},          {ExitTypeScreensaver, 0, 5}, {ExitTypeRestartShell, 0, 6},
-        {ExitTypeReboot, ArmedTimer, 1},   {0, 0, -1},                  {99, ArmedTimer, -1},
-        {ExitTypeSleep, 0, 7},             {ExitTypeHibernate, 0, 8},   {ExitTypeLock, 0, 9, true},
+        {ExitTypeShutdown, 0},        {ExitTypeReboot, 0},      {ExitTypeLogoff, 0},
+        {ExitTypePowerOff, 0},        {ExitTypeScreensaver, 0}, {ExitTypeRestartShell, 0},
+        {ExitTypeReboot, ArmedTimer}, {0, 0},                   {99, ArmedTimer},
+        {ExitTypeSleep, 0},           {ExitTypeHibernate, 0},   {ExitTypeLock, 0, true},
+        {ExitTypeBootOptions, 0},     {ExitTypeHybridShutdown, 0, true},
     };
     for (const ShortMenuCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "ExitType " << c.exitType << " timer " << c.timerRunning);
@@ -144,10 +157,11 @@ TEST_F(MenusTest, ShortMenuShowsTheExitType)
         State.ExitType = c.exitType;
         State.TimerRunning = c.timerRunning;
         Recorder::LackPowerActions(c.powerActionsMissing);
+        Recorder::SetWindowsVersion(c.powerActionsMissing ? 4 : 6, 2);
         UpdateShortMenu();
         for (UINT position = 0; position < ShortMenuPositions; ++position) {
             SCOPED_TRACE(testing::Message() << "position " << position);
-            EXPECT_EQ(CheckedAt(State.ShortMenu, position), static_cast<int>(position) == c.checkedPosition);
+            EXPECT_EQ(CheckedAt(State.ShortMenu, position), static_cast<int>(position) == PositionOf(c.exitType));
             EXPECT_EQ(GrayedAt(State.ShortMenu, position),
                       c.timerRunning != 0 || (c.powerActionsMissing && PowerActionAt(position)));
         }
@@ -155,21 +169,25 @@ TEST_F(MenusTest, ShortMenuShowsTheExitType)
     State.TimerRunning = 0;
 }
 
-// Both menus list the exit types in this order, and no two items of a menu
-// share a mnemonic.
+// Both menus list the exit types in this order, no two items of a menu
+// share a mnemonic, and the full menu's own items have those that the exit
+// types keep clear of.
 TEST_F(MenusTest, TheExitTypesHeadBothMenusWithMnemonicsOfTheirOwn)
 {
-    const char* const labels[] = {"&Shutdown", "&Reboot",        "&Logoff", "&Power-off", "",
-                                  "S&creensaver", "Res&tart Shell", "Sl&eep", "&Hibernate", "Loc&k"};
+    const char* const labels[] = {"&Shutdown", "&Reboot", "&Logoff", "&Power-off", "Hybr&id Shutdown",
+                                  "Restart to &Boot Options", "", "S&creensaver", "Res&tart Shell", "Sl&eep",
+                                  "&Hibernate", "Loc&k"};
+    static_assert(sizeof labels / sizeof labels[0] == ExitTypeMenuPositions, "a label a position");
     for (HMENU menu : {State.FullMenu, State.ShortMenu}) {
         std::string mnemonics;
         for (int position = 0; position < GetMenuItemCount(menu); ++position) {
             char label[64] = "";
             GetMenuStringA(menu, static_cast<UINT>(position), label, sizeof label, MF_BYPOSITION);
-            if (position < 10) EXPECT_STREQ(label, labels[position]) << "position " << position;
+            if (position < static_cast<int>(ExitTypeMenuPositions)) EXPECT_STREQ(label, labels[position]) << position;
             if (const char* mark = std::strchr(label, '&')) mnemonics += static_cast<char>(std::tolower(mark[1]));
         }
         for (char letter : mnemonics) EXPECT_EQ(std::count(mnemonics.begin(), mnemonics.end(), letter), 1) << letter;
+        if (menu == State.FullMenu) EXPECT_EQ(mnemonics.substr(ExitTypeCount), FixedMenuMnemonics);
     }
 }
 
@@ -188,7 +206,8 @@ TEST_F(MenusTest, ExitTypeCommandsSelectTheTypeWithItsIconAndTip)
         {IDM_LOGOFF, "Icon_3", "Logoff"},          {IDM_SCREENSAVER, "Icon_4", "Screensaver"},
         {IDM_POWEROFF, "Icon_5", "Power-off"},     {IDM_RESTARTSHELL, "Icon_8", "Restart Shell"},
         {IDM_SLEEP, "Icon_9", "Sleep"},            {IDM_HIBERNATE, "Icon_10", "Hibernate"},
-        {IDM_LOCK, "Icon_11", "Lock"},
+        {IDM_LOCK, "Icon_11", "Lock"},             {ExitTypeHybridShutdown, "Icon_12", "Hybrid Shutdown"},
+        {ExitTypeBootOptions, "Icon_13", "Restart to Boot Options"},
     };
     for (const ExitTypeCommand& c : cases) {
         SCOPED_TRACE(testing::Message() << "command " << c.command);

@@ -24,7 +24,6 @@ TEST(RecordSizes, LayoutsMatchTheSystemHeaders)
     EXPECT_EQ(sizeof(State.TrayData.szTip), 64u);
     EXPECT_EQ(sizeof(OSVERSIONINFOA), 148u);  // the same on every build
     EXPECT_EQ(static_cast<size_t>(OPENFILENAME_SIZE_VERSION_400A), offsetof(OPENFILENAMEA, pvReserved));
-    EXPECT_EQ(sizeof(State.BrowseFileName), 260u);
     EXPECT_EQ(sizeof(State.ProgramPath[0]), 260u);
     EXPECT_EQ(sizeof(State.ProgramsToRun), 1024u);
     EXPECT_EQ(sizeof(State.WarningText), 100u);

@@ -1,6 +1,7 @@
 // The Registry dialog and the four system switches, against the test prefix's
 // real registry. Every value and key a test touches is put back afterwards.
 #include "settings/registry_dialog.h"
+#include "settings/system_switches.h"
 #include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
@@ -95,6 +96,7 @@ protected:
     {
         DorvaTest::SetUp();
         CreateMainWindowAndMenus();
+        Recorder::SetWindowsVersion(5, 0);  // Windows 2000: the password is a plain value
         policiesKeyExisted_ = KeyExists(HKEY_CURRENT_USER, PoliciesKey);
         if (!Harness::MayWriteMachineKey()) GTEST_SKIP() << Harness::NeedsAdministrator;
         saved_ = {
@@ -269,13 +271,13 @@ TEST_F(RegistryDialogTest, OpeningShowsTheSwitchesAndSelectsNoChange)
         EXPECT_FALSE(Harness::IsChecked(dialog, IDC_RG_DELETE));
         EXPECT_EQ(Harness::ItemText(dialog, IDC_RG_NAME), "alice");
         EXPECT_EQ(Harness::ItemText(dialog, IDC_RG_PASSWORD), "s3cret");
+        EXPECT_EQ(OpeningSwitch(dialog, IDC_RG_AUTORUN), 1);
+        EXPECT_EQ(OpeningSwitch(dialog, IDC_RG_NOLOGOFF), 0);
+        EXPECT_EQ(OpeningSwitch(dialog, IDC_RG_NOCLOSE), 1);
+        EXPECT_EQ(OpeningSwitch(dialog, IDC_RG_AUTOLOGON), 1);
         Harness::Click(dialog, IDCANCEL);
     });
     RunDialog();
-    EXPECT_EQ(State.SwitchAutorun, 1);
-    EXPECT_EQ(State.SwitchNoLogOff, 0);
-    EXPECT_EQ(State.SwitchNoClose, 1);
-    EXPECT_EQ(State.SwitchAutoAdminLogon, 1);
 }
 
 TEST_F(RegistryDialogTest, LogonEditsStayEmptyWhenOffOrTooLong)
@@ -410,6 +412,24 @@ TEST_F(RegistryDialogTest, AutoLogonStoresNameAndPasswordWholeAndOffDeletesThePa
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "AutoAdminLogon").data, (std::vector<BYTE>{'0', 0}));
     EXPECT_EQ(Text(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultUserName")), "tester") << "off keeps the name";
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultPassword").exists);
+}
+
+// From XP on the password is kept as the secret, and a plain value left by
+// an older version goes; off deletes the secret. Without the secret stored,
+// automatic logon stays off.
+TEST_F(RegistryDialogTest, FromXpOnThePasswordIsKeptAsASecret)
+{
+    Recorder::SetWindowsVersion(5, 1);
+    WriteText(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultPassword", "old");
+    EXPECT_TRUE(SetAutoAdminLogon(1, "tester", "s3cret"));
+    EXPECT_STREQ(Recorder::StoredSecret(), "s3cret");
+    EXPECT_STREQ(Recorder::Find("LsaStorePrivateData")->text, "DefaultPassword");
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, WinlogonKey, "DefaultPassword").exists);
+    EXPECT_TRUE(SetAutoAdminLogon(0, "", ""));
+    EXPECT_EQ(Recorder::StoredSecret(), nullptr);
+    Recorder::RefuseSecrets(ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(SetAutoAdminLogon(1, "tester", "s3cret"));
+    EXPECT_EQ(GetAutoAdminLogon(), 0);
 }
 
 TEST_F(RegistryDialogTest, AutoLogonOnWithEmptyEditsStoresEmptyTexts)

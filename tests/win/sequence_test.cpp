@@ -92,8 +92,18 @@ bool DueReached()
     return (late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds;
 }
 
+// Meanwhile the hotkey and a click are queued; it ends at once, or when the click's question is answered.
+void WhileTheProgramRuns()
+{
+    W.steps += "program runs; ";
+    if (State.HotkeyRegistered && OneIn(2)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
+    if (State.TrayIconWanted) PostMessageA(State.MainWindow, TrayMessage, 0, State.ClickFlag ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK);
+    if (!State.TrayIconWanted || OneIn(2)) Recorder::EndProgram();
+}
+
 void OnRecordedCall(const RecordedCall& call)
 {
+    if (std::strcmp(call.name, "CreateProcess") == 0) return WhileTheProgramRuns();
     bool request = std::strcmp(call.name, "ExitWindowsEx") == 0 || std::strcmp(call.name, "FindWindow") == 0 ||
                    std::strcmp(call.name, "SetSuspendState") == 0 || std::strcmp(call.name, "LockWorkStation") == 0 ||
                    (std::strcmp(call.name, "PostMessage") == 0 && call.arg[1] == WM_SYSCOMMAND);
@@ -113,6 +123,14 @@ void OnRecordedCall(const RecordedCall& call)
 // pressed again or the icon clicked.
 int AnswerBox(const Harness::Box& box)
 {
+    if (box.text == "Stop waiting and cancel the exit ?") {  // "E&xit Program" meanwhile, Yes, or No as it ends
+        int answer = Pick(3);
+        W.steps += answer == 0 ? "stop: Exit Program; " : answer == 1 ? "stop: Yes; " : "stop: No; ";
+        if (answer == 0) PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
+        W.consents = answer == 2 ? W.consents : 0;  // after a stop no exit may follow
+        if (answer == 2) Recorder::EndProgram();
+        return answer == 1 ? IDYES : IDNO;
+    }
     if (box.text != "Are you sure you want to exit ?") return (box.flags & MB_YESNO) ? IDNO : IDOK;
     if (OneIn(4)) SecondStart();
     if (OneIn(4)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
@@ -172,6 +190,7 @@ void CheckPromises()
     Act("the queue runs");
     Recorder::AdvanceTime(0);
     if (Ended()) return;
+    if (State.WaitingForProgram || std::strncmp(State.TrayData.szTip, "Waiting", 7) == 0) Fault("a wait left over");
     int live = Recorder::LiveVirtualTimers();
     if (State.TimerRunning ? live > 2 : live != 0) Fault("more timers alive than the timed exit needs");
     if (State.TimerRunning != State.ExitTimerId) Fault("TimerRunning is not the exit timer");
@@ -208,7 +227,8 @@ void PassTime()
 {
     static const long long spans[] = {Second, 10 * Second, Minute, 10 * Minute, Hour, 5 * Hour};
     long long ms = spans[Pick(6)];
-    if (State.TimerRunning && OneIn(2)) ms = State.MillisToExit + (Pick(3) - 1) * Second;
+    long long due = State.Armed.atTimeOfDay ? State.Armed.dueLocal - State.Armed.checkedLocal : State.Armed.delayMs;
+    if (State.TimerRunning && OneIn(2)) ms = due + (Pick(3) - 1) * Second;
     ms = ms < 0 ? 0 : ms;
     Act("wait " + std::to_string(ms / Second) + " s");
     Recorder::AdvanceTime(static_cast<DWORD>(ms));
@@ -286,7 +306,7 @@ void SecondStart()
     Act(std::string("second start \"") + text + "\"");
     const bool query = std::strcmp(text, "/q") == 0 && !State.NoIconMode, armed = State.TimerRunning != 0;
     int result = -1;
-    AnswerWithoutStarting(text, &result);
+    AnswerWithoutStarting(text, text, &result);
     if (query && result != (armed ? ExitDone : ExitNothingDone)) Fault("\"/q\" does not tell whether one is armed");
 }
 
@@ -444,6 +464,7 @@ protected:
         Recorder::Reset();
         Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
         Recorder::OnCall(OnRecordedCall);
+        Recorder::FakePrograms(true);
         Recorder::OnTimerFiring(OnTimerFiring);
         Harness::AnswerOtherBoxes(AnswerBox);
         CreateMainWindowAndMenus();
@@ -463,6 +484,8 @@ protected:
         std::snprintf(State.AtValue, sizeof State.AtValue, "%s", TimeOfDayText().c_str());
         State.HotKey[0] = HotkeyLetter;
         State.HotkeyFlag = OneIn(2);
+        State.RunBeforeExit = OneIn(3);
+        std::snprintf(State.ProgramPath[0], sizeof State.ProgramPath[0], "%s", "C:\\tools\\backup.exe");
         State.NoIconMode = mode != 2 && OneIn(4);  // "/n": armed at start, no icon
         if (State.AtFlag && (State.NoIconMode || OneIn(2))) StartTimedExit();  // as the command line does
         if (State.NoIconMode && State.TimerFlag) StartTimedExit();

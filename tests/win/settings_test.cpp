@@ -280,7 +280,7 @@ TEST_F(SettingsTest, ACancelledTimedExitSavesTheChoicesAsTheyAre)
     TrayClickAction();
     ASSERT_NE(State.TimerRunning, 0u);
     TrayClickAction();
-    ASSERT_EQ(State.TimerCancelled, 1);
+    ASSERT_EQ(State.TimerRunning, 0u);
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(QueryValue("TimerFlag").data, Fixed("1", 7));
     EXPECT_EQ(QueryValue("WarnFlag").data, Fixed("1", 7));
@@ -297,6 +297,7 @@ TEST_F(SettingsTest, UneditedWarningTextLeavesTheStoredOneInPlace)
     SetDefaults();
     LoadSettings();
     EXPECT_STREQ(State.WarningText, "Stored earlier");
+    EXPECT_EQ(State.WarningTextOwn, 1) << "a stored text is the user's, even an empty one";
 }
 
 // ---- load ----------------------------------------------------------------------
@@ -367,7 +368,7 @@ TEST_F(SettingsTest, StoredNumbersAreConvertedWithoutRangeCheck)
         {"ClickFlag", Fixed("-1", 7), &ProgramState::ClickFlag, -1},
         {"ConfirmFlag", Fixed("x", 7), &ProgramState::ConfirmFlag, 0},
         {"EjectFlag", std::string("", 1), &ProgramState::EjectFlag, 0},
-        {"ExitType", Fixed("99", 7), &ProgramState::ExitType, 99},
+        {"ExitType", Fixed(" 25", 7), &ProgramState::ExitType, ExitTypeBootOptions},
         {"TimerFlag", "+5", &ProgramState::TimerFlag, 5},
         {"AtFlag", "\t\n\r 7x", &ProgramState::AtFlag, 7},
         {"WarnFlag", "\v\f 12", &ProgramState::WarnFlag, 12},  // no terminator at all
@@ -421,6 +422,12 @@ TEST_F(SettingsTest, TooLongValuesAreSkipped)
     EXPECT_STREQ(State.ProgramsToRun, "kept;");
     EXPECT_STREQ(State.WarningText, "kept");
     EXPECT_STREQ(State.ProgramPath[0], "kept") << "the list is unpacked as it stands";
+    // So is a number that is no exit type.
+    for (const char* none : {"99", "0", "-10", "100"}) {
+        WriteRaw("ExitType", Fixed(none, 7));
+        LoadSettings();
+        EXPECT_EQ(State.ExitType, ExitTypeShutdown) << none;
+    }
 }
 
 TEST_F(SettingsTest, StoredTextsLongerThanTheirFieldAreCutAndTerminated)

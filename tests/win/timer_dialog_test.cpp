@@ -1,6 +1,6 @@
 // The Timed Exit Options dialog driven through its real template: what it
 // shows, how its controls enable each other, what OK stores and arms, and
-// every entry that OK rejects with "Invalid time".
+// every entry that OK rejects, and with which message.
 #include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
@@ -44,11 +44,6 @@ protected:
     static const Harness::Box& LastBox() { return Harness::Boxes().back(); }
 };
 
-void ExpectInvalidTimeBox(const Harness::Box& box)
-{
-    Harness::ExpectErrorBox(box, "Invalid time");
-}
-
 // ---- what the dialog shows ------------------------------------------------------
 
 // A negative stored number is shown signed inside its field.
@@ -77,7 +72,6 @@ TEST_F(TimedExitDialogTest, ATimeoutIsShownWithItsWarning)
             }
             Click(d, IDCANCEL);
         });
-        EXPECT_STREQ(State.NumberText, c.warning);
     }
 }
 
@@ -97,8 +91,8 @@ TEST_F(TimedExitDialogTest, OpeningAndCancellingChangesNoLiveValue)
         Run([](HWND d) { Click(d, IDCANCEL); });
         EXPECT_EQ(State.TimeoutSeconds, 30);
         EXPECT_EQ(State.WarnSeconds, 10);
-        StartTimedExit();
-        EXPECT_EQ(State.MillisToExit, 30000);
+        EXPECT_TRUE(StartTimedExit());
+        EXPECT_EQ(State.Armed.delayMs, 30000u);
         CancelTimedExit();
     }
 }
@@ -112,7 +106,7 @@ TEST_F(TimedExitDialogTest, AStoredTimeOfDayIsShownAsSixDigits)
 {
     const ShownTimeCase cases[] = {
         {"240000", "000000"}, {"000500", "000500"}, {"230000", "230000"},
-        {"", "000000"},       {"250000", "250000"}, {"245959", "005959"},
+        {"", ""},             {"250000", "250000"}, {"245959", "005959"}, {"2300", "2300"},
     };
     for (const ShownTimeCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "AtValue \"" << c.stored << "\"");
@@ -147,7 +141,6 @@ TEST_F(TimedExitDialogTest, OpeningWithNoTimedModeShowsTheWarningOffAndOnlyOkSto
         Click(d, IDCANCEL);
     });
     EXPECT_EQ(State.WarnFlag, 1) << "Cancel changes nothing";
-    EXPECT_EQ(State.NoTimedExit, 1);
     Run([](HWND d) { Click(d, IDOK); });
     EXPECT_EQ(State.WarnFlag, 0);
 }
@@ -279,7 +272,7 @@ struct AcceptCase {
     bool warn;
     const char* warnTyped;
     const char* storedText;   // TimerValue or AtValue afterwards
-    int number;               // TimeoutSeconds, or MillisToExit of an armed time of day
+    int number;               // TimeoutSeconds, or the delay of an armed time of day
     const char* tip;          // of an armed time of day
 };
 
@@ -292,7 +285,6 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
         {"largest", IDC_TE_TIMEOUT, "999999", false, "", "999999", 999999},
         {"warning equal to the timeout", IDC_TE_TIMEOUT, "30", true, "30", "30", 30},
         {"time of day", IDC_TE_AT, "235900", false, "", "235900", 43140000, "Timed Exit: Shutdown at 23:59:00"},
-        {"empty time: next midnight", IDC_TE_AT, "", false, "", "", 43200000, "Timed Exit: Shutdown at 00:00:00"},
         {"time of day with warning", IDC_TE_AT, "120100", true, "60", "120100", 60000,
          "Timed Exit: Shutdown at 12:01:00"},
     };
@@ -326,7 +318,7 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
             EXPECT_EQ(State.AtFlag, 1);
             EXPECT_EQ(State.TimerFlag, 0);
             EXPECT_STREQ(State.AtValue, c.storedText);
-            EXPECT_EQ(State.MillisToExit, c.number);
+            EXPECT_EQ(MillisUntilClockShows({State.Armed.hour, State.Armed.minute, State.Armed.second}), c.number);
             EXPECT_NE(State.TimerRunning, 0u) << "a time of day is armed at once";
             EXPECT_STREQ(State.TrayData.szTip, c.tip);
         }
@@ -345,7 +337,6 @@ TEST_F(TimedExitDialogTest, NoTimedExitClearsEveryModeAndCancels)
     EXPECT_EQ(State.TimerFlag, 0);
     EXPECT_EQ(State.AtFlag, 0);
     EXPECT_EQ(State.WarnFlag, 0);
-    EXPECT_EQ(State.NoTimedExit, 1);
     EXPECT_EQ(State.TimerRunning, 0u);
     MSG message;
     EXPECT_TRUE(PeekMessageA(&message, State.MainWindow, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
@@ -437,7 +428,8 @@ protected:
         });
         EXPECT_TRUE(stayedOpen);
         ASSERT_EQ(Harness::Boxes().size(), 1u);
-        ExpectInvalidTimeBox(LastBox());
+        Harness::ExpectErrorBox(LastBox(), c.radio == IDC_TE_AT && !c.warnTyped ? "Timer not started (Invalid time ?)"
+                                                                               : "Invalid time");  // no time: no timer
         EXPECT_EQ(State.TimerRunning, 0u);
         EXPECT_EQ(State.TimerFlag, c.radio == IDC_TE_TIMEOUT ? 1 : 0);
         EXPECT_EQ(State.WarnFlag, c.warnTyped != nullptr ? 1 : 0);
@@ -465,6 +457,8 @@ TEST_F(InvalidTimeTest, EntriesOutsideTheirRangeAreRejected)
         {"time of day 126000", IDC_TE_AT, "126000", nullptr, 0},
         {"time of day 235960", IDC_TE_AT, "235960", nullptr, 0},
         {"time of day 1200000", IDC_TE_AT, "1200000", nullptr, 0},
+        {"time of day empty", IDC_TE_AT, "", nullptr, 0},
+        {"time of day 2300", IDC_TE_AT, "2300", nullptr, 0},
         // Warnings of nothing or longer than the timeout.
         {"warning 0", IDC_TE_TIMEOUT, "30", "0", 0},
         {"warning empty", IDC_TE_TIMEOUT, "30", "", 0},

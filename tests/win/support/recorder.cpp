@@ -32,7 +32,7 @@ struct RecorderData {
     ScriptedDrive drives[Recorder::MaxDrives];
     int driveCount;
     HWND shellWindow;
-    BOOL exitWindowsResult;
+    UINT winExecResult;
     bool fixedClock;
     SYSTEMTIME clock;
     bool virtualTime;
@@ -47,7 +47,13 @@ struct RecorderData {
     bool refuseMachineWrites;
     bool wow64;
     bool powerActionsMissing;
-    DWORD powerActionError;   // 0: sleep, hibernation and the lock succeed
+    DWORD exitError;          // 0: the exit requests succeed
+    DWORD versionMajor, versionMinor;  // 0: the real version
+    bool privilegeRefused, secretStored;
+    char secret[64];
+    DWORD secretError;
+    bool fakePrograms;
+    HANDLE program;           // the event standing for the last fake program
     bool trayTaken;
     HWND runningCopy;
     DWORD copyAppearsAfter;   // ms of SysSleep before FindWindowEx finds it
@@ -63,14 +69,15 @@ const HANDLE TrayMutex = reinterpret_cast<HANDLE>(0x7300);
 void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
             const char* text = nullptr)
 {
-    if (Data.callCount >= Recorder::MaxCalls) return;
-    RecordedCall& call = Data.calls[Data.callCount++];
+    // A full log keeps its first calls; the observer still sees every one.
+    RecordedCall call = {};
     CopyText(call.name, sizeof call.name, name);
     call.arg[0] = a;
     call.arg[1] = b;
     call.arg[2] = c;
     call.arg[3] = d;
     CopyText(call.text, sizeof call.text, text ? text : "");
+    if (Data.callCount < Recorder::MaxCalls) Data.calls[Data.callCount++] = call;
     if (Data.observer) Data.observer(call);
 }
 
@@ -158,8 +165,9 @@ ScriptedDrive* DriveOfVolume(HANDLE volume)
 namespace Recorder {
 void Reset()
 {
+    if (Data.program) CloseHandle(Data.program);
     std::memset(&Data, 0, sizeof Data);
-    Data.exitWindowsResult = TRUE;
+    Data.winExecResult = 33;
 }
 int CallCount() { return Data.callCount; }
 const RecordedCall& Call(int index) { return Data.calls[index]; }
@@ -194,7 +202,7 @@ void AddDrive(const ScriptedDrive& drive)
     if (Data.driveCount < MaxDrives) Data.drives[Data.driveCount++] = drive;
 }
 void SetShellWindow(HWND window) { Data.shellWindow = window; }
-void SetExitWindowsResult(BOOL result) { Data.exitWindowsResult = result; }
+void SetWinExecResult(UINT result) { Data.winExecResult = result; }
 void SetLocalTime(int hour, int minute, int second)
 {
     Data.fixedClock = true;
@@ -274,15 +282,54 @@ void TakeTray(bool taken, HWND window, DWORD appearsAfterMs)
     Data.runningCopy = window;
     Data.copyAppearsAfter = appearsAfterMs;
 }
-void RefusePowerActions(DWORD error) { Data.powerActionError = error; }
+void RefuseExits(DWORD error) { Data.exitError = error; }
+void SetWindowsVersion(DWORD major, DWORD minor) { Data.versionMajor = major, Data.versionMinor = minor; }
+void RefusePrivilege(bool refuse) { Data.privilegeRefused = refuse; }
+const char* StoredSecret() { return Data.secretStored ? Data.secret : nullptr; }
+void RefuseSecrets(DWORD error) { Data.secretError = error; }
+void FakePrograms(bool fake) { Data.fakePrograms = fake; }
+void EndProgram() { SetEvent(Data.program); }
 }  // namespace Recorder
 
 // ---- the seam ----------------------------------------------------------------
 
-BOOL SysExitWindowsEx(UINT flags, DWORD reserved)
+BOOL SysExitWindowsEx(UINT flags, DWORD reason)
 {
-    Record("ExitWindowsEx", flags, reserved);
-    return Data.exitWindowsResult;
+    Record("ExitWindowsEx", flags, reason);
+    if (Data.exitError) SetLastError(Data.exitError);
+    return !Data.exitError;
+}
+
+DWORD SysInitiateShutdown(DWORD flags, DWORD reason)
+{
+    Record("InitiateShutdown", flags, reason);
+    return Data.exitError;
+}
+
+OSVERSIONINFOA SysWindowsVersion()
+{
+    OSVERSIONINFOA version = {sizeof version, Data.versionMajor, Data.versionMinor, 0, VER_PLATFORM_WIN32_NT, ""};
+    if (!Data.versionMajor) GetVersionExA(&version);
+    return version;
+}
+
+BOOL SysAdjustTokenPrivileges(HANDLE token, TOKEN_PRIVILEGES* wanted, DWORD previousSize, TOKEN_PRIVILEGES* previous,
+                              DWORD* returnedSize)
+{
+    if (!Data.privilegeRefused) return AdjustTokenPrivileges(token, FALSE, wanted, previousSize, previous, returnedSize);
+    SetLastError(ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+}
+
+DWORD SysLsaStorePrivateData(const wchar_t* name, const wchar_t* data)
+{
+    char key[64] = "";
+    WideCharToMultiByte(CP_ACP, 0, name, -1, key, sizeof key, nullptr, nullptr);
+    Record("LsaStorePrivateData", data != nullptr, 0, 0, 0, key);
+    if (Data.secretError) return Data.secretError;
+    Data.secretStored = data != nullptr;
+    WideCharToMultiByte(CP_ACP, 0, data ? data : L"", -1, Data.secret, sizeof Data.secret, nullptr, nullptr);
+    return ERROR_SUCCESS;
 }
 
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
@@ -290,7 +337,7 @@ HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
 namespace {
 BOOL PowerActionResult()
 {
-    DWORD error = Data.powerActionsMissing ? ERROR_PROC_NOT_FOUND : Data.powerActionError;
+    DWORD error = Data.powerActionsMissing ? ERROR_PROC_NOT_FOUND : Data.exitError;
     SetLastError(error);
     return error == 0;
 }
@@ -326,7 +373,19 @@ HWND SysFindWindow(const char* className, const char* windowName)
 UINT SysWinExec(const char* commandLine, UINT show)
 {
     Record("WinExec", show, 0, 0, 0, commandLine);
-    return 33;
+    return Data.winExecResult;
+}
+
+BOOL SysCreateProcess(const char* application, char* commandLine, PROCESS_INFORMATION* started)
+{
+    if (Data.fakePrograms && Data.program) CloseHandle(Data.program);
+    if (Data.fakePrograms) Data.program = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Record("CreateProcess", 0, 0, 0, 0, commandLine);
+    STARTUPINFOA startup = {sizeof startup};
+    if (!Data.fakePrograms) return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started);
+    HANDLE self = GetCurrentProcess();
+    return DuplicateHandle(self, Data.program, self, &started->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS) &&
+           DuplicateHandle(self, Data.program, self, &started->hThread, 0, FALSE, DUPLICATE_SAME_ACCESS);
 }
 
 BOOL SysEnumWindows(WNDENUMPROC callback, LPARAM parameter)

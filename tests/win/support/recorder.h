@@ -55,7 +55,17 @@ void OnCall(CallObserver observer);
 void AddWindow(const ScriptedWindow& window);
 void AddDrive(const ScriptedDrive& drive);
 void SetShellWindow(HWND window);   // what FindWindow("Progman") returns
-void SetExitWindowsResult(BOOL result);
+// The version that SysWindowsVersion reports (an NT system); 0, 0 for the
+// real one, as after Reset.
+void SetWindowsVersion(DWORD major, DWORD minor);
+// The shutdown privilege is not granted: the adjustment succeeds with
+// ERROR_NOT_ALL_ASSIGNED. Otherwise the real token is adjusted.
+void RefusePrivilege(bool refuse);
+// The secret last stored with SysLsaStorePrivateData, nullptr when none is
+// (never stored, or deleted); stores fail with `error` when it is not 0.
+const char* StoredSecret();
+void RefuseSecrets(DWORD error);
+void SetWinExecResult(UINT result);  // else 33, a started program
 void SetLocalTime(int hour, int minute, int second);  // else the real clock
 // Registry keys are opened for real; with this set, opening or creating one
 // under HKEY_LOCAL_MACHINE with any write access is refused with
@@ -63,14 +73,18 @@ void SetLocalTime(int hour, int minute, int second);  // else the real clock
 void RefuseMachineWrites(bool refuse);
 void SetWow64(bool wow64);          // what IsWow64Process says
 // Sleep, hibernation and the workstation lock: missing from the system (as
-// on NT 4), or refused with the given error (0: they succeed).
+// on NT 4). Every exit request (those, ExitWindowsEx and InitiateShutdown)
+// refused with the given error (0: they succeed).
 void LackPowerActions(bool missing);
-void RefusePowerActions(DWORD error);
+void RefuseExits(DWORD error);
 void UseRealClock();
 // Another program holds the tray's lock (else this one claims it); a second
 // start finds `window` once it has slept `appearsAfterMs` (a copy still
 // starting). A real window of the test gets what is sent to it for real.
 void TakeTray(bool taken, HWND window = nullptr, DWORD appearsAfterMs = 0);
+// With FakePrograms a program run first is no process, and never ends until EndProgram.
+void FakePrograms(bool fake);
+void EndProgram();
 
 // Virtual time. Off after Reset: the timers, the tick count and the local
 // clock are the system's (or the fixed time above). On: the thread timers
