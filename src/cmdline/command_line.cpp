@@ -4,6 +4,7 @@
 
 #include "core/command_line_text.h"
 #include "core/decimal.h"
+#include "core/hand_over.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -72,16 +73,20 @@ constexpr bool IsPartOf(const char* part, const char* whole)
     return false;
 }
 
+// Found in the text too: "/z", and a second start's own options.
+constexpr const char* LoneOptions[] = {NoSavedSettings, CancelOption, QueryOption, UsageOption};
+constexpr size_t OptionSettingCount = sizeof Options / sizeof Options[0];
+
 constexpr const char* OptionText(size_t index)
 {
     if (index < ExitTypeCount) return ExitTypes[index].option;
     index -= ExitTypeCount;
-    return index < sizeof Options / sizeof Options[0] ? Options[index].option : NoSavedSettings;
+    return index < OptionSettingCount ? Options[index].option : LoneOptions[index - OptionSettingCount];
 }
 
 constexpr bool OptionsAreApart()
 {
-    constexpr size_t count = ExitTypeCount + sizeof Options / sizeof Options[0] + 1;
+    constexpr size_t count = ExitTypeCount + OptionSettingCount + sizeof LoneOptions / sizeof LoneOptions[0];
     for (size_t a = 0; a < count; ++a) {
         if (OptionText(a)[0] != '/' || OptionText(a)[1] == '\0') return false;
         for (size_t b = 0; b < count; ++b) {

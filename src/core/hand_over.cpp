@@ -5,6 +5,8 @@
 #include "exit_types.h"
 #include "text.h"
 
+#include <cstring>
+
 namespace {
 constexpr char NotRunningText[] = "Dorva NT is not running";
 constexpr char NothingArmedText[] = "No timed exit is armed";
@@ -36,12 +38,14 @@ bool IsBlankText(const char* text) { return text == nullptr || *SkipBlanks(text)
 Request ClassifyRequest(const char* text)
 {
     if (text == nullptr) text = "";
-    if (HasOption(text, "/?")) return Request::Usage;
-    const bool cancel = HasOption(text, "/c");
-    const bool query = HasOption(text, "/q");
+    if (HasOption(text, UsageOption)) return Request::Usage;
+    const bool cancel = HasOption(text, CancelOption);
+    const bool query = HasOption(text, QueryOption);
     if (!cancel && !query) return Request::HandOver;
     const char* word = SkipBlanks(text);
-    if (word[0] != '/' || (word[1] != 'c' && word[1] != 'q') || !IsBlankText(word + 2)) return Request::TooMany;
+    const char* alone = cancel ? CancelOption : QueryOption;
+    const size_t length = std::strlen(alone);
+    if (cancel == query || std::strncmp(word, alone, length) != 0 || !IsBlankText(word + length)) return Request::TooMany;
     return query ? Request::Query : Request::Cancel;
 }
 

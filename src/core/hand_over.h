@@ -17,6 +17,11 @@ constexpr size_t HandOverTextSize = 32768;
 // The mark of a hand-over among the copy-data messages ("DNT1").
 constexpr uint32_t HandOverKind = 0x444E5431;
 
+// A second start's own options, found in the text as every option is.
+constexpr char CancelOption[] = "/c";
+constexpr char QueryOption[] = "/q";
+constexpr char UsageOption[] = "/?";
+
 enum class Request {
     HandOver,  // options (or none) for the running copy to apply
     Cancel,    // "/c": cancel its armed timed exit
