@@ -73,8 +73,8 @@ constexpr bool IsPartOf(const char* part, const char* whole)
     return false;
 }
 
-// Found in the text too: "/z", and a second start's own options.
-constexpr const char* LoneOptions[] = {NoSavedSettings, CancelOption, QueryOption, UsageOption};
+// Found in the text too: "/z", and the option list's "/?".
+constexpr const char* LoneOptions[] = {NoSavedSettings, UsageOption};
 constexpr size_t OptionSettingCount = sizeof Options / sizeof Options[0];
 
 constexpr const char* OptionText(size_t index)

@@ -31,6 +31,18 @@ const char* SkipBlanks(const char* text)
     while (IsBlank(*text)) ++text;
     return text;
 }
+
+bool HasWord(const char* text, const char* word)
+{
+    const size_t length = std::strlen(word);
+    for (const char* at = SkipBlanks(text); *at != '\0'; at = SkipBlanks(at)) {
+        const char* end = at;
+        while (*end != '\0' && !IsBlank(*end)) ++end;
+        if (static_cast<size_t>(end - at) == length && std::strncmp(at, word, length) == 0) return true;
+        at = end;
+    }
+    return false;
+}
 }  // namespace
 
 bool IsBlankText(const char* text) { return text == nullptr || *SkipBlanks(text) == '\0'; }
@@ -39,8 +51,8 @@ Request ClassifyRequest(const char* text)
 {
     if (text == nullptr) text = "";
     if (HasOption(text, UsageOption)) return Request::Usage;
-    const bool cancel = HasOption(text, CancelOption);
-    const bool query = HasOption(text, QueryOption);
+    const bool cancel = HasWord(text, CancelOption);
+    const bool query = HasWord(text, QueryOption);
     if (!cancel && !query) return Request::HandOver;
     const char* word = SkipBlanks(text);
     const char* alone = cancel ? CancelOption : QueryOption;

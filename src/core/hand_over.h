@@ -17,7 +17,8 @@ constexpr size_t HandOverTextSize = 32768;
 // The mark of a hand-over among the copy-data messages ("DNT1").
 constexpr uint32_t HandOverKind = 0x444E5431;
 
-// A second start's own options, found in the text as every option is.
+// A second start's own options: "/c" and "/q" as words of their own (in
+// another word they are unknown options), "/?" anywhere.
 constexpr char CancelOption[] = "/c";
 constexpr char QueryOption[] = "/q";
 constexpr char UsageOption[] = "/?";

@@ -340,6 +340,7 @@ TEST_F(CommandLineTest, HandOversApplyOverTheRunningCopysState)
         {"/e:l /t:6", 0, [] { State.ExitInProgress = 1; }, same, 1, "Shutdown", "", {}},
         // A typo changes nothing here either: the word as typed, a time of day of six digits.
         {"/E:R /t:6", 0, ArmedFor60, same, 1, armed, "", {"Unknown option /E:R (DorvaNT.exe /? lists the options)"}},
+        {"/e:s/t:600/q", 0, ArmedFor60, same, 1, armed, "", {"Unknown option /e:s/t:600/q (DorvaNT.exe /? lists the options)"}},
         {"/e:l /a:2300", 0, ArmedFor60, same, 1, armed, "", {"Timer not started (Invalid time ?)"}},
     };
     for (const HandOverCase& c : cases) {
