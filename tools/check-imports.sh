@@ -2,14 +2,15 @@
 # Proves the link-time seam: the product imports the real system actions and
 # no test executable does. Sleep, hibernation, the workstation lock, the
 # restart to the boot options and the logon secret are looked up at run time
-# (NT 4 lacks them), so nobody imports those. Nor can a test find a running
-# copy of the program to hand a command line to.
+# (NT 4 lacks them), so nobody imports those; so are the message filter that
+# lets a second start reach an elevated copy and the parent's console. Nor can
+# a test find a running copy of the program to hand a command line to.
 # Usage: tools/check-imports.sh OBJDUMP PRODUCT_EXE TEST_EXE...
 set -u
 objdump=$1 product=$2
 shift 2
 forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData|FindWindowExA'
-looked_up='SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData'
+looked_up='SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData|ChangeWindowMessageFilter(Ex)?|AttachConsole'
 status=0
 imports() { "$objdump" -p "$1" | grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\w+' | awk '{print $3}'; }
 for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec FindWindowExA; do
@@ -23,7 +24,7 @@ if [ -n "$hits" ]; then
     echo "FAIL: product $product imports $hits (it would not start on NT 4)"
     status=1
 fi
-for name in SetSuspendState LockWorkStation InitiateShutdownW LsaStorePrivateData; do
+for name in SetSuspendState LockWorkStation InitiateShutdownW LsaStorePrivateData ChangeWindowMessageFilterEx AttachConsole; do
     grep -q "$name" "$product" || { echo "FAIL: product $product never looks up $name"; status=1; }
 done
 for exe in "$@"; do
