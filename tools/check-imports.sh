@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Proves the link-time seam: the product imports the real system actions and
-# no test executable does (nor the waitable timer that wakes the computer). Sleep, hibernation, the workstation lock, the
-# restart to the boot options and the logon secret are looked up at run time
-# (NT 4 lacks them), so nobody imports those.
+# no test executable does, nor the waitable timer that wakes the computer.
+# Sleep, hibernation, the workstation lock, the restart to the boot options
+# and the logon secret are looked up at run time (NT 4 lacks them), so nobody
+# imports those; so are the message filter that
+# lets a second start reach an elevated copy and the parent's console. Nor can
+# a test find a running copy of the program to hand a command line to.
 # Usage: tools/check-imports.sh OBJDUMP PRODUCT_EXE TEST_EXE...
 set -u
 objdump=$1 product=$2
 shift 2
-forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetWaitableTimer|SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData'
-looked_up='SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData'
+forbidden='ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetWaitableTimer|SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData|FindWindowExA'
+looked_up='SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData|ChangeWindowMessageFilter(Ex)?|AttachConsole'
 status=0
 imports() { "$objdump" -p "$1" | grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\w+' | awk '{print $3}'; }
-for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec SetWaitableTimer; do
+for name in ExitWindowsEx DeviceIoControl FlushFileBuffers WinExec SetWaitableTimer FindWindowExA; do
     if ! imports "$product" | grep -qx "$name"; then
         echo "FAIL: product $product does not import $name (is the check looking at the right table?)"
         status=1
@@ -22,7 +25,7 @@ if [ -n "$hits" ]; then
     echo "FAIL: product $product imports $hits (it would not start on NT 4)"
     status=1
 fi
-for name in SetSuspendState LockWorkStation InitiateShutdownW LsaStorePrivateData; do
+for name in SetSuspendState LockWorkStation InitiateShutdownW LsaStorePrivateData ChangeWindowMessageFilterEx AttachConsole; do
     grep -q "$name" "$product" || { echo "FAIL: product $product never looks up $name"; status=1; }
 done
 for exe in "$@"; do

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/menus.h"
+#include "app/single_instance.h"
 #include "app/tray_clicks.h"
 #include "exit/perform_exit.h"
 #include "presence/tray_icon.h"
@@ -84,6 +85,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (IsKeyboardWindowCommand(wParam)) return 0;
         break;
     case TrayMessage: OnTrayMessage(wParam, lParam); return 0;
+    case WM_COPYDATA: return OnHandOverMessage(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case HeldBoxesMessage: ShowHeldBoxes(); return 0;
     case WM_TIMECHANGE: TimedExitClockChanged(); break;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) TimedExitResumed();

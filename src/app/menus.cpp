@@ -12,6 +12,7 @@
 #include "presence/tray_icon.h"
 #include "settings/registry_dialog.h"
 #include "state/program_state.h"
+#include "timer/scheduler.h"
 #include "timer/timed_exit_dialog.h"
 
 
@@ -101,10 +102,16 @@ void RefuseForce(const ExitTypeInfo* type)
     State.ForceFlag = 0;
 }
 
+// The re-selection that a cancel posts may find a timed exit armed again (a
+// second start replaced it): the hourglass stays, its tip naming the type.
 void OnSelectExitType(const ExitTypeInfo& type)
 {
     State.ExitType = type.code;
-    ShowExitTypeIcon(false);
+    if (State.TimerRunning) {
+        ShowTimedExitIcon();
+    } else {
+        ShowExitTypeIcon(false);
+    }
     RefuseForce(&type);
 }
 
@@ -122,10 +129,8 @@ void OnHideTrayIcon()
     const int answer = MessageBoxA(nullptr, HideIconQuestion, HideIconCaption, HideIconFlags);
     State.HideIconAsking = 0;
     if (answer != IDYES) return;
+    // The program runs on: a plain second start brings the icon back.
     DeleteTrayIcon(State.MainWindow);
-    // Without a hotkey or an armed timed exit nothing could reach the program
-    // any more: hiding its icon then ends it.
-    EndIfUnreachable();
 }
 
 void OnExitProgram() { PostMessageA(State.MainWindow, WM_CLOSE, 0, 0); }

@@ -3,9 +3,9 @@
 
 #include "app/main_window.h"
 #include "app/menus.h"
+#include "app/second_start.h"
 #include "app/single_instance.h"
 #include "cmdline/command_line.h"
-#include "core/command_line_text.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -23,7 +23,6 @@ constexpr char PrivilegeMessage[] = "Cannot change program privileges";
 constexpr DWORD TokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;  // 0x28
 constexpr char NoWindowMessage[] = "Cannot create the program's window";
 constexpr int NoWindowResult = 1;
-constexpr char NoIconOption[] = "/n";
 
 // The command line, lower-cased in a copy of its own: the system's buffer
 // behind GetCommandLineA stays as it was. As long as any command line.
@@ -90,16 +89,20 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
         ErrorBox(Win9xMessage);
         return false;
     }
+    // The option list, "/c", "/q" and a start that finds the tray taken go no
+    // further; they need no privilege.
+    const char* options = LowerCaseCopy(commandLine);
+    if (AnswerWithoutStarting(options, commandLine, result)) return false;
     if (!EnableShutdownPrivilege()) {
         ErrorBox(PrivilegeMessage);
         return false;
     }
     SetDefaults();
     State.Instance = instance;
-    const char* options = LowerCaseCopy(commandLine);
-    // A second start in tray mode leaves the tray to the first, silently.
-    if (!HasOption(options, NoIconOption) && !ClaimTray()) return false;
-    if (!ParseCommandLine(options, commandLine)) return false;
+    if (!ParseCommandLine(options, commandLine)) {
+        *result = ExitNothingDone;
+        return false;
+    }
 
     if (State.NoIconMode) {
         if (State.TimerFlag) {
@@ -118,6 +121,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
         *result = NoWindowResult;
         return false;
     }
+    if (!State.NoIconMode) AcceptHandOvers(State.MainWindow);
     UpdateBlockReason();
     // A timed exit armed by the command line already holds the hotkey off:
     // registering it now would let it start a second one.

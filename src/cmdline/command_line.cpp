@@ -4,6 +4,7 @@
 
 #include "core/command_line_text.h"
 #include "core/decimal.h"
+#include "core/hand_over.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -13,9 +14,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 namespace {
-constexpr char TooManyOptions[] = "Too many options specified";
 constexpr char WarnNeedsTimer[] = "The '/w' option can only be\nused with '/a' or '/t'";
 constexpr char WarnTooLong[] = "Warning time is bigger than\ntimeout value";
 
@@ -28,7 +29,10 @@ constexpr char NoSavedSettings[] = "/z";
 // A word that starts with '/' and is no option is refused with the word as
 // typed: a typo never becomes another exit.
 constexpr char UnknownOption[] = "Unknown option ";
+constexpr char SeeOptionList[] = " (DorvaNT.exe /? lists the options)";
 constexpr size_t UnknownOptionSize = 128;
+// A hand-over's refusal is held until its answer has gone, and kept whole.
+static_assert(UnknownOptionSize <= HeldBoxTextSize, "a held box keeps the whole message");
 // The options that take a value written after them ("/t:600", "/h:q").
 constexpr char ValueLetters[] = "ahtw";
 
@@ -70,16 +74,20 @@ constexpr bool IsPartOf(const char* part, const char* whole)
     return false;
 }
 
+// Found in the text too: "/z", and the option list's "/?".
+constexpr const char* LoneOptions[] = {NoSavedSettings, UsageOption};
+constexpr size_t OptionSettingCount = sizeof Options / sizeof Options[0];
+
 constexpr const char* OptionText(size_t index)
 {
     if (index < ExitTypeCount) return ExitTypes[index].option;
     index -= ExitTypeCount;
-    return index < sizeof Options / sizeof Options[0] ? Options[index].option : NoSavedSettings;
+    return index < OptionSettingCount ? Options[index].option : LoneOptions[index - OptionSettingCount];
 }
 
 constexpr bool OptionsAreApart()
 {
-    constexpr size_t count = ExitTypeCount + sizeof Options / sizeof Options[0] + 1;
+    constexpr size_t count = ExitTypeCount + OptionSettingCount + sizeof LoneOptions / sizeof LoneOptions[0];
     for (size_t a = 0; a < count; ++a) {
         if (OptionText(a)[0] != '/' || OptionText(a)[1] == '\0') return false;
         for (size_t b = 0; b < count; ++b) {
@@ -90,10 +98,10 @@ constexpr bool OptionsAreApart()
 }
 static_assert(OptionsAreApart(), "an option is no part of another");
 
-int Fail(const char* message)
+bool Fail(const char* message)
 {
     ErrorBox(message);
-    return 0;
+    return false;
 }
 
 // The options are ASCII: the word as typed is compared in any case.
@@ -120,17 +128,20 @@ bool IsOptionPiece(const char* piece, size_t length)
     return IsPiece(piece, length, NoSavedSettings);
 }
 
-int FailUnknownWord(const char* word, size_t length)
+// A long word is cut; the pointer to the option list always fits.
+bool FailUnknownWord(const char* word, size_t length)
 {
     char message[UnknownOptionSize];
-    size_t used = CopyText(message, sizeof message, UnknownOption);
-    CopyTextN(message + used, sizeof message - used, word, length);
+    constexpr size_t WordRoom = sizeof message - (sizeof SeeOptionList - 1);
+    size_t used = CopyText(message, WordRoom, UnknownOption);
+    used += CopyTextN(message + used, WordRoom - used, word, length);
+    CopyText(message + used, sizeof message - used, SeeOptionList);
     return Fail(message);
 }
 
 // The typed option's own message, or the saved settings' when the timed exit
 // comes from them alone.
-int FailTimed(bool typed, const char* message) { return Fail(typed ? message : SavedTimedExit); }
+bool FailTimed(bool typed, const char* message) { return Fail(typed ? message : SavedTimedExit); }
 
 // The exit type that the options name, nullptr for none; false when they
 // name more than one.
@@ -145,11 +156,11 @@ bool FindNamedExitType(const char* text, const ExitTypeInfo** named)
     return true;
 }
 
-void ApplyOptions(const char* text, const ExitTypeInfo* named)
+void ApplyOptions(const char* text, const ExitTypeInfo* named, ProgramState& base)
 {
-    if (named) State.ExitType = named->code;
+    if (named) base.ExitType = named->code;
     for (const OptionSetting& setting : Options) {
-        if (HasOption(text, setting.option)) State.*setting.field = setting.value;
+        if (HasOption(text, setting.option)) base.*setting.field = setting.value;
     }
 }
 
@@ -180,62 +191,88 @@ int TakeSeconds(char (&field)[Size], const char* settingName)
 }
 
 // The hotkey is one letter: a longer value keeps its first character.
-void TakeHotKey(const char* text)
+void TakeHotKey(const char* text, ProgramState& base)
 {
     if (HasOption(text, "/h")) {
         char value[HotKeySize];
-        if (OptionValue(text, 'h', value, sizeof value) > 0) CopyText(State.HotKey, sizeof State.HotKey, value);
+        if (OptionValue(text, 'h', value, sizeof value) > 0) CopyText(base.HotKey, sizeof base.HotKey, value);
     }
     // Only A to Z are hotkey letters: a plain upper-casing is all they need.
-    char& letter = State.HotKey[0];
+    char& letter = base.HotKey[0];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    if (!IsHotkeyLetter(State.HotKey[0])) CopyText(State.HotKey, sizeof State.HotKey, SettingDefault("HotKey"));
+    if (!IsHotkeyLetter(base.HotKey[0])) CopyText(base.HotKey, sizeof base.HotKey, SettingDefault("HotKey"));
 }
+
+bool TypedTimedExit(const char* text) { return HasOption(text, "/t") || HasOption(text, "/a"); }
 }  // namespace
 
-int ParseCommandLine(const char* text, const char* typed)
+bool CheckOptions(const char* text, const char* typed)
 {
-    if (text == nullptr) text = "";
-    if (typed == nullptr) typed = text;
     // The word is refused as the user typed it.
     size_t length = 0;
     if (const char* word = FindUnknownWord(typed, IsOptionPiece, &length)) return FailUnknownWord(word, length);
     const ExitTypeInfo* named = nullptr;
     if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
-    const bool typedTimer = HasOption(text, "/t");
-    const bool typedAt = HasOption(text, "/a");
-    if (typedTimer && typedAt) return Fail(TooManyOptions);
+    if (HasOption(text, "/t") && HasOption(text, "/a")) return Fail(TooManyOptions);
     // An exit type that this system lacks is refused with its own message.
-    if (named && RefuseUnavailable(*named)) return 0;
-    const bool typedTimed = typedTimer || typedAt || HasOption(text, "/w");
-    if (!HasOption(text, NoSavedSettings)) {
-        LoadSettings();
-        // The timed-exit mode given here replaces the saved one.
-        if (typedTimer) State.AtFlag = 0;
-        if (typedAt) State.TimerFlag = 0;
-    }
+    return !(named && RefuseUnavailable(*named));
+}
 
-    ApplyOptions(text, named);
+bool ApplyOptionsOver(const char* text, ProgramState& base)
+{
+    const ExitTypeInfo* named = nullptr;
+    FindNamedExitType(text, &named);
+    const bool typedTimed = TypedTimedExit(text) || HasOption(text, "/w");
+    // The timed-exit mode given here replaces the base's.
+    if (HasOption(text, "/t")) base.AtFlag = 0;
+    if (HasOption(text, "/a")) base.TimerFlag = 0;
+    ApplyOptions(text, named, base);
 
-    // Both modes at once can only be saved ones now.
-    if (State.AtFlag && State.TimerFlag) return FailTimed(false, TooManyOptions);
-    if (State.WarnFlag && !State.AtFlag && !State.TimerFlag) return FailTimed(typedTimed, WarnNeedsTimer);
-    if (State.HotkeyFlag) TakeHotKey(text);
+    // Both modes at once can only come from the base now.
+    if (base.AtFlag && base.TimerFlag) return FailTimed(false, TooManyOptions);
+    if (base.WarnFlag && !base.AtFlag && !base.TimerFlag) return FailTimed(typedTimed, WarnNeedsTimer);
+    if (base.HotkeyFlag) TakeHotKey(text, base);
     // A timed value too long for its field is refused, never cut.
-    if (State.WarnFlag) {
-        if (!TakeValue(text, "/w", 'w', State.WarnValue)) return Fail(TimerNotStarted);
-        State.WarnSeconds = TakeSeconds(State.WarnValue, "WarnValue");
+    if (base.WarnFlag) {
+        if (!TakeValue(text, "/w", 'w', base.WarnValue)) return Fail(TimerNotStarted);
+        base.WarnSeconds = TakeSeconds(base.WarnValue, "WarnValue");
     }
-    if (State.TimerFlag) {
-        if (!TakeValue(text, "/t", 't', State.TimerValue)) return Fail(TimerNotStarted);
-        State.TimeoutSeconds = TakeSeconds(State.TimerValue, "TimerValue");
-        if (State.WarnSeconds > State.TimeoutSeconds) return FailTimed(typedTimed, WarnTooLong);
+    if (base.TimerFlag) {
+        if (!TakeValue(text, "/t", 't', base.TimerValue)) return Fail(TimerNotStarted);
+        base.TimeoutSeconds = TakeSeconds(base.TimerValue, "TimerValue");
+        if (base.WarnSeconds > base.TimeoutSeconds) return FailTimed(typedTimed, WarnTooLong);
     }
     // The screen saver, sleep, hibernation and the lock are never forced.
-    if (HasTrait(FindExitType(State.ExitType), NeverForced)) State.ForceFlag = 0;
-    if (!State.AtFlag) return 1;
+    if (HasTrait(FindExitType(base.ExitType), NeverForced)) base.ForceFlag = 0;
+    if (base.AtFlag && !TakeValue(text, "/a", 'a', base.AtValue)) return Fail(TimerNotStarted);
+    return true;
+}
 
-    if (!TakeValue(text, "/a", 'a', State.AtValue)) return Fail(TimerNotStarted);
-    if (StartTimedExit()) return 1;
-    return FailTimed(typedTimed, TimerNotStarted);
+bool ArmTimedExit(const char* text, bool replace)
+{
+    return StartTimedExit(replace) || FailTimed(TypedTimedExit(text) || HasOption(text, "/w"), TimerNotStarted);
+}
+
+void ExchangeOptions(ProgramState& other)
+{
+    std::swap(State.ExitType, other.ExitType);
+    for (const OptionSetting& setting : Options) {
+        if (setting.field != &ProgramState::NoIconMode) std::swap(State.*setting.field, other.*setting.field);
+    }
+    std::swap(State.HotKey, other.HotKey);
+    std::swap(State.TimerValue, other.TimerValue);
+    std::swap(State.AtValue, other.AtValue);
+    std::swap(State.WarnValue, other.WarnValue);
+    std::swap(State.TimeoutSeconds, other.TimeoutSeconds);
+    std::swap(State.WarnSeconds, other.WarnSeconds);
+}
+
+int ParseCommandLine(const char* text, const char* typed)
+{
+    if (text == nullptr) text = "";
+    if (typed == nullptr) typed = text;
+    if (!CheckOptions(text, typed)) return 0;
+    if (!HasOption(text, NoSavedSettings)) LoadSettings();
+    if (!ApplyOptionsOver(text, State)) return 0;
+    return !State.AtFlag || ArmTimedExit(text, false);
 }

@@ -56,7 +56,7 @@ static_assert(ExitTypeIconsAreDrawn(), "every exit type's icon has its drawings 
 
 // A stored number that is no exit type shows the program's own picture and
 // name: without an icon nothing could reach the program to choose a type.
-constexpr char ProgramTip[] = "Dorva NT";
+constexpr const char* ProgramTip = ProgramName;
 
 UINT IconId() { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(State.Instance)); }
 
@@ -160,14 +160,13 @@ UINT TaskbarCreatedMessage()
     return message;
 }
 
-// The program lives on only while the user can still reach it: through its
-// icon, the hotkey or an armed timed exit, or when it was started without an
-// icon on purpose ("/f:h"). In icon-less mode only the armed exit keeps it:
-// once that is cancelled, or has been performed, the program ends.
+// The program lives on only while the user can still reach it. The copy in
+// the tray always can: a plain second start brings its icon back. In
+// icon-less mode only the armed exit keeps it: once that is cancelled, or has
+// been performed, the program ends.
 void EndIfUnreachable()
 {
-    if (State.TimerRunning) return;
-    if (!State.NoIconMode && (State.TrayIconWanted || State.HotkeyRegistered || State.HideIconFlag)) return;
+    if (State.TimerRunning || !State.NoIconMode) return;
     PostMessageA(State.MainWindow, WM_CLOSE, 0, 0);
 }
 

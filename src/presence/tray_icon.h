@@ -28,7 +28,7 @@ void RestoreTrayIcon();
 UINT TaskbarCreatedMessage();
 
 // Ends the program (closes MainWindow) when nothing is left through which the
-// user could reach it: no icon, no hotkey, no armed timed exit.
+// user could reach it: an icon-less run without an armed timed exit.
 void EndIfUnreachable();
 
 #endif

@@ -12,6 +12,9 @@
 constexpr UINT TrayMessage = 1524;     // sent by the tray icon to MainWindow
 constexpr int HotkeyId = 4097;         // the one global hotkey
 constexpr char MainClassName[] = "DorvaNT";  // window class and title
+constexpr char ProgramName[] = "Dorva NT";   // what the user reads
+// Posted by the main window to itself: the boxes a hand-over held come up.
+constexpr UINT HeldBoxesMessage = WM_APP + 1;
 
 // Text field sizes, terminator included.
 constexpr int SmallTextSize = 7;       // TimerValue, AtValue, WarnValue
@@ -20,6 +23,8 @@ constexpr int HotKeySize = 2;
 constexpr int ProgramsToRunSize = 1024;
 constexpr int ProgramPathSize = 260;
 constexpr int ProgramSlots = 4;
+constexpr int HeldBoxSlots = 3;
+constexpr int HeldBoxTextSize = 160;
 
 // The notification-icon record in its first published layout (88 bytes on
 // 32-bit Windows): every shell since NT 4 accepts it, and its tip is 64 bytes.
@@ -131,6 +136,13 @@ struct ProgramState {
     HANDLE WakeTimer;           // the waitable timer that resumes the computer, made once
     int ComStarted;             // COM is initialised for the thread
     int HideIconAsking;         // "Are you sure you want to hide the tray icon ?" is open
+
+    // A second start gets its answer before any box shows: the error boxes
+    // of a hand-over wait here until the answer has gone.
+    int HandOverApplying;       // a hand-over is being applied: error boxes are held
+    int HeldBoxCount;
+    char HeldBoxes[HeldBoxSlots][HeldBoxTextSize];
+    int ShowingHeldBoxes;       // the held boxes are coming up, one after another
 };
 
 extern ProgramState State;
@@ -140,6 +152,10 @@ extern ProgramState State;
 void ResetProgramState();
 
 // Error box: exclamation beep, then a box with no owner and no caption.
+// While a hand-over is applied it is held (the text kept, cut to fit) until
+// ShowHeldBoxes.
 void ErrorBox(const char* text);
+// Shows the held boxes in the order they were asked for, one at a time.
+void ShowHeldBoxes();
 
 #endif

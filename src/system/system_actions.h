@@ -93,6 +93,18 @@ BOOL SysCancelWaitableTimer(HANDLE timer);
 void SysGetSystemTime(SYSTEMTIME* time);
 DWORD SysGetTimeZoneInformation(TIME_ZONE_INFORMATION* zone);
 
+// The tray's lock (a named mutex, waited for with SysWaitForSingleObject)
+// and a second start: the program's windows on this desktop (where the
+// running copy is), the wait for a copy still starting, and the text it
+// writes out: to the standard output it was given (a console, a pipe, a
+// file) or else to the console of the program that started it; FALSE when
+// it has neither.
+HANDLE SysCreateMutex(const char* name);
+HANDLE SysOpenMutex(const char* name);
+HWND SysFindWindowEx(HWND after, const char* className, const char* windowName);
+void SysSleep(DWORD ms);
+BOOL SysWriteStandardOutput(const char* text, DWORD length);
+
 // The reason shown by Windows Vista and later while the program holds back a
 // session end; missing on older systems, where both calls do nothing.
 BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason);

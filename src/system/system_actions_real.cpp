@@ -89,6 +89,35 @@ LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM
     return RegCreateKeyExA(root, path, 0, const_cast<char*>(keyClass), REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
 }
 
+HANDLE SysCreateMutex(const char* name) { return CreateMutexA(nullptr, FALSE, name); }
+HANDLE SysOpenMutex(const char* name) { return OpenMutexA(SYNCHRONIZE, FALSE, name); }
+HWND SysFindWindowEx(HWND after, const char* className, const char* windowName)
+{
+    return FindWindowExA(nullptr, after, className, windowName);
+}
+void SysSleep(DWORD ms) { Sleep(ms); }
+
+// A program of the Windows subsystem has no console of its own: started from
+// one without a redirection, it writes to its parent's (AttachConsole, which
+// NT 4 and 2000 lack, is looked up).
+BOOL SysWriteStandardOutput(const char* text, DWORD length)
+{
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    if (!out || out == INVALID_HANDLE_VALUE || GetFileType(out) == FILE_TYPE_UNKNOWN) {
+        using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
+        auto attach = reinterpret_cast<AttachConsoleFn>(SystemFunction("kernel32.dll", "AttachConsole"));
+        if (!attach || !attach(ATTACH_PARENT_PROCESS)) return FALSE;
+        out = opened = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        if (out == INVALID_HANDLE_VALUE) return FALSE;
+    }
+    DWORD written = 0;
+    const BOOL done = WriteFile(out, text, length, &written, nullptr) && written == length;
+    if (opened != INVALID_HANDLE_VALUE) CloseHandle(opened);
+    return done;
+}
+
 namespace {
 using BlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
 using BlockReasonDestroyFn = BOOL(WINAPI*)(HWND);

@@ -20,7 +20,6 @@
 #include <climits>
 #include <cstring>
 
-
 namespace {
 constexpr char TimedExitIcon[] = "Icon_7";
 constexpr char WarningTooLongText[] = "Warning time is bigger than timeout";
@@ -60,9 +59,9 @@ int SecondsShown(int millis) { return (millis + MillisPerSecond / 2) / MillisPer
 
 // The UTC moment a time of day is due: when the local clock first shows it
 // after the last look.
-long long DueUtc(const Clocks& now)
+long long DueUtc(const ArmedTimedExit& armed, const Clocks& now)
 {
-    return UtcWhenClockShows(now.zone, State.Armed.dueLocal, State.Armed.checkedUtc);
+    return UtcWhenClockShows(now.zone, armed.dueLocal, armed.checkedUtc);
 }
 
 // The local date and time at which the clock next shows the time of day:
@@ -78,13 +77,14 @@ long long NextShowing(const Clocks& now, int hour, int minute, int second)
 }
 
 // Saturated: a clock put years away needs no exact count.
-int MillisLeft(const Clocks& now)
+int MillisLeft(const ArmedTimedExit& armed, const Clocks& now)
 {
-    const ArmedTimedExit& armed = State.Armed;
-    long long left = armed.atTimeOfDay ? DueUtc(now) - now.utc
+    long long left = armed.atTimeOfDay ? DueUtc(armed, now) - now.utc
                                        : static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
     return left > INT_MAX ? INT_MAX : left < INT_MIN ? INT_MIN : static_cast<int>(left);
 }
+
+int MillisLeft(const Clocks& now) { return MillisLeft(State.Armed, now); }
 
 // The warning is at most 999999 s, and `left` within a day or a timeout then.
 int WarningLead(int left) { return left - State.Armed.warnSeconds * MillisPerSecond; }
@@ -101,7 +101,7 @@ int SecondsLeftUp(int left) { return (left + MillisPerSecond - 1) / MillisPerSec
 long long MillisLate(const Clocks& now, Wake wake)
 {
     const ArmedTimedExit& armed = State.Armed;
-    const long long due = DueUtc(now);
+    const long long due = DueUtc(armed, now);
     if (wake == Wake::Resume) return now.utc - due;
     long long ran = armed.checkedUtc + static_cast<DWORD>(now.tick - armed.checkedTick);
     return (ran < now.utc ? ran : now.utc) - due;
@@ -110,13 +110,17 @@ long long MillisLate(const Clocks& now, Wake wake)
 // The hourglass, with a tip that says what happens when: the time of day
 // that the clock shows at the due time. Once shown, it changes only when
 // that time does (the clock was changed, the exit moved to the next day).
-void ShowTimedExitIcon(const Clocks& now, bool shown)
+int DueSecondOfDay(const Clocks& now)
 {
     const int left = MillisLeft(now);
     const long long dueLocal = LocalFromUtc(now.zone, now.utc + (left > 0 ? left : 0));
-    const int secondOfDay = static_cast<int>(dueLocal % MillisPerDay / MillisPerSecond);
+    return static_cast<int>(dueLocal % MillisPerDay / MillisPerSecond);
+}
+
+void ShowTimedExitIcon(const Clocks& now, bool shown)
+{
     char tip[sizeof State.TrayData.szTip];
-    MakeTimedExitTip(State.ExitType, secondOfDay, tip, sizeof tip);
+    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, sizeof tip);
     if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
@@ -265,34 +269,12 @@ void CheckTimedExit(Wake wake)
     SyncWarning(left);
 }
 
-// A warning longer than the time left is refused, and the exit it belongs to
-// is disarmed before the box shows: nothing happens behind the box.
-bool ArmWarning(int left)
+// The timed exit that the settings select, as it would be armed now; false
+// when they select none that can be armed. A warning longer than the time
+// left is refused with its box before anything is armed (an armed one that
+// it would replace stays): nothing happens behind the box.
+bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
 {
-    if (State.Armed.warnSeconds > SecondsLeftUp(left)) {
-        CancelTimedExit();
-        ErrorBox(WarningTooLongText);
-        return false;
-    }
-    ArmWarningTimer(WarningLead(left));
-    return true;
-}
-}  // namespace
-
-int MillisUntilClockShows(const TimeOfDay& time)
-{
-    const Clocks now = ReadClocks();
-    const long long due = UtcWhenClockShows(now.zone, NextShowing(now, time.hour, time.minute, time.second), now.utc);
-    return static_cast<int>(due - (now.utc - now.utc % MillisPerSecond));
-}
-
-bool StartTimedExit()
-{
-    // Only one timed exit at a time: a second start (the hotkey registered at
-    // start-up while a time-of-day exit already runs) would leave the first
-    // timers running with their ids lost.
-    if (State.TimerRunning) return false;
-    const Clocks now = ReadClocks();
     ArmedTimedExit armed = {};
     if (State.TimerFlag) {
         if (!IsTimedSeconds(State.TimeoutSeconds)) return false;
@@ -312,15 +294,44 @@ bool StartTimedExit()
     armed.checkedUtc = now.utc;
     armed.checkedTick = now.tick;
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
-    State.Armed = armed;
+    if (armed.warnSeconds > SecondsLeftUp(MillisLeft(armed, now))) {
+        ErrorBox(WarningTooLongText);
+        return false;
+    }
+    *plan = armed;
+    return true;
+}
+}  // namespace
+
+int MillisUntilClockShows(const TimeOfDay& time)
+{
+    const Clocks now = ReadClocks();
+    const long long due = UtcWhenClockShows(now.zone, NextShowing(now, time.hour, time.minute, time.second), now.utc);
+    return static_cast<int>(due - (now.utc - now.utc % MillisPerSecond));
+}
+
+bool StartTimedExit(bool replace)
+{
+    // Only one timed exit at a time: a second start (the hotkey registered at
+    // start-up while a time-of-day exit already runs) would leave the first
+    // timers running with their ids lost. A replacement cancels the armed one
+    // once the new one is known to start.
+    if (State.TimerRunning && !replace) return false;
+    const Clocks now = ReadClocks();
+    ArmedTimedExit plan;
+    if (!PlanTimedExit(now, &plan)) return false;
+    if (State.TimerRunning) CancelTimedExit();
+    State.Armed = plan;
     int left = MillisLeft(now);
     if (!ArmExitTimer(left)) return false;
     ShowTimedExitIcon(now, false);
     SetHotkey(0);
-    if (armed.warnSeconds && !ArmWarning(left)) return false;
+    if (plan.warnSeconds) ArmWarningTimer(WarningLead(left));
     SyncWakeTimer(now, left, true);
     return true;
 }
+
+int TimedExitDueSecond() { return DueSecondOfDay(ReadClocks()); }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {

@@ -17,10 +17,12 @@ constexpr bool IsTimedSeconds(int seconds) { return seconds >= 1 && seconds <= M
 constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
 // Arms the timed exit that the settings choose (a timeout, or the time of day
-// of AtValue) and returns whether it is armed: not when one already is, the
-// settings choose none or hold no valid time, the system refuses the timer,
-// or the warning is longer than the time left (refused with its own box).
-bool StartTimedExit();
+// of AtValue) and returns whether it is armed: not when one already is
+// (unless `replace`, which puts the new one in its place once it is known to
+// start), the settings choose none or hold no valid time, the system refuses
+// the timer, or the warning is longer than the time left (refused with its
+// own box). A time or warning refused leaves an armed one as it was.
+bool StartTimedExit(bool replace = false);
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
@@ -31,6 +33,10 @@ int MillisUntilClockShows(const TimeOfDay& time);
 // The icon of an armed timed exit, whose tip says what happens when
 // ("Timed Exit: Logoff at 23:00:00"): for one armed before the icon existed.
 void ShowTimedExitIcon();
+
+// The second of the day that the local clock shows when the armed timed exit
+// is due: the time its tip names.
+int TimedExitDueSecond();
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.

@@ -1,5 +1,6 @@
 // Fuzz target: any command-line text through the option search and the value
-// extraction; outputs must stay terminated and inside their buffers.
+// extraction, and any bytes as a second start's hand-over and answer; outputs
+// must stay terminated and inside their buffers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "core/command_line_text.h"
 #include "core/decimal.h"
+#include "core/hand_over.h"
 #include "core/time_of_day.h"
 
 namespace {
@@ -87,6 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     for (char letter : {'a', 'h', 't', 'w'}) CheckValue(text, letter, letter == 'h' ? 2 : 7);
     CheckValue(text, size > 0 ? static_cast<char>(data[0]) : 't', 7);
+
+    // A hand-over is taken whole, one text and its terminator, or not at all.
+    unsigned char taken[32];
+    std::memset(taken, Canary, sizeof taken);
+    const bool whole = size > 0 && size <= sizeof taken && std::strlen(text) == size - 1;
+    FUZZ_CHECK(TakeHandOverText(data, size, reinterpret_cast<char*>(taken), sizeof taken) == whole);
+    FUZZ_CHECK(whole ? std::memcmp(taken, data, size) == 0 : CanariesIntact(taken, sizeof taken));
+    ClassifyRequest(text);
+    uint32_t raw = 0;
+    std::memcpy(&raw, data, size < sizeof raw ? size : sizeof raw);
+    HandOverAnswer answer;
+    if (UnpackAnswer(raw, &answer)) FUZZ_CHECK(PackAnswer(answer) == raw);
 
     std::free(text);
     return 0;

@@ -1,8 +1,10 @@
 // The command-line options laid over the settings: what each text switches
 // on, the values taken from its tokens, and every refusal with its message.
+#include "app/second_start.h"
 #include "app/startup.h"
 #include "cmdline/command_line.h"
 #include "core/text.h"
+#include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "support/harness.h"
 #include "support/recorder.h"
@@ -233,9 +235,9 @@ const RefusedCase RefusedCases[] = {
     {"/z /t /w:0000010", "Timer not started (Invalid time ?)"},
     {"/z /a:1200000", "Timer not started (Invalid time ?)"},
     // A word of '/' that is no option, shown as typed, before anything is loaded.
-    {"/e:r /n", "Unknown option /e:r"},
-    {"/Z /T:60 /E:R", "Unknown option /E:R"},
-    {"/z /e:s/t:600/q", "Unknown option /e:s/t:600/q"},
+    {"/e:r /n", "Unknown option /e:r (DorvaNT.exe /? lists the options)"},
+    {"/Z /T:60 /E:R", "Unknown option /E:R (DorvaNT.exe /? lists the options)"},
+    {"/z /e:s/t:600/q", "Unknown option /e:s/t:600/q (DorvaNT.exe /? lists the options)"},
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
@@ -283,6 +285,97 @@ TEST_F(CommandLineTest, ACountdownLongerThanTheTimeLeftIsRefusedTwice)
         MSG quit;
         EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "no quit left behind";
     }
+}
+
+// ---- handed over by a second start ------------------------------------------------
+
+struct HandOverCase {
+    const char* text;
+    int copy;                             // NoCopy, or the ms until the running copy's window is made
+    std::function<void()> before;         // the running copy's state
+    std::function<void(Settings&)> want;  // its settings after, changed from before
+    int code;                             // the second start's result; GoesOn: it takes the tray itself
+    const char* tip;                      // the running copy's tip after, "" for no icon
+    const char* said;                     // the second start's standard output
+    std::vector<std::string> boxes;       // shown by the running copy after its answer
+};
+constexpr int NoCopy = -1, GoesOn = -1;
+
+// Both sides in this process, through the seam, at 12:00:00 in virtual time.
+TEST_F(CommandLineTest, HandOversApplyOverTheRunningCopysState)
+{
+    const auto same = [](Settings&) {};
+    const auto logoff6 = [](Settings& s) { s.exitType = ExitTypeLogoff; s.timer = 1; s.timerValue = "6"; s.timeoutSeconds = 6; };
+    const auto hidden = [] { DeleteTrayIcon(State.MainWindow); };
+    static const auto ArmedFor60 = [] { ParseCommandLine("/z /t:60"); StartTimedExit(); };
+    const char* const armed = "Timed Exit: Shutdown at 12:01:00";
+    const HandOverCase cases[] = {
+        // A copy still starting is waited for, 5 s at most; "/n" runs alone.
+        {"/e:l /t:6", 0, Nothing, logoff6, 0, "Timed Exit: Logoff at 12:00:06", "", {}},
+        {"/e:l /t:6", 2000, Nothing, logoff6, 0, "Timed Exit: Logoff at 12:00:08", "", {}},
+        {"/e:l /t:6", 6000, Nothing, same, 2, "Shutdown", "", {}},
+        {"/e:l /t:6", NoCopy, Nothing, same, GoesOn, "Shutdown", "", {}},
+        {"/e:l /n", 0, Nothing, same, GoesOn, "Shutdown", "", {}},
+        {"/q", 0, ArmedFor60, same, 0, armed, armed, {}},
+        {"/q", 0, Nothing, same, 1, "Shutdown", "No timed exit is armed", {}},
+        {"/q", NoCopy, Nothing, same, 2, "Shutdown", "Dorva NT is not running", {}},
+        {"/c", 0, ArmedFor60, same, 0, "Shutdown", "", {}},
+        {"/c", 0, Nothing, same, 1, "Shutdown", "", {}},
+        // A plain start brings back an icon hidden by the menu or by "/f:h"; "/f:h" hides it.
+        {"", 0, hidden, same, 0, "Shutdown", "", {}},
+        {"  ", 0, [] { DeleteTrayIcon(State.MainWindow); State.HideIconFlag = 1; ArmedFor60(); },
+         [](Settings& s) { s.hideIcon = 0; }, 0, armed, "", {}},
+        {"/f:h", 0, Nothing, [](Settings& s) { s.hideIcon = 1; }, 0, "", "", {}},
+        {"/e:b", 0, hidden, [](Settings& s) { s.exitType = ExitTypeReboot; }, 0, "", "", {}},
+        // Flags go on, the hotkey takes its letter, "/z" means nothing; an armed exit's tip follows its type.
+        {"/e:b /h:o /f:b /z", 0, Nothing,
+         [](Settings& s) { s.exitType = ExitTypeReboot; s.hotkey = 1; s.hotKey = "O"; s.block = 1; }, 0, "Reboot", "", {}},
+        {"/x:s", 0, [] { State.ForceFlag = 1; ArmedFor60(); }, [](Settings& s) { s.exitType = ExitTypeScreensaver; s.force = 0; },
+         0, "Timed Exit: Screensaver at 12:01:00", "", {}},
+        // A timeout replaces an armed time of day; a refused text changes nothing.
+        {"/t:60", 0, [] { State.AtFlag = 1; CopyText(State.AtValue, sizeof State.AtValue, "130000"); StartTimedExit(); },
+         [](Settings& s) { s.at = 0; s.timer = 1; s.timerValue = "60"; s.timeoutSeconds = 60; }, 0, armed, "", {}},
+        {"/e:s /e:b", 0, ArmedFor60, same, 1, armed, "", {"Too many options specified"}},
+        {"/w:5", 0, Nothing, same, 1, "Shutdown", "", {"The '/w' option can only be\nused with '/a' or '/t'"}},
+        {"/e:l /a:120010 /w:30", 0, ArmedFor60, same, 1, armed, "",
+         {"Warning time is bigger than timeout", "Timer not started (Invalid time ?)"}},
+        {"/e:l /t:6", 0, [] { State.ExitInProgress = 1; }, same, 1, "Shutdown", "", {}},
+        // A typo changes nothing here either: the word as typed, a time of day of six digits.
+        {"/E:R /t:6", 0, ArmedFor60, same, 1, armed, "", {"Unknown option /E:R (DorvaNT.exe /? lists the options)"}},
+        {"/e:s/t:600/q", 0, ArmedFor60, same, 1, armed, "", {"Unknown option /e:s/t:600/q (DorvaNT.exe /? lists the options)"}},
+        {"/e:l /a:2300", 0, ArmedFor60, same, 1, armed, "", {"Timer not started (Invalid time ?)"}},
+    };
+    for (const HandOverCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "second start \"" << c.text << "\", copy " << c.copy);
+        DorvaTest::SetUp();
+        Harness::AnswerOtherBoxes([](const Harness::Box&) { return IDOK; });
+        Recorder::UseVirtualTime(2026, 3, 2, 12, 0, 0);
+        CreateMainWindowAndMenus();
+        ShowExitTypeIcon(true);
+        c.before();
+        Settings want = ReadSettings();
+        c.want(want);
+        Recorder::TakeTray(c.copy != NoCopy, c.copy == NoCopy ? nullptr : State.MainWindow, c.copy < 0 ? 0 : c.copy);
+        int result = GoesOn;
+        std::string options = c.text;
+        CharLowerA(&options[0]);
+        EXPECT_EQ(AnswerWithoutStarting(options.c_str(), c.text, &result), c.code != GoesOn);
+        EXPECT_EQ(result, c.code);
+        const RecordedCall* said = Recorder::Find("WriteStandardOutput");
+        EXPECT_EQ(said ? said->text : "", std::string(c.said));
+        EXPECT_TRUE(Harness::Boxes().empty()) << "the answer comes before any box";
+        Recorder::AdvanceTime(0);
+        std::vector<std::string> boxes;
+        for (const Harness::Box& box : Harness::Boxes()) boxes.push_back(box.text);
+        EXPECT_EQ(boxes, c.boxes);
+        ExpectSettings(want);
+        EXPECT_EQ(State.TimerRunning != 0, std::string(c.tip).rfind("Timed Exit", 0) == 0);
+        EXPECT_EQ(State.TrayIconWanted, c.tip[0] != '\0');
+        if (c.tip[0]) EXPECT_STREQ(State.TrayData.szTip, c.tip);
+        DeleteTrayIcon(State.MainWindow);
+        DorvaTest::TearDown();
+    }
+    for (const ExitTypeInfo& type : ExitTypes) EXPECT_NE(std::strstr(UsageText, type.option), nullptr) << type.option;
 }
 
 // ---- over the saved settings ------------------------------------------------------

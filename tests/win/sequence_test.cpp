@@ -6,6 +6,8 @@
 // only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
+#include "app/second_start.h"
+#include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/tray_clicks.h"
 #include "dialogs/hotkey.h"
@@ -69,8 +71,13 @@ void Act(const std::string& what, bool consent = false)
     W.consents += consent;
 }
 
-void OnTimerFiring(UINT_PTR)
+void SecondStart();
+
+// The armed exit as the program is woken to look at it: by a timer (id), or
+// by a clock change or a resume announced to it (0).
+void OnTimerFiring(UINT_PTR id)
 {
+    if (id && id == State.ExitTimerId && OneIn(6)) SecondStart();
     W.armed = State.TimerRunning != 0;
     W.armedUsed = false;
     W.record = State.Armed;
@@ -136,6 +143,7 @@ int AnswerBox(const Harness::Box& box)
         return answer == 1 ? IDYES : IDNO;
     }
     if (box.text != "Are you sure you want to exit ?") return (box.flags & MB_YESNO) ? IDNO : IDOK;
+    if (OneIn(4)) SecondStart();
     if (OneIn(4)) PostMessageA(State.MainWindow, WM_HOTKEY, HotkeyId, 0);
     if (State.TrayIconWanted && OneIn(3)) {
         ShiftHeld = OneIn(2);
@@ -201,9 +209,8 @@ void CheckPromises()
     if (Windows("Timed Exit Options") > 0) Fault("a dialog left open");
     if (State.TimerFlag && !TextSays(State.TimerValue, State.TimeoutSeconds)) Fault("timeout text and number differ");
     if (State.WarnFlag && !TextSays(State.WarnValue, State.WarnSeconds)) Fault("warning text and number differ");
-    bool reachable = State.NoIconMode ? State.TimerRunning != 0
-                                      : State.TrayIconWanted || State.HideIconFlag || Countdowns() ||
-                                            State.TimerRunning || HotkeyRegistered();
+    // The copy in the tray answers a second start (a plain one shows its icon).
+    bool reachable = State.NoIconMode ? State.TimerRunning != 0 : AskRunningCopy("/q", true).code != ExitNotRunning;
     if (!reachable) Fault("nothing left to reach the program by");
 }
 
@@ -258,6 +265,7 @@ void SleepAndResume()
     Act("sleep " + std::to_string(ms / Minute) + " min");
     Recorder::PassTimeAsleep(static_cast<DWORD>(ms), OneIn(3));
     if (OneIn(2)) Recorder::AdvanceTime(0);
+    OnTimerFiring(0);
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
     Recorder::AdvanceTime(0);
 }
@@ -300,13 +308,27 @@ std::string TimeOfDayText()
     return text;
 }
 
+// A second start hands its command line over; "/q" tells whether a timed exit is armed.
+void SecondStart()
+{
+    static const char* const texts[] = {"", "/q", "/c", "/f:h", "/e:l /t:5", "/a /w", "/t:600 /w:30", "/x:s /f:f /h",
+                                        "/e:s /e:b", "/t:5 /w:10"};
+    const char* text = texts[Pick(10)];
+    Act(std::string("second start \"") + text + "\"");
+    const bool query = std::strcmp(text, "/q") == 0 && !State.NoIconMode, armed = State.TimerRunning != 0;
+    int result = -1;
+    AnswerWithoutStarting(text, text, &result);
+    if (query && result != (armed ? ExitDone : ExitNothingDone)) Fault("\"/q\" does not tell whether one is armed");
+}
+
 // What can also happen while a dialog or, without the click, a menu is open.
 void OpenMenu();
 
 void MeanwhileSomethingElse(bool mouseFree)
 {
-    switch (Pick(mouseFree ? 6 : 4)) {
-    case 5: OpenMenu(); break;
+    switch (Pick(mouseFree ? 7 : 5)) {
+    case 6: OpenMenu(); break;
+    case 4: SecondStart(); break;
     case 0: PassTime(); break;
     case 1: ChangeClock(); break;
     case 2: ForgeTimers(); break;
@@ -396,7 +418,7 @@ void PostForeignHotkey()
 
 void Step()
 {
-    switch (Pick(24)) {
+    switch (Pick(26)) {
     case 0: case 1: case 2: ClickIcon(); break;
     case 3: PostForeignHotkey(); break;
     case 4: case 5: PressHotkey(); break;
@@ -405,6 +427,7 @@ void Step()
     case 13: case 14: SleepAndResume(); break;
     case 15: ForgeTimers(); break;
     case 16: QueryEndSession(); break;
+    case 24: case 25: SecondStart(); break;
     case 17: case 18: CountdownButton(); break;
     default: OpenMenu(); break;
     }
@@ -462,6 +485,7 @@ protected:
         Recorder::OnTimerFiring(OnTimerFiring);
         Harness::AnswerOtherBoxes(AnswerBox);
         CreateMainWindowAndMenus();
+        Recorder::TakeTray(true, State.MainWindow);
         static const int timeouts[] = {5, 30, 600};
         int mode = Pick(3);
         State.ExitType = RandomExitType();

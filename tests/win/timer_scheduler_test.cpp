@@ -2,6 +2,7 @@
 // time-of-day parse, arming, the warning, the exit, every way of cancelling,
 // and re-arming a time-of-day exit after a clock change or a resume.
 #include "app/tray_clicks.h"
+#include "dialogs/hotkey.h"
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "support/harness.h"
@@ -228,23 +229,27 @@ TEST_F(SchedulerTest, AnInvalidTimeOfDayArmsNothingAndSaysNothing)
 
 // ---- the warning --------------------------------------------------------------
 
-TEST_F(SchedulerTest, WarningLongerThanTheTimeoutIsRefusedAndCancels)
+TEST_F(SchedulerTest, WarningLongerThanTheTimeoutIsRefusedBeforeArming)
 {
     State.HotkeyFlag = 1;
     UseHotkeyLetter('J');
+    SetHotkey(1);
+    ShowExitTypeIcon(true);
     SetTimeout(5);
     SetWarning(10);
     Harness::AnswerBoxes({IDOK});
-    StartTimedExit();
+    EXPECT_FALSE(StartTimedExit());
     ASSERT_EQ(Harness::Boxes().size(), 1u);
     const Harness::Box& box = Harness::Boxes()[0];
     Harness::ExpectErrorBox(box, "Warning time is bigger than timeout");
-    EXPECT_FALSE(box.timedExitArmed) << "the refused exit is disarmed before the box shows";
+    EXPECT_FALSE(box.timedExitArmed) << "nothing is armed behind the box";
     EXPECT_EQ(State.TimerRunning, 0u);
     EXPECT_EQ(State.WarnTimerId, 0u);
-    EXPECT_FALSE(HotkeyFree()) << "the cancel restores the hotkey";
-    EXPECT_STREQ(State.TrayData.szTip, "Shutdown") << "re-selected while the box was open";
+    EXPECT_FALSE(HotkeyFree()) << "the hotkey stays";
+    EXPECT_STREQ(State.TrayData.szTip, "Shutdown") << "the icon still shows the exit type";
+    EXPECT_EQ(PostedReselections(ExitTypeShutdown), 0) << "nothing to re-select";
     EXPECT_FALSE(QuitPosted()) << "with an icon the program goes on";
+    DeleteTrayIcon(State.MainWindow);
 }
 
 // Without an icon the caller ends the program after its own box: a quit

@@ -58,6 +58,10 @@ struct RecorderData {
     DWORD secretError;
     bool fakePrograms;
     HANDLE program;           // the event standing for the last fake program
+    bool trayTaken;
+    HWND runningCopy;
+    DWORD copyAppearsAfter;   // ms of SysSleep before FindWindowEx finds it
+    DWORD slept;
 };
 RecorderData Data = {};
 
@@ -65,18 +69,20 @@ RecorderData Data = {};
 constexpr uintptr_t ProcessHandleBase = 0x7000;
 constexpr uintptr_t VolumeHandleBase = 0x7100;
 constexpr uintptr_t WakeTimerHandle = 0x7200;
+const HANDLE TrayMutex = reinterpret_cast<HANDLE>(0x7300);
 
 void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
             const char* text = nullptr)
 {
-    if (Data.callCount >= Recorder::MaxCalls) return;
-    RecordedCall& call = Data.calls[Data.callCount++];
+    // A full log keeps its first calls; the observer still sees every one.
+    RecordedCall call = {};
     CopyText(call.name, sizeof call.name, name);
     call.arg[0] = a;
     call.arg[1] = b;
     call.arg[2] = c;
     call.arg[3] = d;
     CopyText(call.text, sizeof call.text, text ? text : "");
+    if (Data.callCount < Recorder::MaxCalls) Data.calls[Data.callCount++] = call;
     if (Data.observer) Data.observer(call);
 }
 
@@ -288,6 +294,12 @@ void VirtualLocalTime(SYSTEMTIME* time) { ShowMoment(LocalFromUtc(Data.zone, Dat
 void RefuseMachineWrites(bool refuse) { Data.refuseMachineWrites = refuse; }
 void SetWow64(bool wow64) { Data.wow64 = wow64; }
 void LackPowerActions(bool missing) { Data.powerActionsMissing = missing; }
+void TakeTray(bool taken, HWND window, DWORD appearsAfterMs)
+{
+    Data.trayTaken = taken;
+    Data.runningCopy = window;
+    Data.copyAppearsAfter = appearsAfterMs;
+}
 void RefuseExits(DWORD error) { Data.exitError = error; }
 void RefuseWaking(bool refuse) { Data.wakingRefused = refuse; }
 void SetWindowsVersion(DWORD major, DWORD minor) { Data.versionMajor = major, Data.versionMinor = minor; }
@@ -431,12 +443,15 @@ LRESULT SysSendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM l
     Record("SendMessageTimeout.flags", flags, timeoutMs);
     if (result) *result = 0;
     ScriptedWindow* scripted = WindowOf(window);
+    if (!scripted && IsWindow(window)) return SendMessageTimeoutA(window, message, wParam, lParam, flags, timeoutMs,
+                                                                  result);
     return scripted ? scripted->sendResult : 0;
 }
 
 DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs)
 {
     Record("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), timeoutMs);
+    if (handle == TrayMutex) return Data.trayTaken ? WAIT_TIMEOUT : WAIT_OBJECT_0;
     ScriptedWindow* scripted = WindowOfProcess(handle);
     return scripted ? scripted->waitResult : WAIT_FAILED;
 }
@@ -619,6 +634,26 @@ LONG SysRegCreateKeyEx(HKEY root, const char* path, const char* keyClass, REGSAM
 }
 
 BOOL SysIsWow64() { return Data.wow64; }
+
+HANDLE SysCreateMutex(const char*) { return TrayMutex; }
+HANDLE SysOpenMutex(const char*) { return Data.trayTaken ? TrayMutex : nullptr; }
+HWND SysFindWindowEx(HWND after, const char*, const char*)
+{
+    return after || Data.slept < Data.copyAppearsAfter ? nullptr : Data.runningCopy;
+}
+
+// Virtual time passes while the second start sleeps.
+void SysSleep(DWORD ms)
+{
+    Data.slept += ms;
+    PassTime(ms);
+}
+
+BOOL SysWriteStandardOutput(const char* text, DWORD length)
+{
+    Record("WriteStandardOutput", length, 0, 0, 0, text);
+    return TRUE;
+}
 
 BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason)
 {

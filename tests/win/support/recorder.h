@@ -82,6 +82,10 @@ void RefuseExits(DWORD error);
 // The waking timer is set but cannot resume the computer (ERROR_NOT_SUPPORTED).
 void RefuseWaking(bool refuse);
 void UseRealClock();
+// Another program holds the tray's lock (else this one claims it); a second
+// start finds `window` once it has slept `appearsAfterMs` (a copy still
+// starting). A real window of the test gets what is sent to it for real.
+void TakeTray(bool taken, HWND window = nullptr, DWORD appearsAfterMs = 0);
 // With FakePrograms a program run first is no process, and never ends until EndProgram.
 void FakePrograms(bool fake);
 void EndProgram();
