@@ -10,15 +10,14 @@ check "the tray shows the icon" wait_until 20 tray_slot_filled 0
 
 # Keys go in as real input to the active dialog: keys sent to a window with
 # --window can leave Wine's key state behind and swallow a later menu pick.
-# The key goes to the window with the focus, which without a window manager a
-# dialog just opened may not have yet: a lost key is pressed again.
+# The key goes to the X window with the focus. Without a window manager a
+# dialog opened from a submenu may leave it on the tray's window, where the
+# last click went: the dialog is given the focus first.
 closes_on_escape() { # closes_on_escape CAPTION
-    local try
-    for try in 1 2 3; do
-        xdotool key Escape
-        wait_until 3 eval "! has_window_named '$1'" && return 0
-    done
-    return 1
+    local win
+    win=$(window_named "$1") && xdotool windowfocus "$win"
+    xdotool key Escape
+    wait_until 5 eval "! has_window_named '$1'"
 }
 
 # About: the texts the box draws itself are there to read.
