@@ -15,6 +15,7 @@ namespace {
 constexpr char LineEnd[] = "\r\n";
 constexpr UINT TellFlags = MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND;
 constexpr size_t QueryTextSize = 64;
+constexpr char BadPostponeMinutes[] = "Postpone by 1 to 1440 minutes: /d:10";
 
 bool WriteOut(const char* text) { return SysWriteStandardOutput(text, lstrlenA(text)) != FALSE; }
 }  // namespace
@@ -27,14 +28,19 @@ const char UsageText[] =
     "  /e:y /e:o             hybrid shutdown, restart into the boot options menu (Windows 8 and later)\r\n"
     "  /f:f /f:e /f:b /f:c   force applications to close, eject media, block others' session ends, confirm\r\n"
     "  /f:d /f:h             act on a double click; run without a tray icon\r\n"
+    "  /f:w                  wake the computer from sleep or hibernation for the timed exit\r\n"
     "  /h[:letter]           enable the Ctrl+Alt+letter hotkey (default X)\r\n"
     "  /t[:seconds]          timed exit after 1 to 999999 seconds (default 30)\r\n"
     "  /a[:hhmmss]           timed exit the next time the clock shows that time, six digits (default 230000)\r\n"
+    "  /r:days               the time of day only on these weekdays, digits 1 (Monday) to 7 (Sunday): /r:12345\r\n"
+    "                        (after a screen saver, restart of the shell, sleep, hibernation or lock it comes again)\r\n"
     "  /w[:seconds]          countdown window for the last seconds (with /t or /a)\r\n"
     "  /n                    no icon: perform the exit, at once or timed, and quit\r\n"
     "  /z                    ignore the saved settings\r\n"
     "  /c                    cancel the timed exit of the copy in the tray\r\n"
     "  /q                    tell what the copy in the tray will do, and when\r\n"
+    "  /d[:minutes]          postpone the timed exit of the copy in the tray by 1 to 1440 minutes\r\n"
+    "                        (default: the Postpone setting, 10)\r\n"
     "  /?                    this list\r\n"
     "While a copy runs in the tray, a second start hands its options to it.\r\n"
     "Exit codes: 0 done, 1 nothing to do or refused, 2 no copy in the tray.";
@@ -57,6 +63,16 @@ bool AnswerWithoutStarting(const char* options, const char* typed, int* result)
         ErrorBox(TooManyOptions);
         *result = ExitNothingDone;
         return true;
+    case Request::Postpone: {
+        int minutes = 0;
+        if (!PostponeRequestMinutes(options, 1, &minutes)) {
+            ErrorBox(BadPostponeMinutes);
+            *result = ExitNothingDone;
+            return true;
+        }
+        *result = AskRunningCopy(typed, TrayTaken()).code;
+        return true;
+    }
     case Request::Cancel:
         *result = AskRunningCopy(typed, TrayTaken()).code;
         return true;

@@ -25,6 +25,9 @@ constexpr char WarnTooLong[] = "Warning time is bigger than\ntimeout value";
 constexpr char SavedTimedExit[] = "The saved settings ask for a timed exit\nthat cannot start: start with /z to ignore them";
 
 constexpr char NoSavedSettings[] = "/z";
+// "/r:12345": the weekdays of the time of day.
+constexpr char WeekdaysOption[] = "/r";
+constexpr char BadWeekdays[] = "The weekdays are digits from 1 (Monday) to 7 (Sunday)";
 
 // A word that starts with '/' and is no option is refused with the word as
 // typed: a typo never becomes another exit.
@@ -34,7 +37,7 @@ constexpr size_t UnknownOptionSize = 128;
 // A hand-over's refusal is held until its answer has gone, and kept whole.
 static_assert(UnknownOptionSize <= HeldBoxTextSize, "a held box keeps the whole message");
 // The options that take a value written after them ("/t:600", "/h:q").
-constexpr char ValueLetters[] = "ahtw";
+constexpr char ValueLetters[] = "ahtwr";
 
 // One option and the field it sets. Applied in this order, after the
 // exit-type options of the exit-type table. The option's text is kept in the
@@ -75,7 +78,7 @@ constexpr bool IsPartOf(const char* part, const char* whole)
 }
 
 // Found in the text too: "/z", and the option list's "/?".
-constexpr const char* LoneOptions[] = {NoSavedSettings, UsageOption};
+constexpr const char* LoneOptions[] = {NoSavedSettings, UsageOption, WeekdaysOption};
 constexpr size_t OptionSettingCount = sizeof Options / sizeof Options[0];
 
 constexpr const char* OptionText(size_t index)
@@ -203,6 +206,18 @@ void TakeHotKey(const char* text, ProgramState& base)
     if (!IsHotkeyLetter(base.HotKey[0])) CopyText(base.HotKey, sizeof base.HotKey, SettingDefault("HotKey"));
 }
 
+// The weekdays given with "/r", kept in order without repeats; without a
+// value the base's stay.
+bool TakeWeekdays(const char* text, ProgramState& base)
+{
+    char value[WeekdaysTextSize];
+    CopyText(value, sizeof value, base.AtDays);
+    int days = 0;
+    if (!TakeValue(text, WeekdaysOption, 'r', value) || !ParseWeekdays(value, &days)) return Fail(BadWeekdays);
+    FormatWeekdays(days, base.AtDays, sizeof base.AtDays);
+    return true;
+}
+
 bool TypedTimedExit(const char* text) { return HasOption(text, "/t") || HasOption(text, "/a"); }
 }  // namespace
 
@@ -245,7 +260,7 @@ bool ApplyOptionsOver(const char* text, ProgramState& base)
     // The screen saver, sleep, hibernation and the lock are never forced.
     if (HasTrait(FindExitType(base.ExitType), NeverForced)) base.ForceFlag = 0;
     if (base.AtFlag && !TakeValue(text, "/a", 'a', base.AtValue)) return Fail(TimerNotStarted);
-    return true;
+    return !HasOption(text, WeekdaysOption) || TakeWeekdays(text, base);
 }
 
 bool ArmTimedExit(const char* text, bool replace)
@@ -262,6 +277,7 @@ void ExchangeOptions(ProgramState& other)
     std::swap(State.HotKey, other.HotKey);
     std::swap(State.TimerValue, other.TimerValue);
     std::swap(State.AtValue, other.AtValue);
+    std::swap(State.AtDays, other.AtDays);
     std::swap(State.WarnValue, other.WarnValue);
     std::swap(State.TimeoutSeconds, other.TimeoutSeconds);
     std::swap(State.WarnSeconds, other.WarnSeconds);

@@ -36,6 +36,15 @@ int Cancel()
     return ExitDone;
 }
 
+// "/d": the armed exit moves later, and the tip tells the new time.
+static_assert(MaxPostponeRequestMinutes == MaxPostponeMinutes, "a request postpones as far as the setting");
+int Postpone(const char* text)
+{
+    int minutes = 0;
+    if (!State.TimerRunning || !PostponeRequestMinutes(text, PostponeMinutesSetting(), &minutes)) return ExitNothingDone;
+    return PostponeTimedExit(minutes) ? ExitDone : ExitNothingDone;
+}
+
 // A plain start: the icon comes back, hidden by the menu or by "/f:h".
 int ShowHiddenIcon()
 {
@@ -85,6 +94,7 @@ HandOverAnswer ApplyHandOver(const char* text, const char* typed)
     switch (ClassifyRequest(text)) {
     case Request::Query: return Answer(State.TimerRunning ? ExitDone : ExitNothingDone);
     case Request::Cancel: return Answer(Cancel());
+    case Request::Postpone: return Answer(Postpone(text));
     case Request::HandOver: return Answer(IsBlankText(text) ? ShowHiddenIcon() : TakeOptions(text, typed));
     default: return Answer(ExitNothingDone);  // the option list and refused requests stay with the second start
     }

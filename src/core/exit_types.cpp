@@ -47,7 +47,7 @@ void MakeMenuLabel(const ExitTypeInfo& type, char* out, size_t outSize)
     AppendText(out, outSize, type.tip + type.mnemonic);
 }
 
-void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize)
+void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize, int weekday)
 {
     CopyText(out, outSize, "Timed Exit");
     if (const ExitTypeInfo* type = FindExitType(exitType)) {
@@ -59,4 +59,8 @@ void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize)
     char clock[] = " at hh:mm:ss";
     for (int i = 0; i < 6; ++i) clock[4 + i + i / 2] = digits[i];
     AppendText(out, outSize, clock);
+    static constexpr char DayNames[][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    if (weekday < 0 || weekday >= static_cast<int>(sizeof DayNames / sizeof DayNames[0])) return;
+    AppendText(out, outSize, " on ");
+    AppendText(out, outSize, DayNames[weekday]);
 }

@@ -126,7 +126,10 @@ void MakeMenuLabel(const ExitTypeInfo& type, char* out, size_t outSize);
 // day that the local clock shows when it is due, `secondOfDay` seconds after
 // midnight ("Timed Exit: Logoff at 23:00:00"). A number that is no exit type
 // gives "Timed Exit at 23:00:00". Cut to the buffer and terminated when
-// outSize > 0; every exit type's fits the tray's 64 bytes.
-void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize);
+// outSize > 0; every exit type's fits the tray's 64 bytes. When the exit is
+// due on another day than today, `weekday` (0 Sunday to 6 Saturday) names it:
+// "Timed Exit: Lock at 23:00:00 on Mon".
+constexpr int Today = -1;
+void MakeTimedExitTip(int exitType, int secondOfDay, char* out, size_t outSize, int weekday = Today);
 
 #endif

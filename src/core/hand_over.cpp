@@ -32,16 +32,29 @@ const char* SkipBlanks(const char* text)
     return text;
 }
 
-bool HasWord(const char* text, const char* word)
+// The first word that is `word`, or with `valued` starts with `word` and ':',
+// and its end; nullptr when there is none.
+const char* FindWord(const char* text, const char* word, bool valued, const char** wordEnd)
 {
     const size_t length = std::strlen(word);
     for (const char* at = SkipBlanks(text); *at != '\0'; at = SkipBlanks(at)) {
         const char* end = at;
         while (*end != '\0' && !IsBlank(*end)) ++end;
-        if (static_cast<size_t>(end - at) == length && std::strncmp(at, word, length) == 0) return true;
+        const size_t wordLength = static_cast<size_t>(end - at);
+        if (std::strncmp(at, word, length) == 0 &&
+            (wordLength == length || (valued && wordLength > length && at[length] == ':'))) {
+            *wordEnd = end;
+            return at;
+        }
         at = end;
     }
-    return false;
+    return nullptr;
+}
+
+bool HasWord(const char* text, const char* word)
+{
+    const char* end = nullptr;
+    return FindWord(text, word, false, &end) != nullptr;
 }
 }  // namespace
 
@@ -53,12 +66,36 @@ Request ClassifyRequest(const char* text)
     if (HasOption(text, UsageOption)) return Request::Usage;
     const bool cancel = HasWord(text, CancelOption);
     const bool query = HasWord(text, QueryOption);
-    if (!cancel && !query) return Request::HandOver;
+    const char* postponeEnd = nullptr;
+    const char* postpone = FindWord(text, PostponeOption, true, &postponeEnd);
+    if (!cancel && !query && !postpone) return Request::HandOver;
+    if (cancel + query + (postpone != nullptr) > 1) return Request::TooMany;
     const char* word = SkipBlanks(text);
+    if (postpone) return postpone == word && IsBlankText(postponeEnd) ? Request::Postpone : Request::TooMany;
     const char* alone = cancel ? CancelOption : QueryOption;
     const size_t length = std::strlen(alone);
-    if (cancel == query || std::strncmp(word, alone, length) != 0 || !IsBlankText(word + length)) return Request::TooMany;
+    if (std::strncmp(word, alone, length) != 0 || !IsBlankText(word + length)) return Request::TooMany;
     return query ? Request::Query : Request::Cancel;
+}
+
+bool PostponeRequestMinutes(const char* text, int setting, int* minutes)
+{
+    const char* end = nullptr;
+    const char* word = text ? FindWord(text, PostponeOption, true, &end) : nullptr;
+    if (!word) return false;
+    const char* digit = word + std::strlen(PostponeOption);
+    if (digit == end) {
+        *minutes = setting;
+        return true;
+    }
+    int value = 0;
+    for (++digit; digit < end; ++digit) {
+        if (*digit < '0' || *digit > '9' || value > MaxPostponeRequestMinutes) return false;
+        value = value * 10 + (*digit - '0');
+    }
+    if (value < 1 || value > MaxPostponeRequestMinutes) return false;
+    *minutes = value;
+    return true;
 }
 
 bool TakeHandOverText(const void* data, size_t size, char* out, size_t outSize)

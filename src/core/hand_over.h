@@ -22,17 +22,25 @@ constexpr uint32_t HandOverKind = 0x444E5431;
 constexpr char CancelOption[] = "/c";
 constexpr char QueryOption[] = "/q";
 constexpr char UsageOption[] = "/?";
+// "/d" or "/d:minutes", a word of its own: postpone the armed timed exit.
+constexpr char PostponeOption[] = "/d";
 
 enum class Request {
     HandOver,  // options (or none) for the running copy to apply
     Cancel,    // "/c": cancel its armed timed exit
     Query,     // "/q": tell what it will do
     Usage,     // "/?": list the options; nothing starts
-    TooMany,   // "/c" or "/q" with anything else
+    Postpone,  // "/d[:minutes]": postpone its armed timed exit
+    TooMany,   // "/c", "/q" or "/d" with anything else
 };
 
 // What the lower-cased text asks for. "/c" and "/q" stand alone.
 Request ClassifyRequest(const char* text);
+
+// The minutes of a postpone request: those written after "/d:", `setting`
+// for "/d" alone. False for a value that is not 1 to 1440 in decimal digits.
+constexpr int MaxPostponeRequestMinutes = 1440;
+bool PostponeRequestMinutes(const char* text, int setting, int* minutes);
 
 // True when the text holds nothing but blanks: a plain start.
 bool IsBlankText(const char* text);

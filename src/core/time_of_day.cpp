@@ -61,3 +61,33 @@ long long NextTimeOfDay(int today, int millisOfDay, int hour, int minute, int se
     int day = target < reached ? today + 1 : today;
     return static_cast<long long>(day) * MillisPerDay + target;
 }
+
+bool ParseWeekdays(const char* text, int* days)
+{
+    if (text == nullptr) return false;
+    int chosen = 0;
+    for (; *text != '\0'; ++text) {
+        if (*text < '1' || *text > '0' + MaxWeekdayDigits) return false;
+        chosen |= 1 << (*text - '1');
+    }
+    *days = chosen;
+    return true;
+}
+
+void FormatWeekdays(int days, char* out, unsigned outSize)
+{
+    if (outSize == 0) return;
+    unsigned used = 0;
+    for (int day = 0; day < MaxWeekdayDigits && used + 1 < outSize; ++day) {
+        if (days & (1 << day)) out[used++] = static_cast<char>('1' + day);
+    }
+    out[used] = '\0';
+}
+
+bool IsChosenWeekday(int days, int dayNumber)
+{
+    // Day 0, 1970-01-01, was a Thursday: the fourth day of an ISO week.
+    constexpr int ThursdayIndex = 3;
+    const int index = (dayNumber % MaxWeekdayDigits + MaxWeekdayDigits + ThursdayIndex) % MaxWeekdayDigits;
+    return (days >> index & 1) != 0;
+}

@@ -37,4 +37,17 @@ int DayNumber(int year, int month, int day);
 // result lies strictly after now.
 long long NextTimeOfDay(int today, int millisOfDay, int hour, int minute, int second, bool nowCounts);
 
+// The weekdays a time of day is limited to: bit 0 Monday to bit 6 Sunday, as
+// ISO numbers the days 1 to 7; no bit is every day, without repeating.
+constexpr int MaxWeekdayDigits = 7;
+constexpr int WeekdaysTextSize = MaxWeekdayDigits + 1;
+// Digits 1 to 7, in any order and repeated or not ("12345" for the working
+// days); false, with `days` as it was, for any other character. The empty
+// text is no weekday.
+bool ParseWeekdays(const char* text, int* days);
+// The digits of `days` in order, "" for none; cut to outSize - 1.
+void FormatWeekdays(int days, char* out, unsigned outSize);
+// Whether the day with that number is one of `days`.
+bool IsChosenWeekday(int days, int dayNumber);
+
 #endif

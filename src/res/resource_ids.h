@@ -52,6 +52,11 @@
 #define IDC_TE_ATEDIT       108
 #define IDC_TE_WARNEDIT     111
 #define IDC_TE_TEXT         215
+#define IDC_TE_WAKE         120
+#define IDC_TE_POSTPONEEDIT 122
+/* The weekdays, Monday to Sunday: IDC_TE_DAY1 + 0 to + 6. */
+#define IDC_TE_DAY1         131
+#define IDC_TE_DAYS         7
 
 /* Controls the program never addresses by id. */
 #ifndef IDC_STATIC
@@ -63,6 +68,7 @@
 #define IDC_CD_CLOSE        112
 #define IDC_CD_ABORT        113
 #define IDC_CD_TEXT         116
+#define IDC_CD_POSTPONE     118
 
 /* Run before exit (220). */
 #define IDC_RB_GROUP        117

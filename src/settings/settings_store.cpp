@@ -75,9 +75,13 @@ const StoredSetting Settings[] = {
     {"EjectFlag", &State.EjectFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"BlockFlag", &State.BlockFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"WakeFlag", &State.WakeFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::ZeroOrOne},
+    // Seven weekday digits and the terminator: one byte more than the others.
+    {"AtDays", nullptr, State.AtDays, "", sizeof State.AtDays, sizeof State.AtDays, 0, SaveRule::AsIs},
+    {"PostponeMinutes", &State.PostponeMinutes, nullptr, nullptr, 0, SmallValueLength, DefaultPostponeMinutes,
+     SaveRule::AsIs},
 };
 
-static_assert(sizeof Settings / sizeof Settings[0] == 18, "the key holds eighteen values, one row each");
+static_assert(sizeof Settings / sizeof Settings[0] == 20, "the key holds twenty values, one row each");
 
 // The machine's store first: the user's is read over it.
 const HKEY Stores[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};

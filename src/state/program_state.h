@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "../core/exit_types.h"
+#include "../core/time_of_day.h"
 #include "../res/resource_ids.h"
 
 constexpr UINT TrayMessage = 1524;     // sent by the tray icon to MainWindow
@@ -25,6 +26,12 @@ constexpr int ProgramPathSize = 260;
 constexpr int ProgramSlots = 4;
 constexpr int HeldBoxSlots = 3;
 constexpr int HeldBoxTextSize = 160;
+
+// Postpone moves the armed exit 1 to 1440 minutes (a day) later.
+constexpr int MinPostponeMinutes = 1;
+constexpr int MaxPostponeMinutes = 1440;
+constexpr int DefaultPostponeMinutes = 10;
+constexpr bool IsPostponeMinutes(int minutes) { return minutes >= MinPostponeMinutes && minutes <= MaxPostponeMinutes; }
 
 // The notification-icon record in its first published layout (88 bytes on
 // 32-bit Windows): every shell since NT 4 accepts it, and its tip is 64 bytes.
@@ -54,6 +61,8 @@ struct ArmedTimedExit {
     long long checkedUtc;      // UTC and the tick count at the last look
     DWORD checkedTick;
     long long wakeUtc;         // the due moment the waking timer is set for, 0 for none
+    int days;                  // the weekdays a time of day comes on, 0 for every day
+    int postponed;             // moved by Postpone: comes once at its new time, any day
     int warnSeconds;           // the countdown it was armed with, 0 for none
     WarningStage warning;
 };
@@ -71,8 +80,10 @@ struct ProgramState {
     char TimerValue[SmallTextSize];
     int AtFlag;
     char AtValue[SmallTextSize];
+    char AtDays[WeekdaysTextSize];  // the weekdays of the time of day, "" for every day
     int WarnFlag;
     char WarnValue[SmallTextSize];
+    int PostponeMinutes;     // how much later Postpone moves the armed exit
     char WarningText[WarningTextSize];
     int HotkeyFlag;
     char HotKey[HotKeySize];

@@ -7,6 +7,7 @@
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "timer/cancel.h"
+#include "timer/scheduler.h"
 
 #include <climits>
 
@@ -33,6 +34,7 @@ void OnCountdownCommand(HWND window, int id)
 {
     switch (id) {
     case IDC_CD_CLOSE: OnCountdownClose(window); break;
+    case IDC_CD_POSTPONE: PostponeTimedExit(PostponeMinutesSetting()); break;  // closes this window
     case IDC_CD_ABORT:
         CancelTimedExit();  // destroys this window
         EndIfUnreachable();

@@ -25,6 +25,8 @@ constexpr char TimedExitIcon[] = "Icon_7";
 constexpr char WarningTooLongText[] = "Warning time is bigger than timeout";
 constexpr UINT CountdownPeriodMs = 1000;
 constexpr int MillisPerSecond = 1000;
+constexpr long long MillisPerMinute = 60 * MillisPerSecond;
+constexpr int DaysToFindAWeekday = 8;  // today's time may have passed, and a week after it
 // A timer this close before its due time is on time.
 constexpr int EarlyToleranceMs = 250;
 // A time of day found passed by more than this was slept through; one the
@@ -64,16 +66,27 @@ long long DueUtc(const ArmedTimedExit& armed, const Clocks& now)
     return UtcWhenClockShows(now.zone, armed.dueLocal, armed.checkedUtc);
 }
 
-// The local date and time at which the clock next shows the time of day:
-// today's, unless the clock has shown it already (a time equal to now to the
-// second counts as now). On the night daylight saving ends, a time the clock
-// shows twice is due again at its second showing; on the night it starts, a
-// time the clock jumps over counts as shown at the jump.
-long long NextShowing(const Clocks& now, int hour, int minute, int second)
+// The local date and time at which the clock next shows the time of day on
+// one of `days` (0: any day), from the UTC moment `from` on: today's, unless
+// the clock has shown it already (a time equal to `from` to the second counts
+// as shown then). On the night daylight saving ends, a time the clock shows
+// twice is due again at its second showing; on the night it starts, a time
+// the clock jumps over counts as shown at the jump.
+long long NextShowing(const Clocks& now, int hour, int minute, int second, int days, long long from)
 {
     const long long today = NextTimeOfDay(now.today, 0, hour, minute, second, true);
-    const long long fromSecond = now.utc - now.utc % MillisPerSecond;
-    return UtcWhenClockShows(now.zone, today, fromSecond) >= fromSecond ? today : today + MillisPerDay;
+    const long long fromSecond = from - from % MillisPerSecond;
+    long long local = today;
+    for (int day = 0; day < DaysToFindAWeekday; ++day, local += MillisPerDay) {
+        if (days && !IsChosenWeekday(days, now.today + day)) continue;
+        if (UtcWhenClockShows(now.zone, local, fromSecond) >= fromSecond) return local;
+    }
+    return local;  // no weekday chosen among seven: not reached, days is never 0 here
+}
+
+long long NextShowing(const Clocks& now, const ArmedTimedExit& armed)
+{
+    return NextShowing(now, armed.hour, armed.minute, armed.second, armed.days, now.utc);
 }
 
 // Saturated: a clock put years away needs no exact count.
@@ -107,20 +120,24 @@ long long MillisLate(const Clocks& now, Wake wake)
     return (ran < now.utc ? ran : now.utc) - due;
 }
 
-// The hourglass, with a tip that says what happens when: the time of day
-// that the clock shows at the due time. Once shown, it changes only when
-// that time does (the clock was changed, the exit moved to the next day).
-int DueSecondOfDay(const Clocks& now)
+// The local date and time that the clock shows at the due time.
+long long DueLocal(const Clocks& now)
 {
     const int left = MillisLeft(now);
-    const long long dueLocal = LocalFromUtc(now.zone, now.utc + (left > 0 ? left : 0));
-    return static_cast<int>(dueLocal % MillisPerDay / MillisPerSecond);
+    return LocalFromUtc(now.zone, now.utc + (left > 0 ? left : 0));
 }
 
+int DueSecondOfDay(const Clocks& now) { return static_cast<int>(DueLocal(now) % MillisPerDay / MillisPerSecond); }
+
+// The hourglass, with a tip that says what happens when: the time of day
+// that the clock shows at the due time, and its day when that is not today.
+// Once shown, it changes only when that time does (the clock was changed,
+// the exit moved to the next day or postponed).
 void ShowTimedExitIcon(const Clocks& now, bool shown)
 {
     char tip[sizeof State.TrayData.szTip];
-    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, sizeof tip);
+    const int dueDay = static_cast<int>(DueLocal(now) / MillisPerDay);
+    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, sizeof tip, dueDay == now.today ? Today : Weekday(dueDay));
     if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
@@ -225,17 +242,49 @@ void MoveToNextDay(long long next)
 {
     ArmedTimedExit& armed = State.Armed;
     armed.dueLocal = next;
+    armed.postponed = 0;
     if (!armed.warnSeconds) return;
     KillTimerOnce(&State.WarnTimerId);
     CloseCountdownWindow();
     armed.warning = WarningStage::Pending;
 }
 
-void FireExit()
+bool StartTimedExitFrom(const Clocks& now, long long fromUtc);
+
+// A time of day limited to weekdays comes again on the next chosen day when
+// the program runs on after its exit (as the settings still ask for it). The
+// exit just performed is not due again: the next showing is after its own.
+bool RepeatsAfterExit(const ArmedTimedExit& fired)
 {
+    return fired.atTimeOfDay && fired.days && State.AtFlag && !State.NoIconMode && !State.TimerRunning &&
+           HasTrait(FindExitType(State.ExitType), KeepsBlock);
+}
+
+void FireExit(const Clocks& now)
+{
+    const ArmedTimedExit fired = State.Armed;
+    const long long dueUtc = fired.atTimeOfDay ? DueUtc(fired, now) : 0;
     CancelTimedExit();
     PerformExit();  // does nothing while TimerRunning is set: cancel first
+    if (RepeatsAfterExit(fired)) {
+        const Clocks after = ReadClocks();
+        const long long next = dueUtc + MillisPerSecond;
+        StartTimedExitFrom(after, next > after.utc ? next : after.utc);
+    }
     EndIfUnreachable();
+}
+
+// Sets the timers, the waking timer, the tip and the warning for the time
+// that is really left.
+void FollowDueTime(const Clocks& now, int left)
+{
+    ArmedTimedExit& armed = State.Armed;
+    armed.checkedUtc = now.utc;
+    armed.checkedTick = now.tick;
+    ArmExitTimer(left);
+    SyncWakeTimer(now, left, false);
+    ShowTimedExitIcon(now, true);
+    SyncWarning(left);
 }
 
 // Every wake of a timer, clock change and resume comes here: the exit is
@@ -249,31 +298,45 @@ void CheckTimedExit(Wake wake)
     if (!armed.atTimeOfDay && wake >= Wake::ClockChange) return;
     Clocks now = ReadClocks();
     // A clock put back shows the time of day again before the day it was due:
-    // the exit comes the first time the clock shows it.
-    long long next = NextShowing(now, armed.hour, armed.minute, armed.second);
-    if (armed.atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
+    // the exit comes the first time the clock shows it. A postponed one comes
+    // at its new time.
+    long long next = NextShowing(now, armed);
+    if (armed.atTimeOfDay && !armed.postponed && next < armed.dueLocal) armed.dueLocal = next;
     int left = MillisLeft(now);
     if (left <= EarlyToleranceMs) {
         if (!armed.atTimeOfDay || MillisLate(now, wake) <= (armed.wakeUtc ? WokenLateLimitMs : LateLimitMs)) {
-            FireExit();
+            FireExit(now);
             return;
         }
         MoveToNextDay(next);
         left = MillisLeft(now);
     }
-    armed.checkedUtc = now.utc;
-    armed.checkedTick = now.tick;
-    ArmExitTimer(left);
-    SyncWakeTimer(now, left, false);
-    ShowTimedExitIcon(now, true);
-    SyncWarning(left);
+    FollowDueTime(now, left);
+}
+
+// Each kind of timed exit moves its own due time `by` later: a timeout's
+// deadline, a time of day's moment (once: the time the user set stays for
+// its next day). False when the exit would lie beyond what a timer counts.
+bool MoveDueTime(const Clocks& now, long long by)
+{
+    ArmedTimedExit& armed = State.Armed;
+    const int left = MillisLeft(now);
+    if (left > INT_MAX - by) return false;
+    if (armed.atTimeOfDay) {
+        armed.dueLocal = LocalFromUtc(now.zone, DueUtc(armed, now) + by);
+        armed.postponed = 1;
+    } else {
+        armed.armTick = now.tick;
+        armed.delayMs = static_cast<DWORD>((left > 0 ? left : 0) + by);
+    }
+    return true;
 }
 
 // The timed exit that the settings select, as it would be armed now; false
 // when they select none that can be armed. A warning longer than the time
 // left is refused with its box before anything is armed (an armed one that
 // it would replace stays): nothing happens behind the box.
-bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
+bool PlanTimedExit(const Clocks& now, long long fromUtc, ArmedTimedExit* plan)
 {
     ArmedTimedExit armed = {};
     if (State.TimerFlag) {
@@ -287,7 +350,10 @@ bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
         armed.hour = time.hour;
         armed.minute = time.minute;
         armed.second = time.second;
-        armed.dueLocal = NextShowing(now, armed.hour, armed.minute, armed.second);
+        // Weekdays that are no digits 1 to 7 are refused where they are
+        // entered; a hand-edited stored value limits nothing.
+        if (!ParseWeekdays(State.AtDays, &armed.days)) armed.days = 0;
+        armed.dueLocal = NextShowing(now, armed.hour, armed.minute, armed.second, armed.days, fromUtc);
     } else {
         return false;
     }
@@ -301,12 +367,28 @@ bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
     *plan = armed;
     return true;
 }
+
+bool StartTimedExitFrom(const Clocks& now, long long fromUtc)
+{
+    ArmedTimedExit plan;
+    if (!PlanTimedExit(now, fromUtc, &plan)) return false;
+    if (State.TimerRunning) CancelTimedExit();
+    State.Armed = plan;
+    int left = MillisLeft(now);
+    if (!ArmExitTimer(left)) return false;
+    ShowTimedExitIcon(now, false);
+    SetHotkey(0);
+    if (plan.warnSeconds) ArmWarningTimer(WarningLead(left));
+    SyncWakeTimer(now, left, true);
+    return true;
+}
 }  // namespace
 
-int MillisUntilClockShows(const TimeOfDay& time)
+int MillisUntilClockShows(const TimeOfDay& time, int days)
 {
     const Clocks now = ReadClocks();
-    const long long due = UtcWhenClockShows(now.zone, NextShowing(now, time.hour, time.minute, time.second), now.utc);
+    const long long local = NextShowing(now, time.hour, time.minute, time.second, days, now.utc);
+    const long long due = UtcWhenClockShows(now.zone, local, now.utc);
     return static_cast<int>(due - (now.utc - now.utc % MillisPerSecond));
 }
 
@@ -318,16 +400,27 @@ bool StartTimedExit(bool replace)
     // once the new one is known to start.
     if (State.TimerRunning && !replace) return false;
     const Clocks now = ReadClocks();
-    ArmedTimedExit plan;
-    if (!PlanTimedExit(now, &plan)) return false;
-    if (State.TimerRunning) CancelTimedExit();
-    State.Armed = plan;
-    int left = MillisLeft(now);
-    if (!ArmExitTimer(left)) return false;
-    ShowTimedExitIcon(now, false);
-    SetHotkey(0);
-    if (plan.warnSeconds) ArmWarningTimer(WarningLead(left));
-    SyncWakeTimer(now, left, true);
+    return StartTimedExitFrom(now, now.utc);
+}
+
+int PostponeMinutesSetting()
+{
+    return IsPostponeMinutes(State.PostponeMinutes) ? State.PostponeMinutes : DefaultPostponeMinutes;
+}
+
+bool PostponeTimedExit(int minutes)
+{
+    if (!State.TimerRunning || !IsPostponeMinutes(minutes)) return false;
+    const Clocks now = ReadClocks();
+    if (!MoveDueTime(now, minutes * MillisPerMinute)) return false;
+    // The countdown goes; it comes again at the warning time of the new due time.
+    ArmedTimedExit& armed = State.Armed;
+    if (armed.warnSeconds) {
+        KillTimerOnce(&State.WarnTimerId);
+        CloseCountdownWindow();
+        armed.warning = WarningStage::Pending;
+    }
+    FollowDueTime(now, MillisLeft(now));
     return true;
 }
 

@@ -26,9 +26,18 @@ bool StartTimedExit(bool replace = false);
 void CALLBACK ExitTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 void CALLBACK WarningTimerProc(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
-// The delay, to the second, until the local clock next shows `time` (0 when
-// it shows it now).
-int MillisUntilClockShows(const TimeOfDay& time);
+// The delay, to the second, until the local clock next shows `time` on one of
+// the weekdays `days` (0: any day; 0 ms when it shows it now).
+int MillisUntilClockShows(const TimeOfDay& time, int days = 0);
+
+// The minutes Postpone moves by: the setting, or its default when the stored
+// number is out of range.
+int PostponeMinutesSetting();
+// Moves the armed timed exit `minutes` later: a timeout's due time, a time of
+// day's once (its next day keeps the time the user set). The countdown window
+// closes and comes again at the new warning time; the tip tells the new time.
+// False when nothing is armed or `minutes` is out of range.
+bool PostponeTimedExit(int minutes);
 
 // The icon of an armed timed exit, whose tip says what happens when
 // ("Timed Exit: Logoff at 23:00:00"): for one armed before the icon existed.

@@ -22,13 +22,19 @@ void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id
 // The controls that a choice enables or disables, each list ended by 0:
 // constant tables, where lists built at the call would cost the exe a
 // section of writable data.
+#define DAY_BOXES IDC_TE_DAY1, IDC_TE_DAY1 + 1, IDC_TE_DAY1 + 2, IDC_TE_DAY1 + 3, IDC_TE_DAY1 + 4, IDC_TE_DAY1 + 5, IDC_TE_DAY1 + 6
+constexpr int DayBoxes[] = {DAY_BOXES};
+static_assert(sizeof DayBoxes / sizeof DayBoxes[0] == IDC_TE_DAYS && IDC_TE_DAYS == MaxWeekdayDigits,
+              "one box a weekday");
 constexpr int WarningChoice[] = {IDC_TE_WARN, IDC_TE_TEXT, 0};
 constexpr int TimeoutOn[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, 0};
-constexpr int TimeOfDayOn[] = {IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, 0};
+constexpr int TimeOfDayOn[] = {IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, DAY_BOXES, 0};
 constexpr int TimeoutEdit[] = {IDC_TE_TIMEOUTEDIT, 0};
-constexpr int TimeOfDayEdit[] = {IDC_TE_ATEDIT, 0};
+constexpr int TimeOfDayEdit[] = {IDC_TE_ATEDIT, DAY_BOXES, 0};
+constexpr int DayBoxList[] = {DAY_BOXES, 0};
 constexpr int WarningControls[] = {IDC_TE_WARNEDIT, IDC_TE_TEXT, 0};
-constexpr int AllChoices[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT, 0};
+constexpr int AllChoices[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT, DAY_BOXES, 0};
+#undef DAY_BOXES
 
 void Enable(HWND dialog, const int* ids, bool on)
 {
@@ -66,6 +72,19 @@ void FillTimeOfDay(HWND dialog)
 
 void FillWarning(HWND dialog) { ShowNumber(dialog, IDC_TE_WARNEDIT, State.WarnValue); }
 
+// The weekdays, the waking and Postpone are shown as they are set, whatever
+// the choice.
+void FillOtherSettings(HWND dialog)
+{
+    int days = 0;
+    if (!ParseWeekdays(State.AtDays, &days)) days = 0;
+    for (int day = 0; day < IDC_TE_DAYS; ++day) SetChecked(dialog, DayBoxes[day], (days >> day & 1) != 0);
+    SetChecked(dialog, IDC_TE_WAKE, State.WakeFlag != 0);
+    char shown[SmallTextSize];
+    FormatFieldNumber(PostponeMinutesSetting(), shown, sizeof shown);
+    SetText(dialog, IDC_TE_POSTPONEEDIT, shown);
+}
+
 void ClearEdits(HWND dialog)
 {
     SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
@@ -89,6 +108,9 @@ void OnTimedExitInit(HWND dialog)
     if (State.AtFlag) FillTimeOfDay(dialog);
     if (warn) FillWarning(dialog);
     if (none) ClearEdits(dialog);
+    FillOtherSettings(dialog);
+    // The weekdays belong to the time of day.
+    if (!State.AtFlag) Enable(dialog, DayBoxList, false);
 }
 
 void OnTimeoutChosen(HWND dialog)
@@ -160,7 +182,8 @@ int Reject(const char* message)
 // one character more than their fields, so that a longer entry shows.
 constexpr int EntryTextSize = SmallTextSize + 1;
 struct TimedEntry {
-    bool timer, at, warn;
+    bool timer, at, warn, wake;
+    int days, postponeMinutes;
     char timerValue[EntryTextSize];
     char atValue[EntryTextSize];
     char warnValue[EntryTextSize];
@@ -193,6 +216,12 @@ const char* CheckEntry(HWND dialog, TimedEntry* entry)
     if (entry->warn && !ReadSeconds(dialog, IDC_TE_WARNEDIT, entry->warnValue, &entry->warnSeconds)) {
         return InvalidTimeText;
     }
+    char minutes[EntryTextSize];
+    if (!ReadWholeField(dialog, IDC_TE_POSTPONEEDIT, minutes)) return InvalidTimeText;
+    entry->postponeMinutes = DecimalToInt(minutes);
+    if (!IsPostponeMinutes(entry->postponeMinutes)) return InvalidTimeText;
+    entry->days = 0;
+    for (int day = 0; day < IDC_TE_DAYS; ++day) entry->days |= Checked(dialog, DayBoxes[day]) ? 1 << day : 0;
     int delaySeconds = 0;
     if (entry->timer) {
         if (!ReadSeconds(dialog, IDC_TE_TIMEOUTEDIT, entry->timerValue, &entry->timeoutSeconds)) return InvalidTimeText;
@@ -201,7 +230,7 @@ const char* CheckEntry(HWND dialog, TimedEntry* entry)
         TimeOfDay time;
         GetDlgItemTextA(dialog, IDC_TE_ATEDIT, entry->atValue, sizeof entry->atValue);
         if (!ParseTimeOfDay(entry->atValue, &time)) return TimerNotStarted;  // armed at once: no timer
-        delaySeconds = MillisUntilClockShows(time) / MillisPerSecond;
+        delaySeconds = MillisUntilClockShows(time, entry->days) / MillisPerSecond;
     }
     return entry->warn && entry->warnSeconds > delaySeconds ? InvalidTimeText : nullptr;
 }
@@ -211,6 +240,10 @@ void StoreEntry(const TimedEntry& entry)
     State.TimerFlag = entry.timer ? 1 : 0;
     State.AtFlag = entry.at && !entry.timer ? 1 : 0;
     State.WarnFlag = entry.warn ? 1 : 0;
+    State.WakeFlag = entry.wake ? 1 : 0;
+    State.PostponeMinutes = entry.postponeMinutes;
+    // A timeout keeps the weekdays of the time of day.
+    if (State.AtFlag) FormatWeekdays(entry.days, State.AtDays, sizeof State.AtDays);
     if (entry.warn) {
         CopyText(State.WarnValue, sizeof State.WarnValue, entry.warnValue);
         State.WarnSeconds = entry.warnSeconds;
@@ -242,6 +275,7 @@ int ValidateTimedExit(HWND dialog)
         entry.timer = Checked(dialog, IDC_TE_TIMEOUT);
         entry.at = Checked(dialog, IDC_TE_AT);
         entry.warn = Checked(dialog, IDC_TE_WARN);
+        entry.wake = Checked(dialog, IDC_TE_WAKE);
         if (const char* refusal = CheckEntry(dialog, &entry)) return Reject(refusal);
         StoreEntry(entry);
         // Checked whole above: what can still fail is the system's timer.
