@@ -35,7 +35,7 @@ start_program /z /n /t:60 /w:60 /e:l
 program=$E2E_LAST_PID
 countdown=$(expect_dialog Countdown consent-iconless)
 eval "$(xdotool getwindowgeometry --shell "$countdown")"
-xdotool mousemove $((X + WIDTH * 84 / 115)) $((Y + HEIGHT - 25)) sleep 0.2 click 1  # Abort
+xdotool mousemove $((X + WIDTH * 139 / 169)) $((Y + HEIGHT - 25)) sleep 0.2 click 1  # Abort
 check "Abort in icon-less mode ends the program" wait_until 10 process_gone "$program"
 check "without a session end" [ "$(witness_events consent)" = start ]
 finish
