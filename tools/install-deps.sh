@@ -24,6 +24,7 @@ test)
     need_file /usr/share/wine/fonts fonts-wine
     need_tool Xvfb xvfb
     need_tool xdotool xdotool
+    need_tool faketime faketime
     need_tool xdpyinfo x11-utils
     need_file /usr/bin/convert imagemagick
     need_tool tesseract "tesseract-ocr tesseract-ocr-eng"
