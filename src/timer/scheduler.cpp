@@ -117,10 +117,15 @@ int DueSecondOfDay(const Clocks& now)
     return static_cast<int>(dueLocal % MillisPerDay / MillisPerSecond);
 }
 
+void MakeArmedTip(const Clocks& now, char* out, size_t outSize)
+{
+    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), out, outSize);
+}
+
 void ShowTimedExitIcon(const Clocks& now, bool shown)
 {
     char tip[sizeof State.TrayData.szTip];
-    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, sizeof tip);
+    MakeArmedTip(now, tip, sizeof tip);
     if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
@@ -332,6 +337,7 @@ bool StartTimedExit(bool replace)
 }
 
 int TimedExitDueSecond() { return DueSecondOfDay(ReadClocks()); }
+void MakeArmedTip(char* out, size_t outSize) { MakeArmedTip(ReadClocks(), out, outSize); }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
