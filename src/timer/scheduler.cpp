@@ -129,15 +129,20 @@ long long DueLocal(const Clocks& now)
 
 int DueSecondOfDay(const Clocks& now) { return static_cast<int>(DueLocal(now) % MillisPerDay / MillisPerSecond); }
 
-// The hourglass, with a tip that says what happens when: the time of day
-// that the clock shows at the due time, and its day when that is not today.
-// Once shown, it changes only when that time does (the clock was changed,
-// the exit moved to the next day or postponed).
+// What happens when: the time of day that the clock shows at the due time,
+// and its day when that is not today.
+void MakeArmedTip(const Clocks& now, char* out, size_t outSize)
+{
+    const int dueDay = static_cast<int>(DueLocal(now) / MillisPerDay);
+    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), out, outSize, dueDay == now.today ? Today : Weekday(dueDay));
+}
+
+// The hourglass, with the tip. Once shown, it changes only when that time
+// does (the clock was changed, the exit moved to the next day or postponed).
 void ShowTimedExitIcon(const Clocks& now, bool shown)
 {
     char tip[sizeof State.TrayData.szTip];
-    const int dueDay = static_cast<int>(DueLocal(now) / MillisPerDay);
-    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, sizeof tip, dueDay == now.today ? Today : Weekday(dueDay));
+    MakeArmedTip(now, tip, sizeof tip);
     if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
@@ -425,6 +430,7 @@ bool PostponeTimedExit(int minutes)
 }
 
 int TimedExitDueSecond() { return DueSecondOfDay(ReadClocks()); }
+void MakeArmedTip(char* out, size_t outSize) { MakeArmedTip(ReadClocks(), out, outSize); }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {

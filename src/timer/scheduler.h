@@ -46,6 +46,9 @@ void ShowTimedExitIcon();
 // The second of the day that the local clock shows when the armed timed exit
 // is due: the time its tip names.
 int TimedExitDueSecond();
+// The armed timed exit's tip, as the icon shows it ("Timed Exit: Logoff at
+// 23:00:00"), also while the icon is hidden.
+void MakeArmedTip(char* out, size_t outSize);
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.
