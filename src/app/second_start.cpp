@@ -15,7 +15,6 @@ namespace {
 constexpr char LineEnd[] = "\r\n";
 constexpr UINT TellFlags = MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND;
 constexpr size_t QueryTextSize = 64;
-constexpr char BadPostponeMinutes[] = "Postpone by 1 to 1440 minutes: /d:10";
 
 bool WriteOut(const char* text) { return SysWriteStandardOutput(text, lstrlenA(text)) != FALSE; }
 }  // namespace
@@ -63,16 +62,7 @@ bool AnswerWithoutStarting(const char* options, const char* typed, int* result)
         ErrorBox(TooManyOptions);
         *result = ExitNothingDone;
         return true;
-    case Request::Postpone: {
-        int minutes = 0;
-        if (!PostponeRequestMinutes(options, 1, &minutes)) {
-            ErrorBox(BadPostponeMinutes);
-            *result = ExitNothingDone;
-            return true;
-        }
-        *result = AskRunningCopy(typed, TrayTaken()).code;
-        return true;
-    }
+    case Request::Postpone:
     case Request::Cancel:
         *result = AskRunningCopy(typed, TrayTaken()).code;
         return true;

@@ -36,13 +36,18 @@ int Cancel()
     return ExitDone;
 }
 
-// "/d": the armed exit moves later, and the tip tells the new time.
+// "/d": the armed exit moves later, and the tip tells the new time. A bad
+// number is refused whether or not an exit is armed.
 static_assert(MaxPostponeRequestMinutes == MaxPostponeMinutes, "a request postpones as far as the setting");
+constexpr char BadPostponeMinutes[] = "Postpone by 1 to 1440 minutes: /d:10";
 int Postpone(const char* text)
 {
     int minutes = 0;
-    if (!State.TimerRunning || !PostponeRequestMinutes(text, PostponeMinutesSetting(), &minutes)) return ExitNothingDone;
-    return PostponeTimedExit(minutes) ? ExitDone : ExitNothingDone;
+    if (!PostponeRequestMinutes(text, PostponeMinutesSetting(), &minutes)) {
+        ErrorBox(BadPostponeMinutes);
+        return ExitNothingDone;
+    }
+    return State.TimerRunning && PostponeTimedExit(minutes) ? ExitDone : ExitNothingDone;
 }
 
 // A plain start: the icon comes back, hidden by the menu or by "/f:h".
