@@ -63,6 +63,7 @@ struct ArmedTimedExit {
     long long wakeUtc;         // the due moment the waking timer is set for, 0 for none
     int days;                  // the weekdays a time of day comes on, 0 for every day
     int postponed;             // moved by Postpone: comes once at its new time, any day
+    long long repeatsAfterUtc; // armed again after its exit: due after this moment, 0 for none
     int warnSeconds;           // the countdown it was armed with, 0 for none
     WarningStage warning;
 };

@@ -84,9 +84,12 @@ long long NextShowing(const Clocks& now, int hour, int minute, int second, int d
     return local;  // no weekday chosen among seven: not reached, days is never 0 here
 }
 
+// One that came again after its exit is not due again at that showing, even
+// when the clock is put back to it.
 long long NextShowing(const Clocks& now, const ArmedTimedExit& armed)
 {
-    return NextShowing(now, armed.hour, armed.minute, armed.second, armed.days, now.utc);
+    return NextShowing(now, armed.hour, armed.minute, armed.second, armed.days,
+                       armed.repeatsAfterUtc > now.utc ? armed.repeatsAfterUtc : now.utc);
 }
 
 // Saturated: a clock put years away needs no exact count.
@@ -274,7 +277,7 @@ void FireExit(const Clocks& now)
     if (RepeatsAfterExit(fired)) {
         const Clocks after = ReadClocks();
         const long long next = dueUtc + MillisPerSecond;
-        StartTimedExitFrom(after, next > after.utc ? next : after.utc);
+        if (StartTimedExitFrom(after, next > after.utc ? next : after.utc)) State.Armed.repeatsAfterUtc = next;
     }
     EndIfUnreachable();
 }

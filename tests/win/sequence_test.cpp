@@ -32,8 +32,11 @@ constexpr int StepsPerSequence = 30;
 const unsigned RegressionSeeds[] = {0u};  // none found yet
 constexpr long long Second = 1000, Minute = 60 * Second, Hour = 60 * Minute;
 constexpr char HotkeyLetter = 'G';
-// Summer time starts on 2027-03-28 and ends on 2027-10-31, and no message says so.
-constexpr ZoneRules SwitchingZone = {-60, 0, -60, {10, 0, 5, 3 * Hour}, {3, 0, 5, 2 * Hour}};
+// Summer time starts on 2027-03-28 and ends on 2027-10-31 east of UTC, on 2027-03-14 and 2027-11-07
+// west of it, and no message says so.
+constexpr ZoneRules SwitchingZones[] = {{-60, 0, -60, {10, 0, 5, 3 * Hour}, {3, 0, 5, 2 * Hour}},
+                                        {300, 0, -60, {11, 0, 1, 2 * Hour}, {3, 0, 2, 2 * Hour}}};
+constexpr int SwitchDays[2][2] = {{28, 31}, {14, 7}};
 // A clock put forward past the due time (by at most an hour here) comes late
 // by that much on the clock.
 constexpr long long LatestTimeOfDaySeconds = 75 * 60;
@@ -90,9 +93,11 @@ bool DueReached()
     if (!armed.atTimeOfDay) return SysGetTickCount() - armed.armTick + 250 >= armed.delayMs;
     SYSTEMTIME now = {};
     Recorder::VirtualLocalTime(&now);
-    long long late = now.wHour * 3600LL + now.wMinute * 60 + now.wSecond -
-                     ((armed.hour % 24) * 3600LL + armed.minute * 60 + armed.second);
-    if ((late % 86400 + 86400) % 86400 <= LatestTimeOfDaySeconds) return true;
+    const long long local = DayNumber(now.wYear, now.wMonth, now.wDay) * 86400LL + now.wHour * 3600LL + now.wMinute * 60 + now.wSecond;
+    // A postponed one comes at its moment; one limited to weekdays only on them.
+    long long late = armed.postponed ? local - armed.dueLocal / Second
+                                     : ((local - (armed.hour % 24) * 3600LL - armed.minute * 60 - armed.second) % 86400 + 86400) % 86400;
+    if (late >= -1 && late <= LatestTimeOfDaySeconds) return armed.postponed || !armed.days || IsChosenWeekday(armed.days, static_cast<int>((local - late) / 86400));
     if (!W.zone) return false;
     // The night summer time ends the clock shows an hour twice: in UTC the
     // first showing is due.
@@ -101,6 +106,26 @@ bool DueReached()
                     ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * Second + now.wMilliseconds;
     late = utc - UtcWhenClockShows(*W.zone, armed.dueLocal, armed.checkedUtc);
     return late >= -250 && late <= LatestTimeOfDaySeconds * Second;
+}
+
+int Countdowns();
+
+// The time until the armed exit is due.
+long long LeftMs()
+{
+    const ArmedTimedExit& a = State.Armed;
+    SYSTEMTIME u = {};
+    SysGetSystemTime(&u);
+    const long long utc = DayNumber(u.wYear, u.wMonth, u.wDay) * 86400000LL + ((u.wHour * 60 + u.wMinute) * 60 + u.wSecond) * Second + u.wMilliseconds;
+    if (!a.atTimeOfDay) return a.delayMs - static_cast<long long>(SysGetTickCount() - a.armTick);
+    return UtcWhenClockShows(W.zone ? *W.zone : ZoneRules{}, a.dueLocal, a.checkedUtc) - utc;
+}
+
+// Postpone moves an armed exit by its minutes, and closes the countdown window.
+void ExpectPostponed(long long leftBefore, int minutes)
+{
+    if (!State.TimerRunning || LeftMs() - leftBefore != minutes * Minute) Fault("Postpone did not move the exit by its minutes");
+    if (Countdowns()) Fault("the countdown window stays open after Postpone");
 }
 
 // Meanwhile the hotkey and a click are queued; it ends at once, or when the click's question is answered.
@@ -126,6 +151,7 @@ void OnRecordedCall(const RecordedCall& call)
         W.armedUsed = true;
         return;
     }
+    { SYSTEMTIME n = {}; Recorder::VirtualLocalTime(&n); std::fprintf(stderr, "DBG type %d at %d days %d post %d h %d:%d:%d dueLocal %lld armed %d used %d now %d-%d-%d %d:%d:%d mode T%d A%d days '%s' zone %p\n", State.ExitType, W.record.atTimeOfDay, W.record.days, W.record.postponed, W.record.hour, W.record.minute, W.record.second, W.record.dueLocal, W.armed, W.armedUsed, n.wYear, n.wMonth, n.wDay, n.wHour, n.wMinute, n.wSecond, State.TimerFlag, State.AtFlag, State.AtDays, (void*)W.zone); for (int i = Recorder::CallCount() > 30 ? Recorder::CallCount() - 30 : 0; i < Recorder::CallCount(); ++i) std::fprintf(stderr, " %s(%d,%d)", Recorder::Call(i).name, (int)Recorder::Call(i).arg[0], (int)Recorder::Call(i).arg[1]); std::fprintf(stderr, " running %d\n", (int)State.TimerRunning); }
     Fault("an exit request with neither consent nor a due time, or a second one");
 }
 
@@ -236,13 +262,13 @@ void PressHotkey()
 
 void PassTime()
 {
-    static const long long spans[] = {Second, 10 * Second, Minute, 10 * Minute, Hour, 5 * Hour};
-    long long ms = spans[Pick(6)];
+    static const long long spans[] = {Second, 10 * Second, Minute, 10 * Minute, Hour, 5 * Hour, 24 * Hour};
+    long long ms = spans[Pick(7)];
     SYSTEMTIME t = {};
     Recorder::VirtualLocalTime(&t);
     long long local = DayNumber(t.wYear, t.wMonth, t.wDay) * 86400000LL + ((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * Second;
     long long due = State.Armed.atTimeOfDay ? State.Armed.dueLocal - local : State.Armed.delayMs;
-    if (State.TimerRunning && OneIn(2)) ms = due + (Pick(3) - 1) * Second;
+    if (State.TimerRunning && OneIn(2)) ms = due - (OneIn(3) ? State.Armed.warnSeconds * Second / 2 : (1 - Pick(3)) * Second);
     ms = ms < 0 ? 0 : ms;
     Act("wait " + std::to_string(ms / Second) + " s");
     Recorder::AdvanceTime(static_cast<DWORD>(ms));
@@ -258,16 +284,23 @@ void ChangeClock()
     Send(WM_TIMECHANGE, 0);
 }
 
-// The overdue timers fire before or after the resume message.
+// The overdue timers fire before or after the resume message. The waking
+// timer, when it is set for a moment within the sleep, resumes the computer
+// then, and the exit comes at once.
 void SleepAndResume()
 {
     long long ms = (1 + Pick(180)) * Minute;
-    Act("sleep " + std::to_string(ms / Minute) + " min");
-    Recorder::PassTimeAsleep(static_cast<DWORD>(ms), OneIn(3));
+    const long long wakeIn = State.TimerRunning && State.Armed.wakeUtc ? LeftMs() : -1;
+    const bool woken = wakeIn > 0 && wakeIn < ms;
+    ms = woken ? wakeIn : ms;
+    const int cancels = Recorder::CountOf("CancelWaitableTimer");
+    Act("sleep " + std::to_string(ms / Second) + (woken ? " s, woken for the exit" : " s"));
+    Recorder::PassTimeAsleep(static_cast<DWORD>(ms), !woken && OneIn(3));
     if (OneIn(2)) Recorder::AdvanceTime(0);
     OnTimerFiring(0);
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
     Recorder::AdvanceTime(0);
+    if (woken && Recorder::CountOf("CancelWaitableTimer") == cancels) Fault("the exit did not come when its waking timer resumed the computer");
 }
 
 // Another program posts the timer messages with the callbacks' addresses.
@@ -290,9 +323,11 @@ void CountdownButton()
 {
     HWND window = State.CountdownWindow;
     if (!window || !IsWindow(window)) return;
-    bool abort = OneIn(2);
-    Act(abort ? "Abort" : "Close");
-    Click(window, abort ? IDC_CD_ABORT : IDC_CD_CLOSE);
+    const int button = Pick(3);
+    const long long left = LeftMs();
+    Act(button == 0 ? "Abort" : button == 1 ? "Close" : "Postpone");
+    Click(window, button == 0 ? IDC_CD_ABORT : button == 1 ? IDC_CD_CLOSE : IDC_CD_POSTPONE);
+    if (button == 2) ExpectPostponed(left, State.PostponeMinutes);
 }
 
 std::string TimeOfDayText()
@@ -312,13 +347,15 @@ std::string TimeOfDayText()
 void SecondStart()
 {
     static const char* const texts[] = {"", "/q", "/c", "/f:h", "/e:l /t:5", "/a /w", "/t:600 /w:30", "/x:s /f:f /h",
-                                        "/e:s /e:b", "/t:5 /w:10"};
-    const char* text = texts[Pick(10)];
+                                        "/e:s /e:b", "/t:5 /w:10", "/d:1", "/a /r:67"};
+    const char* text = texts[Pick(12)];
     Act(std::string("second start \"") + text + "\"");
-    const bool query = std::strcmp(text, "/q") == 0 && !State.NoIconMode, armed = State.TimerRunning != 0;
+    const bool asks = (!std::strcmp(text, "/q") || !std::strcmp(text, "/d:1")) && !State.NoIconMode, armed = State.TimerRunning != 0;
+    const long long left = LeftMs();
     int result = -1;
     AnswerWithoutStarting(text, text, &result);
-    if (query && result != (armed ? ExitDone : ExitNothingDone)) Fault("\"/q\" does not tell whether one is armed");
+    if (asks && result != (armed ? ExitDone : ExitNothingDone)) Fault("\"/q\" or \"/d\" does not tell whether one is armed");
+    if (asks && armed && text[1] == 'd') ExpectPostponed(left, 1);
 }
 
 // What can also happen while a dialog or, without the click, a menu is open.
@@ -473,10 +510,10 @@ protected:
         SetDefaults();
         State.Instance = GetModuleHandleA(nullptr);
         Recorder::Reset();
-        if (OneIn(4)) {  // a night that summer time starts or ends
-            const bool spring = OneIn(2);
-            Recorder::UseVirtualTime(2027, spring ? 3 : 10, spring ? 28 : 31, Pick(3), Pick(60), Pick(60), &SwitchingZone);
-            W.zone = &SwitchingZone;
+        if (OneIn(4)) {  // a night that summer time starts or ends, east or west of UTC
+            const int spring = Pick(2), west = Pick(2);
+            W.zone = &SwitchingZones[west];
+            Recorder::UseVirtualTime(2027, spring ? 3 : 10 + west, SwitchDays[west][!spring], Pick(3), Pick(60), Pick(60), W.zone);
         } else {
             Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
         }
@@ -499,6 +536,9 @@ protected:
         std::snprintf(State.TimerValue, sizeof State.TimerValue, "%d", State.TimeoutSeconds);
         std::snprintf(State.WarnValue, sizeof State.WarnValue, "%d", State.WarnSeconds);
         std::snprintf(State.AtValue, sizeof State.AtValue, "%s", TimeOfDayText().c_str());
+        std::snprintf(State.AtDays, sizeof State.AtDays, "%s", OneIn(2) ? "" : OneIn(2) ? "12345" : "7");
+        State.WakeFlag = OneIn(2);
+        State.PostponeMinutes = OneIn(2) ? 10 : 1440;
         State.HotKey[0] = HotkeyLetter;
         State.HotkeyFlag = OneIn(2);
         State.RunBeforeExit = OneIn(3);
