@@ -154,6 +154,7 @@ void RunCommand(UINT command)
     case IDM_CONFIRM: Flip(State.ConfirmFlag); break;
     case IDM_HIDEICON: OnHideTrayIcon(); break;
     case IDM_REGISTRY: OpenRegistryDialog(); break;
+    case IDM_POSTPONE: PostponeTimedExit(PostponeMinutesSetting()); break;
     default:
         if (const ExitTypeInfo* type = FindExitType(static_cast<int>(command))) OnSelectExitType(*type);
         break;

@@ -58,6 +58,9 @@ void OnTrayMessage(WPARAM, LPARAM mouseMessage)
         if (!State.ClickFlag) TrayClickAction();
         break;
     case WM_RBUTTONDOWN: OnRightButtonDown(); break;
+    // The tip is read when the pointer rests on the icon: an exit due on
+    // another day is "today" once midnight has passed.
+    case WM_MOUSEMOVE: RefreshTimedExitTip(); break;
     default: break;
     }
 }

@@ -28,6 +28,7 @@
 #define IDM_CONFIRM         210
 #define IDM_HIDEICON        220
 #define IDM_REGISTRY        230
+#define IDM_POSTPONE        245  /* the countdown window's Postpone; in no menu */
 
 /* Dialog templates. */
 #define IDD_TIMEDEXIT       114

@@ -7,7 +7,6 @@
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "timer/cancel.h"
-#include "timer/scheduler.h"
 
 #include <climits>
 
@@ -34,7 +33,8 @@ void OnCountdownCommand(HWND window, int id)
 {
     switch (id) {
     case IDC_CD_CLOSE: OnCountdownClose(window); break;
-    case IDC_CD_POSTPONE: PostponeTimedExit(PostponeMinutesSetting()); break;  // closes this window
+    // The main window's command postpones the armed exit, which closes this window.
+    case IDC_CD_POSTPONE: SendMessageA(State.MainWindow, WM_COMMAND, IDM_POSTPONE, 0); break;
     case IDC_CD_ABORT:
         CancelTimedExit();  // destroys this window
         EndIfUnreachable();

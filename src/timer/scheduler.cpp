@@ -452,5 +452,10 @@ void CALLBACK ExitTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 
 void ShowTimedExitIcon() { ShowTimedExitIcon(ReadClocks(), false); }
 
+void RefreshTimedExitTip()
+{
+    if (State.TimerRunning && State.TrayIconShown) ShowTimedExitIcon(ReadClocks(), true);
+}
+
 void TimedExitClockChanged() { CheckTimedExit(Wake::ClockChange); }
 void TimedExitResumed() { CheckTimedExit(Wake::Resume); }

@@ -42,6 +42,9 @@ bool PostponeTimedExit(int minutes);
 // The icon of an armed timed exit, whose tip says what happens when
 // ("Timed Exit: Logoff at 23:00:00"): for one armed before the icon existed.
 void ShowTimedExitIcon();
+// The armed timed exit's tip as the clock now makes it; changed only when it
+// says something else.
+void RefreshTimedExitTip();
 
 // The second of the day that the local clock shows when the armed timed exit
 // is due: the time its tip names.

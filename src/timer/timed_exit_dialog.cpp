@@ -194,8 +194,8 @@ struct TimedEntry {
 // is refused, not cut.
 bool ReadWholeField(HWND dialog, int id, char (&text)[EntryTextSize])
 {
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text[SmallTextSize - 1] == '\0';
+    text[0] = '\0';  // nothing read: empty
+    return GetDlgItemTextA(dialog, id, text, sizeof text) < static_cast<UINT>(SmallTextSize);
 }
 
 // A count of 1 to 999999 seconds; its text is then the number it stands for

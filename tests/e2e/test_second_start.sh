@@ -31,6 +31,9 @@ second /c; check "/c with nothing armed: 1 ($CODE)" said 1 ""
 second /e:l /t:6; check "/e:l /t:6 handed over: 0 ($CODE)" said 0 ""
 check "the hourglass shows at once" wait_until 3 slot_shows icon_7
 second /q; check "/q tells what and when: 0 ($OUT)" said 0 "Timed Exit: Logoff at [0-2][0-9]:[0-5][0-9]:[0-5][0-9]"
+second /d:1; check "/d:1 postpones it: 0 ($CODE)" said 0 ""
+shopt -s extglob; m() { date -u -d @$(($(date +%s) + $1)) +%H:%M; }
+second /q; check "/q tells a minute more ($OUT)" said 0 "Timed Exit: Logoff at @($(m 62)|$(m 66)):[0-5][0-9]"
 second /c; check "/c cancels: 0 ($CODE)" said 0 ""
 check "the Logoff picture comes back" wait_until 3 slot_shows icon_3
 second /c; check "/c again: 1 ($CODE)" said 1 ""

@@ -112,23 +112,4 @@ TEST(NextTimeOfDay, FirstMomentTheClockShowsTheTime)
     }
 }
 
-// Weekdays as ISO digits; 2026-12-07 (a Monday) is day 20794.
-TEST(Weekdays, DigitsOneToSevenInAnyOrder)
-{
-    const struct { const char* text; bool valid; int days; const char* shown; } rows[] = {
-        {"12345", true, 0x1F, "12345"}, {"7511", true, 0x51, "157"}, {"", true, 0, ""},
-        {"1234567", true, 0x7F, "1234567"}, {"0", false, -1, ""}, {"8", false, -1, ""}, {"1,2", false, -1, ""},
-    };
-    for (const auto& row : rows) {
-        int days = -1;
-        char shown[WeekdaysTextSize] = "?";
-        EXPECT_EQ(row.valid, ParseWeekdays(row.text, &days)) << row.text;
-        EXPECT_EQ(row.days, days) << row.text;
-        FormatWeekdays(row.days < 0 ? 0 : row.days, shown, sizeof shown);
-        EXPECT_STREQ(row.shown, shown) << row.text;
-    }
-    for (int day = 0; day < 7; ++day) EXPECT_TRUE(IsChosenWeekday(1 << day, DayNumber(2026, 12, 7) + day)) << day;
-    EXPECT_FALSE(IsChosenWeekday(0x3F, DayNumber(1970, 1, 4)));  // a Sunday
-}
-
 }  // namespace

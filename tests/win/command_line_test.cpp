@@ -25,7 +25,7 @@ struct Settings {
     int exitType = ExitTypeShutdown;
     int force = 0, click = 1, eject = 0, block = 0, confirm = 0, hideIcon = 0, wake = 0;
     int hotkey = 0, timer = 0, at = 0, warn = 0, noIcon = 0;
-    std::string hotKey = "X", timerValue = "30", atValue = "230000", warnValue = "10", atDays = "";
+    std::string hotKey = "X", timerValue = "30", atValue = "230000", warnValue = "10";
     int timeoutSeconds = 0, warnSeconds = 0;
 };
 
@@ -49,7 +49,6 @@ Settings ReadSettings()
     s.timerValue = State.TimerValue;
     s.atValue = State.AtValue;
     s.warnValue = State.WarnValue;
-    s.atDays = State.AtDays;
     s.timeoutSeconds = State.TimeoutSeconds;
     s.warnSeconds = State.WarnSeconds;
     return s;
@@ -75,7 +74,6 @@ void ExpectSettings(const Settings& want)
     EXPECT_EQ(got.timerValue, want.timerValue);
     EXPECT_EQ(got.atValue, want.atValue);
     EXPECT_EQ(got.warnValue, want.warnValue);
-    EXPECT_EQ(got.atDays, want.atDays);
     EXPECT_EQ(got.timeoutSeconds, want.timeoutSeconds);
     EXPECT_EQ(got.warnSeconds, want.warnSeconds);
 }
@@ -116,8 +114,6 @@ TEST_F(CommandLineTest, AcceptedTextsSetTheirSettings)
         {"/z /f:d /f:e /f:b /f:c /f:h /f:w", Nothing,
          [](Settings& s) { s.click = 0; s.eject = 1; s.block = 1; s.confirm = 1; s.hideIcon = 1; s.wake = 1; }},
         {"/z /f:b", Nothing, [](Settings& s) { s.block = 1; }},
-        {"/z /r:75311", Nothing, [](Settings& s) { s.atDays = "1357"; }},
-        {"/z /r", [] { CopyText(State.AtDays, sizeof State.AtDays, "67"); }, [](Settings& s) { s.atDays = "67"; }},
         {"/z /n", Nothing, [](Settings& s) { s.noIcon = 1; }},
         // No option switches a saved flag off, except "/f:d".
         {"/z /e:l", [] { State.ConfirmFlag = 1; State.EjectFlag = 1; },
@@ -233,8 +229,6 @@ const RefusedCase RefusedCases[] = {
     {"/z /a:126000", "Timer not started (Invalid time ?)"},
     {"/z /a:120060", "Timer not started (Invalid time ?)"},
     {"/z /a:abc", "Timer not started (Invalid time ?)"},
-    {"/z /r:0", "The weekdays are digits from 1 (Monday) to 7 (Sunday)"},
-    {"/z /r:1-5", "The weekdays are digits from 1 (Monday) to 7 (Sunday)"},
     {"/z /r:12345671", "The weekdays are digits from 1 (Monday) to 7 (Sunday)"},
     {"/z /a:2300", "Timer not started (Invalid time ?)"},
     // A value too long for its six-character field is refused, not cut.
@@ -315,7 +309,7 @@ TEST_F(CommandLineTest, HandOversApplyOverTheRunningCopysState)
     const auto logoff6 = [](Settings& s) { s.exitType = ExitTypeLogoff; s.timer = 1; s.timerValue = "6"; s.timeoutSeconds = 6; };
     const auto hidden = [] { DeleteTrayIcon(State.MainWindow); };
     static const auto ArmedFor60 = [] { ParseCommandLine("/z /t:60"); StartTimedExit(); };
-    const char* const armed = "Timed Exit: Shutdown at 12:01:00";
+    const char* const armed = "Timed Exit: Shutdown at 12:01:00", *tuesday = "Timed Exit: Shutdown at 11:00:00 on Tue";
     const HandOverCase cases[] = {
         // A copy still starting is waited for, 5 s at most; "/n" runs alone.
         {"/e:l /t:6", 0, Nothing, logoff6, 0, "Timed Exit: Logoff at 12:00:06", "", {}},
@@ -328,13 +322,9 @@ TEST_F(CommandLineTest, HandOversApplyOverTheRunningCopysState)
         {"/q", NoCopy, Nothing, same, 2, "Shutdown", "Dorva NT is not running", {}},
         {"/c", 0, ArmedFor60, same, 0, "Shutdown", "", {}},
         {"/c", 0, Nothing, same, 1, "Shutdown", "", {}},
-        // "/d" postpones by its minutes or the setting's; a time of day limited to weekdays names its day.
         {"/d:5", 0, ArmedFor60, same, 0, "Timed Exit: Shutdown at 12:06:00", "", {}},
-        {"/d", 0, ArmedFor60, same, 0, "Timed Exit: Shutdown at 12:11:00", "", {}},
-        {"/d:1", 0, Nothing, same, 1, "Shutdown", "", {}},
         {"/d:1441", 0, ArmedFor60, same, 1, armed, "", {"Postpone by 1 to 1440 minutes: /d:10"}},
-        {"/q", 0, [] { ParseCommandLine("/z /a:110000 /r:2"); }, same, 0, "Timed Exit: Shutdown at 11:00:00 on Tue",
-         "Timed Exit: Shutdown at 11:00:00 on Tue", {}},
+        {"/q", 0, [] { ParseCommandLine("/z /a:110000 /r:2227"); }, same, 0, tuesday, tuesday, {}},
         {"/a /r:8", 0, Nothing, same, 1, "Shutdown", "", {"The weekdays are digits from 1 (Monday) to 7 (Sunday)"}},
         // A plain start brings back an icon hidden by the menu or by "/f:h"; "/f:h" hides it.
         {"", 0, hidden, same, 0, "Shutdown", "", {}},

@@ -32,10 +32,8 @@ constexpr int StepsPerSequence = 30;
 const unsigned RegressionSeeds[] = {0u};  // none found yet
 constexpr long long Second = 1000, Minute = 60 * Second, Hour = 60 * Minute;
 constexpr char HotkeyLetter = 'G';
-// Summer time starts on 2027-03-28 and ends on 2027-10-31 east of UTC, on 2027-03-14 and 2027-11-07
-// west of it, and no message says so.
-constexpr ZoneRules SwitchingZones[] = {{-60, 0, -60, {10, 0, 5, 3 * Hour}, {3, 0, 5, 2 * Hour}},
-                                        {300, 0, -60, {11, 0, 1, 2 * Hour}, {3, 0, 2, 2 * Hour}}};
+// Summer time starts and ends unannounced, east of UTC on 2027-03-28 and 10-31, west of it on 03-14 and 11-07.
+constexpr ZoneRules SwitchingZones[] = {{-60, 0, -60, {10, 0, 5, 3 * Hour}, {3, 0, 5, 2 * Hour}}, {300, 0, -60, {11, 0, 1, 2 * Hour}, {3, 0, 2, 2 * Hour}}};
 constexpr int SwitchDays[2][2] = {{28, 31}, {14, 7}};
 // A clock put forward past the due time (by at most an hour here) comes late
 // by that much on the clock.
@@ -108,26 +106,6 @@ bool DueReached()
     return late >= -250 && late <= LatestTimeOfDaySeconds * Second;
 }
 
-int Countdowns();
-
-// The time until the armed exit is due.
-long long LeftMs()
-{
-    const ArmedTimedExit& a = State.Armed;
-    SYSTEMTIME u = {};
-    SysGetSystemTime(&u);
-    const long long utc = DayNumber(u.wYear, u.wMonth, u.wDay) * 86400000LL + ((u.wHour * 60 + u.wMinute) * 60 + u.wSecond) * Second + u.wMilliseconds;
-    if (!a.atTimeOfDay) return a.delayMs - static_cast<long long>(SysGetTickCount() - a.armTick);
-    return UtcWhenClockShows(W.zone ? *W.zone : ZoneRules{}, a.dueLocal, a.checkedUtc) - utc;
-}
-
-// Postpone moves an armed exit by its minutes, and closes the countdown window.
-void ExpectPostponed(long long leftBefore, int minutes)
-{
-    if (!State.TimerRunning || LeftMs() - leftBefore != minutes * Minute) Fault("Postpone did not move the exit by its minutes");
-    if (Countdowns()) Fault("the countdown window stays open after Postpone");
-}
-
 // Meanwhile the hotkey and a click are queued; it ends at once, or when the click's question is answered.
 void WhileTheProgramRuns()
 {
@@ -151,7 +129,6 @@ void OnRecordedCall(const RecordedCall& call)
         W.armedUsed = true;
         return;
     }
-    { SYSTEMTIME n = {}; Recorder::VirtualLocalTime(&n); std::fprintf(stderr, "DBG type %d at %d days %d post %d h %d:%d:%d dueLocal %lld armed %d used %d now %d-%d-%d %d:%d:%d mode T%d A%d days '%s' zone %p\n", State.ExitType, W.record.atTimeOfDay, W.record.days, W.record.postponed, W.record.hour, W.record.minute, W.record.second, W.record.dueLocal, W.armed, W.armedUsed, n.wYear, n.wMonth, n.wDay, n.wHour, n.wMinute, n.wSecond, State.TimerFlag, State.AtFlag, State.AtDays, (void*)W.zone); for (int i = Recorder::CallCount() > 30 ? Recorder::CallCount() - 30 : 0; i < Recorder::CallCount(); ++i) std::fprintf(stderr, " %s(%d,%d)", Recorder::Call(i).name, (int)Recorder::Call(i).arg[0], (int)Recorder::Call(i).arg[1]); std::fprintf(stderr, " running %d\n", (int)State.TimerRunning); }
     Fault("an exit request with neither consent nor a due time, or a second one");
 }
 
@@ -242,6 +219,21 @@ void CheckPromises()
 
 // ---- what happens ---------------------------------------------------------------
 
+// The time until the armed exit is due; Postpone moves it by its minutes and closes the countdown window.
+long long LeftMs()
+{
+    const ArmedTimedExit& a = State.Armed;
+    SYSTEMTIME u = {};
+    SysGetSystemTime(&u);
+    if (!a.atTimeOfDay) return a.delayMs - static_cast<long long>(SysGetTickCount() - a.armTick);
+    return UtcWhenClockShows(W.zone ? *W.zone : ZoneRules{}, a.dueLocal, a.checkedUtc) - (DayNumber(u.wYear, u.wMonth, u.wDay) *
+           86400000LL + ((u.wHour * 60 + u.wMinute) * 60 + u.wSecond) * Second + u.wMilliseconds);
+}
+void ExpectPostponed(long long leftBefore, int minutes)
+{
+    if (!State.TimerRunning || LeftMs() - leftBefore != minutes * Minute || Countdowns()) Fault("Postpone did not move the exit or close the countdown");
+}
+
 int RandomExitType() { return ExitTypeShutdown + 10 * Pick(9); }
 
 void ClickIcon()
@@ -284,13 +276,10 @@ void ChangeClock()
     Send(WM_TIMECHANGE, 0);
 }
 
-// The overdue timers fire before or after the resume message. The waking
-// timer, when it is set for a moment within the sleep, resumes the computer
-// then, and the exit comes at once.
+// The overdue timers fire before or after the resume message. A waking timer set within the sleep ends it, and the exit comes.
 void SleepAndResume()
 {
-    long long ms = (1 + Pick(180)) * Minute;
-    const long long wakeIn = State.TimerRunning && State.Armed.wakeUtc ? LeftMs() : -1;
+    long long ms = (1 + Pick(180)) * Minute, wakeIn = State.TimerRunning && State.Armed.wakeUtc ? LeftMs() : -1;
     const bool woken = wakeIn > 0 && wakeIn < ms;
     ms = woken ? wakeIn : ms;
     const int cancels = Recorder::CountOf("CancelWaitableTimer");
@@ -323,8 +312,7 @@ void CountdownButton()
 {
     HWND window = State.CountdownWindow;
     if (!window || !IsWindow(window)) return;
-    const int button = Pick(3);
-    const long long left = LeftMs();
+    const int button = Pick(3), left = static_cast<int>(LeftMs());
     Act(button == 0 ? "Abort" : button == 1 ? "Close" : "Postpone");
     Click(window, button == 0 ? IDC_CD_ABORT : button == 1 ? IDC_CD_CLOSE : IDC_CD_POSTPONE);
     if (button == 2) ExpectPostponed(left, State.PostponeMinutes);
@@ -512,8 +500,7 @@ protected:
         Recorder::Reset();
         if (OneIn(4)) {  // a night that summer time starts or ends, east or west of UTC
             const int spring = Pick(2), west = Pick(2);
-            W.zone = &SwitchingZones[west];
-            Recorder::UseVirtualTime(2027, spring ? 3 : 10 + west, SwitchDays[west][!spring], Pick(3), Pick(60), Pick(60), W.zone);
+            Recorder::UseVirtualTime(2027, spring ? 3 : 10 + west, SwitchDays[west][!spring], Pick(3), Pick(60), Pick(60), W.zone = &SwitchingZones[west]);
         } else {
             Recorder::UseVirtualTime(2026, 1 + Pick(12), 1 + Pick(28), Pick(24), Pick(60), Pick(60));
         }
@@ -537,8 +524,7 @@ protected:
         std::snprintf(State.WarnValue, sizeof State.WarnValue, "%d", State.WarnSeconds);
         std::snprintf(State.AtValue, sizeof State.AtValue, "%s", TimeOfDayText().c_str());
         std::snprintf(State.AtDays, sizeof State.AtDays, "%s", OneIn(2) ? "" : OneIn(2) ? "12345" : "7");
-        State.WakeFlag = OneIn(2);
-        State.PostponeMinutes = OneIn(2) ? 10 : 1440;
+        State.WakeFlag = OneIn(2), State.PostponeMinutes = OneIn(2) ? 10 : 1440;
         State.HotKey[0] = HotkeyLetter;
         State.HotkeyFlag = OneIn(2);
         State.RunBeforeExit = OneIn(3);

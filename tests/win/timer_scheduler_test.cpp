@@ -145,7 +145,7 @@ TEST_F(SchedulerTest, ArmingShowsTheHourglassAndSwitchesTheHotkeyOff)
     EXPECT_EQ(State.Armed.delayMs, 30000u);
     EXPECT_EQ(State.WarnTimerId, 0u) << "no warning asked for";
     EXPECT_EQ(State.TrayData.hIcon, LoadProgramIcon("Icon_7"));
-    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit: Shutdown at 00:00:15") << "what happens when, past midnight";
+    EXPECT_STREQ(State.TrayData.szTip, "Timed Exit: Shutdown at 00:00:15 on Tue") << "what happens when, past midnight";
     EXPECT_TRUE(HotkeyFree()) << "the hotkey must be off while armed";
 
     UINT_PTR exitTimer = State.ExitTimerId;
