@@ -229,7 +229,6 @@ const RefusedCase RefusedCases[] = {
     {"/z /a:126000", "Timer not started (Invalid time ?)"},
     {"/z /a:120060", "Timer not started (Invalid time ?)"},
     {"/z /a:abc", "Timer not started (Invalid time ?)"},
-    {"/z /r:12345671", "The weekdays are digits from 1 (Monday) to 7 (Sunday)"},
     {"/z /a:2300", "Timer not started (Invalid time ?)"},
     // A value too long for its six-character field is refused, not cut.
     {"/z /t:1000000", "Timer not started (Invalid time ?)"},
