@@ -84,7 +84,8 @@ int TakeOptions(const char* text, const char* typed)
     Laid = State;
     if (!ApplyOptionsOver(text, Laid)) return ExitNothingDone;
     ExchangeOptions(Laid);
-    const bool timed = HasOption(text, "/t") || HasOption(text, "/a");
+    // New weekdays take effect on the armed time of day at once.
+    const bool timed = HasOption(text, "/t") || HasOption(text, "/a") || (HasOption(text, "/r") && State.AtFlag && State.TimerRunning);
     if (timed && !ArmTimedExit(text, true)) {
         ExchangeOptions(Laid);
         return ExitNothingDone;
