@@ -66,11 +66,12 @@ void ShowTakenOptions()
 // running) nothing changes.
 int TakeOptions(const char* text, const char* typed)
 {
+    text = CoverProgramValue(text, typed, &typed);
     if (State.ExitInProgress || !CheckOptions(text, typed)) return ExitNothingDone;
     Laid = State;
     if (!ApplyOptionsOver(text, Laid)) return ExitNothingDone;
     ExchangeOptions(Laid);
-    const bool timed = HasOption(text, "/t") || HasOption(text, "/a");
+    const bool timed = HasOption(text, "/t") || HasOption(text, "/a") || HasOption(text, "/p") || HasOption(text, "/i");
     if (timed && !ArmTimedExit(text, true)) {
         ExchangeOptions(Laid);
         return ExitNothingDone;

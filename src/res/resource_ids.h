@@ -52,6 +52,11 @@
 #define IDC_TE_ATEDIT       108
 #define IDC_TE_WARNEDIT     111
 #define IDC_TE_TEXT         215
+#define IDC_TE_PROGRAM      120
+#define IDC_TE_PROGRAMEDIT  121
+#define IDC_TE_PROGRAMLIST  122
+#define IDC_TE_IDLE         123
+#define IDC_TE_IDLEEDIT     124
 
 /* Controls the program never addresses by id. */
 #ifndef IDC_STATIC

@@ -8,6 +8,8 @@
 #include "timer/scheduler.h"
 
 #include "core/exit_types.h"
+#include "core/job_text.h"
+#include "core/text.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -16,6 +18,7 @@
 #include "system/system_actions.h"
 #include "timer/clocks.h"
 #include "timer/countdown.h"
+#include "timer/job_watch.h"
 
 #include <climits>
 #include <cstring>
@@ -34,9 +37,24 @@ constexpr long long WokenLateLimitMs = 10 * 60 * 1000;
 constexpr char CannotWakeText[] = "This computer cannot be woken for the exit:\nit comes when the computer is awake";
 constexpr long long FileTimeUnitsPerMilli = 10000;
 constexpr long long FileTimeMillisTo1970 = 11644473600000LL;
+// Processes of the watched program that cannot be waited on are looked for
+// this often, and only while there are any.
+constexpr int RelistPeriodMs = 10 * 1000;
+constexpr int MillisPerMinute = 60 * 1000;
+constexpr char NoProcessListText[] = "Exit when a program ends is not available on this system";
+constexpr char NoLastInputText[] = "Exit after minutes without input is not available on this system";
+constexpr char NoSuchProgramText[] = "No running program is named ";
+constexpr char NoSuchProcessText[] = "No running program has the process id ";
 
 // The clock events come last.
-enum class Wake { ExitTimer, WarningTimer, ClockChange, Resume };
+enum class Wake { ExitTimer, WarningTimer, ProcessEnded, ClockChange, Resume };
+
+// Waiting for a program or for a stretch without input, before the condition is met.
+bool WaitsForCondition(const ArmedTimedExit& armed)
+{
+    return (armed.kind == TimedExitKind::ProgramEnds || armed.kind == TimedExitKind::Inactivity) &&
+           !armed.conditionMet;
+}
 
 // SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
 // delay here exceeds a timeout of 999999 s or a day.
@@ -79,7 +97,8 @@ long long NextShowing(const Clocks& now, int hour, int minute, int second)
 // Saturated: a clock put years away needs no exact count.
 int MillisLeft(const ArmedTimedExit& armed, const Clocks& now)
 {
-    long long left = armed.atTimeOfDay ? DueUtc(armed, now) - now.utc
+    if (WaitsForCondition(armed)) return INT_MAX;
+    long long left = armed.kind == TimedExitKind::TimeOfDay ? DueUtc(armed, now) - now.utc
                                        : static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
     return left > INT_MAX ? INT_MAX : left < INT_MIN ? INT_MIN : static_cast<int>(left);
 }
@@ -117,10 +136,21 @@ int DueSecondOfDay(const Clocks& now)
     return static_cast<int>(dueLocal % MillisPerDay / MillisPerSecond);
 }
 
+// What the tip says: when the exit comes, or what it waits for.
+void MakeArmedTip(const Clocks& now, char* tip, size_t tipSize)
+{
+    const ArmedTimedExit& armed = State.Armed;
+    switch (armed.kind) {
+    case TimedExitKind::ProgramEnds: MakeProgramTip(State.ExitType, armed.program, tip, tipSize); return;
+    case TimedExitKind::Inactivity: MakeInactivityTip(State.ExitType, armed.idleMinutes, tip, tipSize); return;
+    default: MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, tipSize); return;
+    }
+}
+
 void ShowTimedExitIcon(const Clocks& now, bool shown)
 {
     char tip[sizeof State.TrayData.szTip];
-    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, sizeof tip);
+    MakeArmedTip(now, tip, sizeof tip);
     if (shown && std::strcmp(tip, State.TrayData.szTip) == 0) return;
     ModifyTrayIcon(LoadProgramIcon(TimedExitIcon), tip);
 }
@@ -139,6 +169,8 @@ bool ArmExitTimer(int left)
 void SyncWakeTimer(const Clocks& now, int left, bool arming)
 {
     ArmedTimedExit& armed = State.Armed;
+    // A condition has no due moment; once met, its countdown is short.
+    if (armed.kind == TimedExitKind::ProgramEnds || armed.kind == TimedExitKind::Inactivity) return;
     const long long due = now.utc + (left > 0 ? left : 0);
     // A timeout's due moment is read from two clocks: a few ms is no move.
     if (!State.WakeFlag || (armed.wakeUtc && (due - armed.wakeUtc) / MillisPerSecond == 0)) return;
@@ -238,6 +270,76 @@ void FireExit()
     EndIfUnreachable();
 }
 
+// The program has ended, or the input stayed away long enough: the exit
+// comes now, or after the countdown of its warning.
+void ConditionMet(const Clocks& now)
+{
+    ArmedTimedExit& armed = State.Armed;
+    StopWatchingProcesses();
+    if (!armed.warnSeconds) {
+        FireExit();
+        return;
+    }
+    armed.conditionMet = 1;
+    armed.armTick = now.tick;
+    armed.delayMs = static_cast<DWORD>(armed.warnSeconds) * MillisPerSecond;
+    armed.warning = WarningStage::Pending;
+    if (!ArmExitTimer(static_cast<int>(armed.delayMs))) {
+        ErrorBox(TimerNotStarted);
+        CancelTimedExit();
+        EndIfUnreachable();
+        return;
+    }
+    StartCountdown(armed.warnSeconds, true);
+}
+
+// The processes of the program that run, waited on; the slow look only
+// while some cannot be waited on. True when any runs.
+bool WatchProgram()
+{
+    if (WatchProgramProcesses(State.Armed.program) == 0) return false;
+    if (State.UnwaitedCount > 0) {
+        // The slow look's timer repeats by itself once set.
+        if (!State.ExitTimerId) ArmExitTimer(RelistPeriodMs);
+        // A refused timer leaves the watch to the handles: the next end looks again.
+        if (!State.ExitTimerId) State.TimerRunning = ArmedWithoutTimer;
+    } else {
+        KillTimerOnce(&State.ExitTimerId);
+        State.TimerRunning = ArmedWithoutTimer;
+    }
+    return true;
+}
+
+// Sets the one timer for the moment the limit could first be reached: the
+// last input and the limit. False when the limit has been reached.
+bool ArmInactivityTimer(const Clocks& now)
+{
+    DWORD lastInput = now.tick;
+    SysGetLastInputTick(&lastInput);  // unreadable: taken as input now
+    const DWORD idle = now.tick - lastInput;
+    const long long left = static_cast<long long>(State.Armed.idleMinutes) * MillisPerMinute - idle;
+    if (left <= EarlyToleranceMs) return false;
+    // A refused timer leaves the old one, which repeats: its next wake looks again.
+    ArmExitTimer(static_cast<int>(left));
+    return true;
+}
+
+// A wake while the exit waits for its condition: a process of the program
+// may have ended, the slow look is due, or the inactivity limit may be reached.
+void CheckCondition(Wake wake)
+{
+    const Clocks now = ReadClocks();
+    if (State.Armed.kind == TimedExitKind::Inactivity) {
+        if (wake == Wake::ExitTimer && !ArmInactivityTimer(now)) ConditionMet(now);
+        return;
+    }
+    if (wake != Wake::ProcessEnded && wake != Wake::ExitTimer) return;
+    // While handles are waited on, their ends tell; the list is looked at
+    // once the last of them has signalled, and at the slow look's wakes.
+    if (ForgetEndedProcesses() > 0 && wake == Wake::ProcessEnded) return;
+    if (!WatchProgram()) ConditionMet(now);
+}
+
 // Every wake of a timer, clock change and resume comes here: the exit is
 // performed when its due time has come, and otherwise the timers are set for
 // the time that is really left.
@@ -245,16 +347,22 @@ void CheckTimedExit(Wake wake)
 {
     if (!State.TimerRunning) return;
     ArmedTimedExit& armed = State.Armed;
+    if (WaitsForCondition(armed)) {
+        CheckCondition(wake);
+        return;
+    }
+    const bool atTimeOfDay = armed.kind == TimedExitKind::TimeOfDay;
     // A timeout counts the time that passes, whatever the clock shows.
-    if (!armed.atTimeOfDay && wake >= Wake::ClockChange) return;
+    if (!atTimeOfDay && wake >= Wake::ClockChange) return;
+    if (wake == Wake::ProcessEnded) return;
     Clocks now = ReadClocks();
     // A clock put back shows the time of day again before the day it was due:
     // the exit comes the first time the clock shows it.
     long long next = NextShowing(now, armed.hour, armed.minute, armed.second);
-    if (armed.atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
+    if (atTimeOfDay && next < armed.dueLocal) armed.dueLocal = next;
     int left = MillisLeft(now);
     if (left <= EarlyToleranceMs) {
-        if (!armed.atTimeOfDay || MillisLate(now, wake) <= (armed.wakeUtc ? WokenLateLimitMs : LateLimitMs)) {
+        if (!atTimeOfDay || MillisLate(now, wake) <= (armed.wakeUtc ? WokenLateLimitMs : LateLimitMs)) {
             FireExit();
             return;
         }
@@ -283,25 +391,104 @@ bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
     } else if (State.AtFlag) {
         TimeOfDay time;
         if (!ParseTimeOfDay(State.AtValue, &time)) return false;
-        armed.atTimeOfDay = 1;
+        armed.kind = TimedExitKind::TimeOfDay;
         armed.hour = time.hour;
         armed.minute = time.minute;
         armed.second = time.second;
         armed.dueLocal = NextShowing(now, armed.hour, armed.minute, armed.second);
+    } else if (State.ProgramFlag) {
+        if (!IsProgramName(State.ProgramValue)) return false;
+        armed.kind = TimedExitKind::ProgramEnds;
+        CopyText(armed.program, sizeof armed.program, State.ProgramValue);
+    } else if (State.IdleFlag) {
+        if (!IsIdleMinutes(State.IdleMinutes)) return false;
+        armed.kind = TimedExitKind::Inactivity;
+        armed.idleMinutes = State.IdleMinutes;
     } else {
         return false;
     }
     armed.checkedUtc = now.utc;
     armed.checkedTick = now.tick;
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
-    if (armed.warnSeconds > SecondsLeftUp(MillisLeft(armed, now))) {
+    if (!WaitsForCondition(armed) && armed.warnSeconds > SecondsLeftUp(MillisLeft(armed, now))) {
         ErrorBox(WarningTooLongText);
         return false;
     }
     *plan = armed;
     return true;
 }
+// Armed without a timer of its own, or with the inactivity timer: the hotkey
+// goes off and the hourglass comes, as for the other timed exits. A program
+// that runs no more by now arms nothing.
+bool StartWaitingForCondition(const Clocks& now)
+{
+    bool armed = false;
+    if (State.Armed.kind == TimedExitKind::Inactivity) {
+        // Already idle for the limit: the exit comes at the first wake.
+        if (!ArmInactivityTimer(now)) ArmExitTimer(0);
+        armed = State.ExitTimerId != 0;
+    } else {
+        armed = WatchProgram();
+    }
+    if (!armed || !State.TimerRunning) {
+        CancelTimedExit();
+        return false;
+    }
+    ShowTimedExitIcon(now, false);
+    SetHotkey(0);
+    return true;
+}
+
+void Refuse(const char* text, const char* name = nullptr)
+{
+    char message[HeldBoxTextSize];
+    JoinText(message, sizeof message, {text, name});
+    ErrorBox(message);
+}
 }  // namespace
+
+bool ProgramCanBeWatched(const char* name)
+{
+    unsigned long id = 0;
+    if (!IsProgramName(name)) return Refuse(BadProgramText), false;
+    switch (LookForProgram(name)) {
+    case ProgramLook::Running: return true;
+    case ProgramLook::Unavailable: return Refuse(NoProcessListText), false;
+    case ProgramLook::NoneRunning: break;
+    }
+    return Refuse(IsProcessIdText(name, &id) ? NoSuchProcessText : NoSuchProgramText, name), false;
+}
+
+bool InactivityCanBeWatched(int minutes)
+{
+    if (!IsIdleMinutes(minutes)) return Refuse(BadMinutesText), false;
+    if (!InputTimeKnown()) return Refuse(NoLastInputText), false;
+    return true;
+}
+
+bool InputTimeKnown()
+{
+    DWORD tick = 0;
+    return SysGetLastInputTick(&tick) != FALSE;
+}
+
+bool TimedExitConditionCanArm()
+{
+    if (State.TimerFlag || State.AtFlag) return true;
+    if (State.ProgramFlag) return ProgramCanBeWatched(State.ProgramValue);
+    return !State.IdleFlag || InactivityCanBeWatched(State.IdleMinutes);
+}
+
+void TimedExitProcessEnded() { CheckTimedExit(Wake::ProcessEnded); }
+
+void TimedExitWindowMade()
+{
+    if (!State.TimerRunning || !WaitsForCondition(State.Armed) || State.Armed.kind != TimedExitKind::ProgramEnds) return;
+    StopWatchingProcesses();
+    CheckCondition(Wake::ExitTimer);
+}
+
+void TimedExitTip(char* out, size_t outSize) { MakeArmedTip(ReadClocks(), out, outSize); }
 
 int MillisUntilClockShows(const TimeOfDay& time)
 {
@@ -322,6 +509,7 @@ bool StartTimedExit(bool replace)
     if (!PlanTimedExit(now, &plan)) return false;
     if (State.TimerRunning) CancelTimedExit();
     State.Armed = plan;
+    if (WaitsForCondition(plan)) return StartWaitingForCondition(now);
     int left = MillisLeft(now);
     if (!ArmExitTimer(left)) return false;
     ShowTimedExitIcon(now, false);

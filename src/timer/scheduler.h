@@ -13,6 +13,11 @@
 constexpr int MaxTimedSeconds = 999999;
 constexpr bool IsTimedSeconds(int seconds) { return seconds >= 1 && seconds <= MaxTimedSeconds; }
 
+// The refusals of a program's name and of the minutes without input.
+constexpr char BadProgramText[] = "A program is named by its file name alone (at most 64 characters,\n"
+                                  "no folder and no wildcard), or by its process id";
+constexpr char BadMinutesText[] = "Minutes without input must be 1 to 1440";
+
 // What every road that arms a timed exit says when it could not.
 constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
@@ -37,6 +42,22 @@ void ShowTimedExitIcon();
 // The second of the day that the local clock shows when the armed timed exit
 // is due: the time its tip names.
 int TimedExitDueSecond();
+
+// Whether the program or inactivity exit that the settings select can be
+// armed now: a good name of a program that runs, good minutes, a system that
+// can tell. False after the box that says why not. True for the other kinds.
+bool TimedExitConditionCanArm();
+// The same checks of a name or minutes before they are stored, with the same boxes.
+bool ProgramCanBeWatched(const char* name);
+bool InactivityCanBeWatched(int minutes);
+// The system tells the time of the last input (not NT 4).
+bool InputTimeKnown();
+// A watched program's process may have ended (ProcessEndedMessage).
+void TimedExitProcessEnded();
+// The main window exists: the waits of a program armed before it now post to it.
+void TimedExitWindowMade();
+// The tip of the armed timed exit ("Timed Exit: Shutdown when render.exe ends").
+void TimedExitTip(char* out, size_t outSize);
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.

@@ -25,6 +25,7 @@ constexpr DWORD MinimumTimerPeriod = USER_TIMER_MINIMUM;
 constexpr int MaxFiringsPerAdvance = 100000;
 constexpr long long FileTimeUnitsPerMilli = 10000;
 constexpr long long FileTimeMillisTo1970 = 11644473600000LL;
+constexpr int MaxWaits = 512;
 
 struct RecorderData {
     RecordedCall calls[Recorder::MaxCalls];
@@ -62,6 +63,21 @@ struct RecorderData {
     HWND runningCopy;
     DWORD copyAppearsAfter;   // ms of SysSleep before FindWindowEx finds it
     DWORD slept;
+    ScriptedProcess processes[Recorder::MaxProcesses];
+    bool ended[Recorder::MaxProcesses];
+    int processCount;
+    // Waits are never reused: an ended wait's handle stays its own.
+    struct Wait {
+        int process;      // the process's index
+        HWND window;
+        UINT message;
+        WPARAM tag;
+        bool live;
+    } waits[MaxWaits];
+    int waitCount;
+    bool processListMissing, waitsMissing, lastInputMissing;
+    bool inputArrived;
+    DWORD lastInput;
 };
 RecorderData Data = {};
 
@@ -70,6 +86,9 @@ constexpr uintptr_t ProcessHandleBase = 0x7000;
 constexpr uintptr_t VolumeHandleBase = 0x7100;
 constexpr uintptr_t WakeTimerHandle = 0x7200;
 const HANDLE TrayMutex = reinterpret_cast<HANDLE>(0x7300);
+// Scripted processes 0x7400 + index, their waits 0x7600 + index.
+constexpr uintptr_t ScriptedProcessBase = 0x7400;
+constexpr uintptr_t WaitHandleBase = 0x8000;
 
 void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
             const char* text = nullptr)
@@ -155,6 +174,12 @@ ScriptedWindow* WindowOfProcess(HANDLE process)
 {
     uintptr_t index = reinterpret_cast<uintptr_t>(process) - ProcessHandleBase;
     return index < static_cast<uintptr_t>(Data.windowCount) ? &Data.windows[index] : nullptr;
+}
+
+int ScriptedProcessOf(HANDLE process)
+{
+    uintptr_t index = reinterpret_cast<uintptr_t>(process) - ScriptedProcessBase;
+    return index < static_cast<uintptr_t>(Data.processCount) ? static_cast<int>(index) : -1;
 }
 
 ScriptedDrive* DriveOfLetter(char letter)
@@ -307,6 +332,46 @@ void RefusePrivilege(bool refuse) { Data.privilegeRefused = refuse; }
 const char* StoredSecret() { return Data.secretStored ? Data.secret : nullptr; }
 void RefuseSecrets(DWORD error) { Data.secretError = error; }
 void FakePrograms(bool fake) { Data.fakePrograms = fake; }
+void AddProcess(const ScriptedProcess& process)
+{
+    if (Data.processCount < MaxProcesses) Data.processes[Data.processCount++] = process;
+}
+void EndProcess(DWORD id)
+{
+    for (int i = 0; i < Data.processCount; ++i) {
+        if (Data.processes[i].id != id || Data.ended[i]) continue;
+        Data.ended[i] = true;
+        Record("ProcessEnds", id);
+        for (auto& wait : Data.waits) {
+            if (wait.live && wait.process == i) {
+                wait.live = false;  // a wait that runs once
+                PostMessageA(wait.window, wait.message, wait.tag, 0);
+            }
+        }
+    }
+}
+int RunningProcesses(const char* name)
+{
+    int running = 0;
+    for (int i = 0; i < Data.processCount; ++i) {
+        running += !Data.ended[i] && lstrcmpiA(Data.processes[i].name, name) == 0;
+    }
+    return running;
+}
+int LiveWaits()
+{
+    int live = 0;
+    for (const auto& wait : Data.waits) live += wait.live;
+    return live;
+}
+void LackProcessList(bool missing) { Data.processListMissing = missing; }
+void LackWaits(bool missing) { Data.waitsMissing = missing; }
+void LackLastInput(bool missing) { Data.lastInputMissing = missing; }
+void InputArrives()
+{
+    Data.inputArrived = true;
+    Data.lastInput = SysGetTickCount();
+}
 void EndProgram() { SetEvent(Data.program); }
 }  // namespace Recorder
 
@@ -427,6 +492,11 @@ DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId)
 HANDLE SysOpenProcess(DWORD access, BOOL inherit, DWORD processId)
 {
     Record("OpenProcess", access, static_cast<uintptr_t>(inherit), processId);
+    for (int i = 0; i < Data.processCount; ++i) {
+        if (Data.processes[i].id == processId && !Data.ended[i]) {
+            return Data.processes[i].canOpen ? reinterpret_cast<HANDLE>(ScriptedProcessBase + i) : nullptr;
+        }
+    }
     for (int i = 0; i < Data.windowCount; ++i) {
         if (Data.windows[i].processId == processId && Data.windows[i].canOpen) {
             return reinterpret_cast<HANDLE>(ProcessHandleBase + i);
@@ -452,6 +522,8 @@ DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs)
 {
     Record("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), timeoutMs);
     if (handle == TrayMutex) return Data.trayTaken ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+    const int process = ScriptedProcessOf(handle);
+    if (process >= 0) return Data.ended[process] ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     ScriptedWindow* scripted = WindowOfProcess(handle);
     return scripted ? scripted->waitResult : WAIT_FAILED;
 }
@@ -666,5 +738,41 @@ BOOL SysShutdownBlockReasonCreate(HWND window, const wchar_t* reason)
 BOOL SysShutdownBlockReasonDestroy(HWND window)
 {
     Record("ShutdownBlockReasonDestroy", reinterpret_cast<uintptr_t>(window));
+    return TRUE;
+}
+
+BOOL SysListProcesses(ProcessVisitor visit, void* context)
+{
+    Record("ListProcesses");
+    if (Data.processListMissing) return FALSE;
+    for (int i = 0; i < Data.processCount; ++i) {
+        const ScriptedProcess& process = Data.processes[i];
+        if (!Data.ended[i] && !visit(process.id, process.name, !process.otherSession, context)) break;
+    }
+    return TRUE;
+}
+
+HANDLE SysWatchObject(HANDLE object, HWND window, UINT message, WPARAM tag)
+{
+    Record("WatchObject", reinterpret_cast<uintptr_t>(object), message, tag);
+    const int process = ScriptedProcessOf(object);
+    if (Data.waitsMissing || process < 0) return nullptr;
+    if (Data.waitCount == MaxWaits) return nullptr;
+    const int index = Data.waitCount++;
+    Data.waits[index] = {process, window, message, tag, true};
+    return reinterpret_cast<HANDLE>(WaitHandleBase + index);
+}
+
+void SysUnwatchObject(HANDLE wait)
+{
+    Record("UnwatchObject", reinterpret_cast<uintptr_t>(wait));
+    uintptr_t index = reinterpret_cast<uintptr_t>(wait) - WaitHandleBase;
+    if (index < static_cast<uintptr_t>(Data.waitCount)) Data.waits[index].live = false;
+}
+
+BOOL SysGetLastInputTick(DWORD* tick)
+{
+    if (Data.lastInputMissing) return FALSE;
+    *tick = Data.inputArrived ? Data.lastInput : Data.virtualTime ? Data.virtualTickStart : SysGetTickCount();
     return TRUE;
 }
