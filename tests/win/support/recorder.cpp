@@ -64,19 +64,17 @@ struct RecorderData {
     DWORD copyAppearsAfter;   // ms of SysSleep before FindWindowEx finds it
     DWORD slept;
     ScriptedProcess processes[Recorder::MaxProcesses];
-    bool ended[Recorder::MaxProcesses];
     int processCount;
     // Waits are never reused: an ended wait's handle stays its own.
     struct Wait {
-        int process;      // the process's index
+        int process;
         HWND window;
         UINT message;
         WPARAM tag;
         bool live;
     } waits[MaxWaits];
     int waitCount;
-    bool processListMissing, waitsMissing, lastInputMissing;
-    bool inputArrived;
+    bool jobWatchMissing, inputArrived;
     DWORD lastInput;
 };
 RecorderData Data = {};
@@ -86,7 +84,7 @@ constexpr uintptr_t ProcessHandleBase = 0x7000;
 constexpr uintptr_t VolumeHandleBase = 0x7100;
 constexpr uintptr_t WakeTimerHandle = 0x7200;
 const HANDLE TrayMutex = reinterpret_cast<HANDLE>(0x7300);
-// Scripted processes 0x7400 + index, their waits 0x7600 + index.
+// Scripted processes 0x7400 + index, their waits 0x8000 + index.
 constexpr uintptr_t ScriptedProcessBase = 0x7400;
 constexpr uintptr_t WaitHandleBase = 0x8000;
 
@@ -176,11 +174,12 @@ ScriptedWindow* WindowOfProcess(HANDLE process)
     return index < static_cast<uintptr_t>(Data.windowCount) ? &Data.windows[index] : nullptr;
 }
 
-int ScriptedProcessOf(HANDLE process)
+int HandleIndex(HANDLE handle, uintptr_t base, int count)
 {
-    uintptr_t index = reinterpret_cast<uintptr_t>(process) - ScriptedProcessBase;
-    return index < static_cast<uintptr_t>(Data.processCount) ? static_cast<int>(index) : -1;
+    uintptr_t index = reinterpret_cast<uintptr_t>(handle) - base;
+    return index < static_cast<uintptr_t>(count) ? static_cast<int>(index) : -1;
 }
+int ScriptedProcessOf(HANDLE process) { return HandleIndex(process, ScriptedProcessBase, Data.processCount); }
 
 ScriptedDrive* DriveOfLetter(char letter)
 {
@@ -336,26 +335,22 @@ void AddProcess(const ScriptedProcess& process)
 {
     if (Data.processCount < MaxProcesses) Data.processes[Data.processCount++] = process;
 }
+// A wait runs once: it posts and is over.
 void EndProcess(DWORD id)
 {
     for (int i = 0; i < Data.processCount; ++i) {
-        if (Data.processes[i].id != id || Data.ended[i]) continue;
-        Data.ended[i] = true;
-        Record("ProcessEnds", id);
+        if (Data.processes[i].id != id || Data.processes[i].ended) continue;
+        Data.processes[i].ended = true;
         for (auto& wait : Data.waits) {
-            if (wait.live && wait.process == i) {
-                wait.live = false;  // a wait that runs once
-                PostMessageA(wait.window, wait.message, wait.tag, 0);
-            }
+            if (wait.live && wait.process == i) PostMessageA(wait.window, wait.message, wait.tag, 0);
+            wait.live = wait.live && wait.process != i;
         }
     }
 }
 int RunningProcesses(const char* name)
 {
     int running = 0;
-    for (int i = 0; i < Data.processCount; ++i) {
-        running += !Data.ended[i] && lstrcmpiA(Data.processes[i].name, name) == 0;
-    }
+    for (const ScriptedProcess& process : Data.processes) running += !process.ended && !lstrcmpiA(process.name, name);
     return running;
 }
 int LiveWaits()
@@ -364,14 +359,8 @@ int LiveWaits()
     for (const auto& wait : Data.waits) live += wait.live;
     return live;
 }
-void LackProcessList(bool missing) { Data.processListMissing = missing; }
-void LackWaits(bool missing) { Data.waitsMissing = missing; }
-void LackLastInput(bool missing) { Data.lastInputMissing = missing; }
-void InputArrives()
-{
-    Data.inputArrived = true;
-    Data.lastInput = SysGetTickCount();
-}
+void LackJobWatch(bool missing) { Data.jobWatchMissing = missing; }
+void InputArrives() { Data.inputArrived = true, Data.lastInput = SysGetTickCount(); }
 void EndProgram() { SetEvent(Data.program); }
 }  // namespace Recorder
 
@@ -493,9 +482,8 @@ HANDLE SysOpenProcess(DWORD access, BOOL inherit, DWORD processId)
 {
     Record("OpenProcess", access, static_cast<uintptr_t>(inherit), processId);
     for (int i = 0; i < Data.processCount; ++i) {
-        if (Data.processes[i].id == processId && !Data.ended[i]) {
-            return Data.processes[i].canOpen ? reinterpret_cast<HANDLE>(ScriptedProcessBase + i) : nullptr;
-        }
+        const ScriptedProcess& process = Data.processes[i];
+        if (process.id == processId && !process.ended) return process.canOpen ? reinterpret_cast<HANDLE>(ScriptedProcessBase + i) : nullptr;
     }
     for (int i = 0; i < Data.windowCount; ++i) {
         if (Data.windows[i].processId == processId && Data.windows[i].canOpen) {
@@ -523,7 +511,7 @@ DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs)
     Record("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), timeoutMs);
     if (handle == TrayMutex) return Data.trayTaken ? WAIT_TIMEOUT : WAIT_OBJECT_0;
     const int process = ScriptedProcessOf(handle);
-    if (process >= 0) return Data.ended[process] ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    if (process >= 0) return Data.processes[process].ended ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     ScriptedWindow* scripted = WindowOfProcess(handle);
     return scripted ? scripted->waitResult : WAIT_FAILED;
 }
@@ -744,35 +732,29 @@ BOOL SysShutdownBlockReasonDestroy(HWND window)
 BOOL SysListProcesses(ProcessVisitor visit, void* context)
 {
     Record("ListProcesses");
-    if (Data.processListMissing) return FALSE;
-    for (int i = 0; i < Data.processCount; ++i) {
+    for (int i = 0; i < Data.processCount && !Data.jobWatchMissing; ++i) {
         const ScriptedProcess& process = Data.processes[i];
-        if (!Data.ended[i] && !visit(process.id, process.name, !process.otherSession, context)) break;
+        if (!process.ended && !visit(process.id, process.name, !process.otherSession, context)) break;
     }
-    return TRUE;
+    return !Data.jobWatchMissing;
 }
 
 HANDLE SysWatchObject(HANDLE object, HWND window, UINT message, WPARAM tag)
 {
-    Record("WatchObject", reinterpret_cast<uintptr_t>(object), message, tag);
     const int process = ScriptedProcessOf(object);
-    if (Data.waitsMissing || process < 0) return nullptr;
-    if (Data.waitCount == MaxWaits) return nullptr;
-    const int index = Data.waitCount++;
-    Data.waits[index] = {process, window, message, tag, true};
-    return reinterpret_cast<HANDLE>(WaitHandleBase + index);
+    if (Data.jobWatchMissing || process < 0 || Data.waitCount == MaxWaits) return nullptr;
+    Data.waits[Data.waitCount] = {process, window, message, tag, true};
+    return reinterpret_cast<HANDLE>(WaitHandleBase + Data.waitCount++);
 }
 
 void SysUnwatchObject(HANDLE wait)
 {
-    Record("UnwatchObject", reinterpret_cast<uintptr_t>(wait));
-    uintptr_t index = reinterpret_cast<uintptr_t>(wait) - WaitHandleBase;
-    if (index < static_cast<uintptr_t>(Data.waitCount)) Data.waits[index].live = false;
+    const int index = HandleIndex(wait, WaitHandleBase, Data.waitCount);
+    if (index >= 0) Data.waits[index].live = false;
 }
 
 BOOL SysGetLastInputTick(DWORD* tick)
 {
-    if (Data.lastInputMissing) return FALSE;
     *tick = Data.inputArrived ? Data.lastInput : Data.virtualTime ? Data.virtualTickStart : SysGetTickCount();
-    return TRUE;
+    return !Data.jobWatchMissing;
 }

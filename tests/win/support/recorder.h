@@ -40,6 +40,7 @@ struct ScriptedProcess {
     char name[MAX_PATH];  // its file name
     bool canOpen;         // OpenProcess for waiting succeeds (not another user's)
     bool otherSession;
+    bool ended;
 };
 
 namespace Recorder {
@@ -99,18 +100,15 @@ void TakeTray(bool taken, HWND window = nullptr, DWORD appearsAfterMs = 0);
 void FakePrograms(bool fake);
 void EndProgram();
 
-// Processes: they run from AddProcess until EndProcess, which signals their
+// Processes run from AddProcess until EndProcess, which signals their
 // handles and posts the message of every wait on them, as the system's pool
-// does. The process list, the registered waits and the time of the last
-// input can be missing (NT 4). Input arrives at the tick count of now; until
-// the first, the last input is at the start of virtual time.
+// does. LackJobWatch: no process list, waits or last input. Input arrives at
+// the tick count of now; before the first, at the start of virtual time.
 void AddProcess(const ScriptedProcess& process);
 void EndProcess(DWORD id);
 int RunningProcesses(const char* name);
 int LiveWaits();
-void LackProcessList(bool missing);
-void LackWaits(bool missing);
-void LackLastInput(bool missing);
+void LackJobWatch(bool missing);
 void InputArrives();
 
 // Virtual time. Off after Reset: the timers, the tick count and the local
