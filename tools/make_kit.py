@@ -25,7 +25,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # findstr answers 0 whatever it finds, so the log is searched with find, and
 # from find's input: under Wine the desktop process, started by the first
 # program that makes a window, inherits that program's log and keeps it open
-# for writing, which find would not open.
+# for writing, which find would not open. Wine's cmd now and then fails to
+# start a program that is there (9009, as for a missing one, seen under load):
+# such a program is started once more.
 RUNNER_HEAD = r"""@echo off
 rem Dorva NT @VERSION@ tests (@ARCH@): runs every test program of this folder in
 rem turn, prints a line for each and a last line "N passed, N failed", and
@@ -50,6 +52,11 @@ exit /b 0
 set "name=%~1"
 "%name%.exe" > "%name%.log" 2>&1
 set code=!errorlevel!
+if "!code!"=="9009" if exist "%name%.exe" (
+    call :say "again   %name%  (it could not be started: exit code 9009)"
+    "%name%.exe" > "%name%.log" 2>&1
+    set code=!errorlevel!
+)
 if not "!code!"=="0" (
     set /a failed+=1
     call :say "FAILED  %name%  (exit code !code!, see %name%.log)"

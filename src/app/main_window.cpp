@@ -85,7 +85,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (IsKeyboardWindowCommand(wParam)) return 0;
         break;
     case TrayMessage: OnTrayMessage(wParam, lParam); return 0;
-    case WM_COPYDATA: return OnHandOverMessage(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_COPYDATA:
+        return OnHandOverMessage(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case HeldBoxesMessage: ShowHeldBoxes(); return 0;
     case ProcessEndedMessage: TimedExitProcessEnded(); return 0;
     case WM_TIMECHANGE: TimedExitClockChanged(); break;

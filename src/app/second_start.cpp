@@ -64,9 +64,8 @@ bool AnswerWithoutStarting(const char* options, const char* typed, int* result)
         *result = AskRunningCopy(typed, TrayTaken()).code;
         return true;
     case Request::Query: {
-        const HandOverAnswer answer = AskRunningCopy(typed, TrayTaken());
         char text[QueryTextSize];
-        MakeQueryText(&answer, text, sizeof text);
+        const HandOverAnswer answer = AskRunningCopyForTip(typed, text, sizeof text);
         TellUser(text);
         *result = answer.code;
         return true;

@@ -4,6 +4,9 @@
 // for the rest of the run; the system releases it when the process ends.
 // What the second start asks goes to the first as one WM_COPYDATA: the text,
 // bounded, and a 32-bit answer, given before any box of the first shows.
+// For "/q" the first also sends its armed tip back, as a WM_COPYDATA to a
+// message-only window of the second start's thread, which takes it while it
+// waits in its own send.
 #include "app/single_instance.h"
 
 #include "cmdline/hand_over.h"
@@ -11,6 +14,7 @@
 #include "state/program_state.h"
 #include "system/on_demand.h"
 #include "system/system_actions.h"
+#include "timer/scheduler.h"
 
 namespace {
 // In the session's own namespace, so that each logged-on user has one; NT 4
@@ -26,6 +30,53 @@ constexpr DWORD StartPollMs = 100;
 char Received[HandOverTextSize];
 char Lowered[HandOverTextSize];
 
+// The tip sent back for "/q", as it arrived.
+char QueryTip[sizeof State.TrayData.szTip];
+
+LRESULT CALLBACK QueryAnswerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_COPYDATA) return DefWindowProcA(window, message, wParam, lParam);
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!data || data->dwData != QueryTipKind) return FALSE;
+    return TakeHandOverText(data->lpData, data->cbData, QueryTip, sizeof QueryTip);
+}
+
+// A window only this process's own sends reach, where the system has them
+// (Windows 2000 and later); a hidden one elsewhere. Its class is how the
+// running copy knows it.
+HWND CreateQueryAnswerWindow()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = QueryAnswerProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = QueryAnswerClassName;
+    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    HWND window = CreateWindowExA(0, QueryAnswerClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  windowClass.hInstance, nullptr);
+    if (!window) {
+        window = CreateWindowExA(0, QueryAnswerClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+    }
+    if (window) AcceptHandOvers(window);
+    return window;
+}
+
+// The running copy sends its tip only to a window of that class.
+void SendQueryTip(HWND to)
+{
+    char name[sizeof QueryAnswerClassName + 1] = "";
+    if (!to || !GetClassNameA(to, name, sizeof name) || lstrcmpA(name, QueryAnswerClassName) != 0) return;
+    char tip[sizeof State.TrayData.szTip];
+    MakeArmedTip(tip, sizeof tip);
+    COPYDATASTRUCT data = {};
+    data.dwData = QueryTipKind;
+    data.cbData = static_cast<DWORD>(lstrlenA(tip) + 1);
+    data.lpData = tip;
+    DWORD_PTR ignored = 0;
+    SysSendMessageTimeout(to, WM_COPYDATA, reinterpret_cast<WPARAM>(State.MainWindow), reinterpret_cast<LPARAM>(&data),
+                          SMTO_ABORTIFHUNG, AnswerWaitMs, &ignored);
+}
+
 HandOverAnswer AnswerOf(int code)
 {
     HandOverAnswer answer = {};
@@ -35,12 +86,12 @@ HandOverAnswer AnswerOf(int code)
 
 // Every window of the program on this desktop in turn: the tray copy
 // answers, an icon-less run says it is none, anything else is passed by.
-bool AskEveryCopy(const COPYDATASTRUCT& data, HandOverAnswer* answer)
+bool AskEveryCopy(const COPYDATASTRUCT& data, HWND replyTo, HandOverAnswer* answer)
 {
     for (HWND window = nullptr; (window = SysFindWindowEx(window, MainClassName, MainClassName)) != nullptr;) {
         DWORD_PTR raw = 0;
         HandOverAnswer got = {};
-        if (!SysSendMessageTimeout(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+        if (!SysSendMessageTimeout(window, WM_COPYDATA, reinterpret_cast<WPARAM>(replyTo), reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
                                    AnswerWaitMs, &raw)) {
             continue;
         }
@@ -73,7 +124,7 @@ bool TrayTaken()
     return true;
 }
 
-HandOverAnswer AskRunningCopy(const char* text, bool trayTaken)
+HandOverAnswer AskRunningCopy(const char* text, bool trayTaken, HWND replyTo)
 {
     HandOverAnswer answer = AnswerOf(ExitNotRunning);
     const size_t size = TextLengthN(text, HandOverTextSize) + 1;
@@ -83,10 +134,20 @@ HandOverAnswer AskRunningCopy(const char* text, bool trayTaken)
     data.cbData = static_cast<DWORD>(size);
     data.lpData = const_cast<char*>(text);  // only read, by the receiver's copy
     const DWORD start = SysGetTickCount();
-    while (!AskEveryCopy(data, &answer)) {
+    while (!AskEveryCopy(data, replyTo, &answer)) {
         if (!trayTaken || SysGetTickCount() - start >= StartWaitMs) return AnswerOf(ExitNotRunning);
         SysSleep(StartPollMs);
     }
+    return answer;
+}
+
+HandOverAnswer AskRunningCopyForTip(const char* text, char* tip, size_t tipSize)
+{
+    QueryTip[0] = '\0';
+    HWND window = CreateQueryAnswerWindow();
+    const HandOverAnswer answer = AskRunningCopy(text, TrayTaken(), window);
+    if (window) DestroyWindow(window);
+    MakeQueryText(&answer, QueryTip, tip, tipSize);
     return answer;
 }
 
@@ -106,7 +167,7 @@ void AcceptHandOvers(HWND window)
 
 // What arrives is as hostile as any command line: a text that does not fit
 // whole, or that arrives while one is being applied, is refused.
-LRESULT OnHandOverMessage(const COPYDATASTRUCT* data)
+LRESULT OnHandOverMessage(HWND from, const COPYDATASTRUCT* data)
 {
     if (!data || data->dwData != HandOverKind) return 0;
     // An icon-less run is not the copy in the tray: the second start looks on.
@@ -118,6 +179,7 @@ LRESULT OnHandOverMessage(const COPYDATASTRUCT* data)
     CharLowerA(Lowered);
     State.HandOverApplying = 1;
     const HandOverAnswer answer = ApplyHandOver(Lowered, Received);
+    if (answer.armed && ClassifyRequest(Lowered) == Request::Query) SendQueryTip(from);
     State.HandOverApplying = 0;
     if (State.HeldBoxCount) PostMessageA(State.MainWindow, HeldBoxesMessage, 0, 0);
     return PackAnswer(answer);

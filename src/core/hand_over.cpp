@@ -94,10 +94,12 @@ bool UnpackAnswer(uintptr_t value, HandOverAnswer* answer)
     return true;
 }
 
-void MakeQueryText(const HandOverAnswer* answer, char* out, size_t outSize)
+void MakeQueryText(const HandOverAnswer* answer, const char* tip, char* out, size_t outSize)
 {
     if (answer == nullptr || answer->code == ExitNotRunning) {
         CopyText(out, outSize, NotRunningText);
+    } else if (answer->armed && tip != nullptr && *tip != '\0') {
+        CopyText(out, outSize, tip);
     } else if (answer->armed) {
         MakeTimedExitTip(answer->exitType, answer->secondOfDay, out, outSize);
     } else {

@@ -16,6 +16,10 @@ constexpr int ExitNotRunning = 2;  // no copy in the tray answered
 constexpr size_t HandOverTextSize = 32768;
 // The mark of a hand-over among the copy-data messages ("DNT1").
 constexpr uint32_t HandOverKind = 0x444E5431;
+// The mark of the armed tip that the running copy sends back for "/q" ("DNTQ").
+constexpr uint32_t QueryTipKind = 0x444E5451;
+// The class of the message-only window that receives it.
+constexpr char QueryAnswerClassName[] = "DorvaNT.QueryAnswer";
 
 // A second start's own options: "/c" and "/q" as words of their own (in
 // another word they are unknown options), "/?" anywhere.
@@ -57,6 +61,9 @@ bool UnpackAnswer(uintptr_t value, HandOverAnswer* answer);
 
 // What "/q" prints: the armed tip ("Timed Exit: Logoff at 23:00:00"), "No
 // timed exit is armed", or, without an answer, "Dorva NT is not running".
-void MakeQueryText(const HandOverAnswer* answer, char* out, size_t outSize);
+// `tip`, when not null, is the tip the running copy sent back: it names what
+// 32 bits cannot (a program, a weekday); without it the tip is made from the
+// answer's exit type and second of the day.
+void MakeQueryText(const HandOverAnswer* answer, const char* tip, char* out, size_t outSize);
 
 #endif

@@ -488,7 +488,6 @@ void TimedExitWindowMade()
     CheckCondition(Wake::ExitTimer);
 }
 
-void TimedExitTip(char* out, size_t outSize) { MakeArmedTip(ReadClocks(), out, outSize); }
 
 int MillisUntilClockShows(const TimeOfDay& time)
 {
@@ -520,6 +519,7 @@ bool StartTimedExit(bool replace)
 }
 
 int TimedExitDueSecond() { return DueSecondOfDay(ReadClocks()); }
+void MakeArmedTip(char* out, size_t outSize) { MakeArmedTip(ReadClocks(), out, outSize); }
 
 void CALLBACK WarningTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {

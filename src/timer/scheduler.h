@@ -42,6 +42,9 @@ void ShowTimedExitIcon();
 // The second of the day that the local clock shows when the armed timed exit
 // is due: the time its tip names.
 int TimedExitDueSecond();
+// The armed timed exit's tip, as the icon shows it ("Timed Exit: Logoff at
+// 23:00:00", "Timed Exit: Shutdown when render.exe ends"), also while the icon is hidden.
+void MakeArmedTip(char* out, size_t outSize);
 
 // Whether the program or inactivity exit that the settings select can be
 // armed now: a good name of a program that runs, good minutes, a system that
@@ -56,8 +59,6 @@ bool InputTimeKnown();
 void TimedExitProcessEnded();
 // The main window exists: the waits of a program armed before it now post to it.
 void TimedExitWindowMade();
-// The tip of the armed timed exit ("Timed Exit: Shutdown when render.exe ends").
-void TimedExitTip(char* out, size_t outSize);
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.

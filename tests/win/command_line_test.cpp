@@ -363,6 +363,8 @@ TEST_F(CommandLineTest, HandOversApplyOverTheRunningCopysState)
         EXPECT_EQ(result, c.code);
         const RecordedCall* said = Recorder::Find("WriteStandardOutput");
         EXPECT_EQ(said ? said->text : "", std::string(c.said));
+        const RecordedCall* tipSent = Recorder::Find("SendMessageTimeout", 1);  // after the hand-over itself
+        EXPECT_EQ(tipSent && tipSent->arg[1] == WM_COPYDATA, c.code == 0 && !std::strcmp(c.text, "/q")) << "the tip sent back";
         EXPECT_TRUE(Harness::Boxes().empty()) << "the answer comes before any box";
         Recorder::AdvanceTime(0);
         std::vector<std::string> boxes;
