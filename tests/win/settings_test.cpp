@@ -155,6 +155,8 @@ TEST_F(SettingsTest, SaveWritesEveryValueWithItsFixedLength)
     State.EjectFlag = 0;
     State.BlockFlag = 1;
     State.WakeFlag = 5;  // saved as a flag
+    State.ProgramFlag = 1;
+    CopyText(State.ProgramValue, sizeof State.ProgramValue, "my job.exe");
 
     ASSERT_TRUE(SaveSettings());
 
@@ -165,7 +167,8 @@ TEST_F(SettingsTest, SaveWritesEveryValueWithItsFixedLength)
         {"HotKey", "Q", 7},          {"ExitType", "50", 7},     {"RunBeforeExit", "1", 7},
         {"ProgramsToRun", "C:\\A.EXE;D:\\B.BAT;", 1024},         {"WarningText", "Going down", 100},
         {"ForceFlag", "1", 7},       {"EjectFlag", "0", 7},     {"BlockFlag", "1", 7},
-        {"WakeFlag", "1", 7},
+        {"WakeFlag", "1", 7},        {"ProgramFlag", "1", 7},   {"ProgramValue", "my job.exe", 65},
+        {"IdleFlag", "0", 7},        {"IdleValue", "30", 7},
     };
     EXPECT_EQ(ReadAllValues().size(), std::size(expected));
     for (const WrittenValue& value : expected) {
@@ -193,6 +196,7 @@ TEST_F(SettingsTest, SaveWritesInItsOrderAndLoadReadsInItsOrder)
         {"AtValue", 7},    {"WarnFlag", 7},        {"WarnValue", 7},      {"HotkeyFlag", 7}, {"HotKey", 7},
         {"ExitType", 7},   {"RunBeforeExit", 7},   {"ProgramsToRun", 1024}, {"WarningText", 100},
         {"ForceFlag", 7},  {"EjectFlag", 7},       {"BlockFlag", 7},      {"WakeFlag", 7},
+        {"ProgramFlag", 7}, {"ProgramValue", 65},  {"IdleFlag", 7},       {"IdleValue", 7},
     };
     ASSERT_EQ(SetCalls.size(), std::size(written));
     for (size_t i = 0; i < SetCalls.size(); ++i) {
@@ -222,7 +226,7 @@ TEST_F(SettingsTest, SaveCreatesTheKeyWithItsClassAndFullDefaults)
               ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_STREQ(keyClass, "REG_SZ");
-    EXPECT_EQ(valueCount, 17u) << "no WarningText while it was not edited";
+    EXPECT_EQ(valueCount, 21u) << "no WarningText while it was not edited";
     EXPECT_EQ(QueryValue("ClickFlag").data, Fixed("1", 7));
     EXPECT_EQ(QueryValue("TimerValue").data, Fixed("30", 7));
     EXPECT_EQ(QueryValue("AtValue").data, Fixed("230000", 7));
@@ -325,6 +329,10 @@ TEST_F(SettingsTest, RoundTripKeepsEverySetting)
     SetPath(3, "D:\\long path\\tool.exe");
     State.WarningTextEdited = 1;
     CopyText(State.WarningText, sizeof State.WarningText, "Save your work");
+    const std::string longest(ProgramNameMax - 4, 'n');  // the whole field
+    CopyText(State.ProgramValue, sizeof State.ProgramValue, (longest + ".exe").c_str());
+    State.IdleFlag = 1;
+    CopyText(State.IdleValue, sizeof State.IdleValue, "1440");
     ASSERT_TRUE(SaveSettings());
 
     ResetProgramState();
@@ -351,6 +359,9 @@ TEST_F(SettingsTest, RoundTripKeepsEverySetting)
     EXPECT_STREQ(State.ProgramPath[2], "");
     EXPECT_STREQ(State.ProgramPath[3], "");
     EXPECT_STREQ(State.WarningText, "Save your work");
+    EXPECT_EQ(State.ProgramValue, longest + ".exe");
+    EXPECT_EQ(State.IdleFlag, 1);
+    EXPECT_STREQ(State.IdleValue, "1440");
     // Fields the store does not own stay as they were.
     EXPECT_EQ(State.WarningTextEdited, 0);
     EXPECT_EQ(State.TimeoutSeconds, 0);
@@ -493,7 +504,7 @@ TEST_F(SettingsTest, WithoutRightsToTheMachineTheUsersStoreIsUsedAndReadOverTheM
     ASSERT_TRUE(SaveSettings());
     EXPECT_FALSE(KeyExists(KeyPath));
     const std::vector<RawValue> user = SettingsKey::ReadAll(HKEY_CURRENT_USER);
-    EXPECT_EQ(user.size(), 17u);
+    EXPECT_EQ(user.size(), 21u);
     // An administrator's machine-wide settings lie under the user's own: a
     // value the user's store lacks comes from the machine's.
     WriteRaw("ExitType", Fixed("20", 7));
