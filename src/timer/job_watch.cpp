@@ -45,7 +45,9 @@ void Watch(DWORD id)
 bool Visit(DWORD id, const char* fileName, bool thisSession, void* context)
 {
     Search& search = *static_cast<Search*>(context);
-    const bool match = search.id ? id == search.id : thisSession && IsProgramFile(fileName, search.file);
+    // This program never waits for its own end.
+    const bool match = id != GetCurrentProcessId() &&
+                       (search.id ? id == search.id : thisSession && IsProgramFile(fileName, search.file));
     if (!match) return true;
     ++search.found;
     if (search.watch) Watch(id);
@@ -75,8 +77,9 @@ int CompareNames(const char* a, const char* b)
 }
 
 // Kept in order as they come: the table is small.
-bool AddListed(DWORD, const char* fileName, bool thisSession, void* context)
+bool AddListed(DWORD id, const char* fileName, bool thisSession, void* context)
 {
+    if (id == GetCurrentProcessId()) return true;
     Listing& listing = *static_cast<Listing*>(context);
     const char* base = fileName;
     for (const char* at = fileName; *at; ++at) {

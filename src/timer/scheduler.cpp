@@ -311,12 +311,15 @@ bool WatchProgram()
 }
 
 // Sets the one timer for the moment the limit could first be reached: the
-// last input and the limit. False when the limit has been reached.
+// last input and the limit. Arming counts as input: a session idle for long
+// already is not ended the moment the exit is armed. False when the limit
+// has been reached.
 bool ArmInactivityTimer(const Clocks& now)
 {
     DWORD lastInput = now.tick;
     SysGetLastInputTick(&lastInput);  // unreadable: taken as input now
-    const DWORD idle = now.tick - lastInput;
+    const DWORD sinceInput = now.tick - lastInput, sinceArming = now.tick - State.Armed.armTick;
+    const DWORD idle = sinceInput < sinceArming ? sinceInput : sinceArming;
     const long long left = static_cast<long long>(State.Armed.idleMinutes) * MillisPerMinute - idle;
     if (left <= EarlyToleranceMs) return false;
     // A refused timer leaves the old one, which repeats: its next wake looks again.
@@ -404,6 +407,7 @@ bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
         if (!IsIdleMinutes(State.IdleMinutes)) return false;
         armed.kind = TimedExitKind::Inactivity;
         armed.idleMinutes = State.IdleMinutes;
+        armed.armTick = now.tick;
     } else {
         return false;
     }
@@ -424,8 +428,7 @@ bool StartWaitingForCondition(const Clocks& now)
 {
     bool armed = false;
     if (State.Armed.kind == TimedExitKind::Inactivity) {
-        // Already idle for the limit: the exit comes at the first wake.
-        if (!ArmInactivityTimer(now)) ArmExitTimer(0);
+        ArmInactivityTimer(now);
         armed = State.ExitTimerId != 0;
     } else {
         armed = WatchProgram();

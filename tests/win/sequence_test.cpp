@@ -19,6 +19,7 @@
 #include "system/system_actions.h"
 #include "timer/scheduler.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -96,7 +97,8 @@ bool DueReached()
     if (armed.kind == TimedExitKind::Inactivity && !armed.conditionMet) {
         DWORD last = 0;
         SysGetLastInputTick(&last);
-        return SysGetTickCount() - last + 250 >= static_cast<DWORD>(armed.idleMinutes) * Minute;
+        const DWORD idle = std::min(SysGetTickCount() - last, SysGetTickCount() - armed.armTick);  // arming is input
+        return idle + 250 >= static_cast<DWORD>(armed.idleMinutes) * Minute;
     }
     if (armed.kind != TimedExitKind::TimeOfDay) return SysGetTickCount() - armed.armTick + 250 >= armed.delayMs;
     SYSTEMTIME now = {};
