@@ -324,9 +324,12 @@ bool ApplyOptionsOver(const char* text, ProgramState& base)
 
 bool ArmTimedExit(const char* text, bool replace)
 {
-    // A program that does not run, or a system that cannot tell, has its own message.
-    if (!TimedExitConditionCanArm()) return false;
-    return StartTimedExit(replace) || FailTimed(TypedTimedExit(text) || HasOption(text, "/w"), TimerNotStarted);
+    const bool typed = TypedTimedExit(text) || HasOption(text, "/w");
+    // A program that does not run, or a system that cannot tell, has its own
+    // message. Saved alone, it waits for the next arming: the program that
+    // ended with the last session does not keep the program from starting.
+    if (!TimedExitConditionCanArm(typed)) return !typed;
+    return StartTimedExit(replace) || FailTimed(typed, TimerNotStarted);
 }
 
 void ExchangeOptions(ProgramState& other)

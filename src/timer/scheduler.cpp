@@ -442,8 +442,12 @@ bool StartWaitingForCondition(const Clocks& now)
     return true;
 }
 
+// The refusals are told only when `Tell` is set.
+bool Tell = true;
+
 void Refuse(const char* text, const char* name = nullptr)
 {
+    if (!Tell) return;
     char message[HeldBoxTextSize];
     JoinText(message, sizeof message, {text, name});
     ErrorBox(message);
@@ -475,11 +479,14 @@ bool InputTimeKnown()
     return SysGetLastInputTick(&tick) != FALSE;
 }
 
-bool TimedExitConditionCanArm()
+bool TimedExitConditionCanArm(bool tell)
 {
     if (State.TimerFlag || State.AtFlag) return true;
-    if (State.ProgramFlag) return ProgramCanBeWatched(State.ProgramValue);
-    return !State.IdleFlag || InactivityCanBeWatched(State.IdleMinutes);
+    Tell = tell;
+    const bool can = State.ProgramFlag ? ProgramCanBeWatched(State.ProgramValue)
+                                       : !State.IdleFlag || InactivityCanBeWatched(State.IdleMinutes);
+    Tell = true;
+    return can;
 }
 
 void TimedExitProcessEnded() { CheckTimedExit(Wake::ProcessEnded); }

@@ -48,8 +48,9 @@ void MakeArmedTip(char* out, size_t outSize);
 
 // Whether the program or inactivity exit that the settings select can be
 // armed now: a good name of a program that runs, good minutes, a system that
-// can tell. False after the box that says why not. True for the other kinds.
-bool TimedExitConditionCanArm();
+// can tell. False after the box that says why not (none unless `tell`).
+// True for the other kinds.
+bool TimedExitConditionCanArm(bool tell = true);
 // The same checks of a name or minutes before they are stored, with the same boxes.
 bool ProgramCanBeWatched(const char* name);
 bool InactivityCanBeWatched(int minutes);
