@@ -294,7 +294,7 @@ void SleepAndResume()
 void StartJob()
 {
     Act("job.exe starts");
-    ScriptedProcess process = {++NextJobId, "JOB.exe", !OneIn(4), false};
+    ScriptedProcess process = {++NextJobId, "JOB.exe", !OneIn(3), false};
     Recorder::AddProcess(process);
 }
 
@@ -469,10 +469,10 @@ void PostForeignHotkey()
 
 void Step()
 {
-    switch (Pick(31)) {
+    switch (Pick(34)) {
     case 26: StartJob(); break;
     case 27: case 28: EndJob(); break;
-    case 29: case 30: InputArrives(); break;
+    case 29: case 30: case 31: case 32: case 33: InputArrives(); break;
     case 0: case 1: case 2: ClickIcon(); break;
     case 3: PostForeignHotkey(); break;
     case 4: case 5: PressHotkey(); break;
@@ -544,7 +544,7 @@ protected:
         // Timeout, time of day, none, a program's end, inactivity.
         int mode = Pick(5);
         NextJobId = 99;
-        for (int jobs = Pick(4); jobs > 0; --jobs) StartJob();
+        for (int jobs = Pick(3) + (mode == 3); jobs > 0; --jobs) StartJob();
         State.ExitType = RandomExitType();
         State.ConfirmFlag = OneIn(3);
         State.ClickFlag = !OneIn(4);
@@ -554,7 +554,7 @@ protected:
         State.ProgramFlag = mode == 3;
         State.IdleFlag = mode == 4;
         std::snprintf(State.ProgramValue, sizeof State.ProgramValue, "%s", OneIn(2) ? "job" : "Job.EXE");
-        State.IdleMinutes = 1 + Pick(2) * 29;
+        State.IdleMinutes = OneIn(4) ? 30 : 1;
         std::snprintf(State.IdleValue, sizeof State.IdleValue, "%d", State.IdleMinutes);
         State.WarnFlag = mode != 2 && OneIn(2);
         State.WarnSeconds = State.TimeoutSeconds < 10 ? State.TimeoutSeconds : 10;
@@ -567,7 +567,7 @@ protected:
         std::snprintf(State.ProgramPath[0], sizeof State.ProgramPath[0], "%s", "C:\\tools\\backup.exe");
         State.NoIconMode = mode != 2 && OneIn(4);  // "/n": armed at start, no icon
         const bool armedAtStart = State.AtFlag || State.ProgramFlag || State.IdleFlag;
-        if (armedAtStart && (State.NoIconMode || OneIn(2))) StartTimedExit();  // as the command line does
+        if (armedAtStart && (State.NoIconMode || mode > 2 || OneIn(2))) StartTimedExit();  // as the command line does
         if (State.NoIconMode && State.TimerFlag) StartTimedExit();
         if (State.NoIconMode && !State.TimerRunning) DestroyWindow(State.MainWindow);  // start-up ends there
         if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);
