@@ -294,8 +294,7 @@ void SleepAndResume()
 void StartJob()
 {
     Act("job.exe starts");
-    ScriptedProcess process = {++NextJobId, "JOB.exe", !OneIn(3), false};
-    Recorder::AddProcess(process);
+    Recorder::AddProcess({++NextJobId, "JOB.exe", !OneIn(3), false});
 }
 
 void EndJob()
@@ -308,12 +307,6 @@ void EndJob()
         if (OneIn(4)) PostMessageA(State.MainWindow, ProcessEndedMessage, id, 0);
         return;
     }
-}
-
-void InputArrives()
-{
-    Act("input");
-    Recorder::InputArrives();
 }
 
 // Another program posts the timer messages with the callbacks' addresses.
@@ -472,7 +465,7 @@ void Step()
     switch (Pick(34)) {
     case 26: StartJob(); break;
     case 27: case 28: EndJob(); break;
-    case 29: case 30: case 31: case 32: case 33: InputArrives(); break;
+    case 29: case 30: case 31: case 32: case 33: Act("input"), Recorder::InputArrives(); break;
     case 0: case 1: case 2: ClickIcon(); break;
     case 3: PostForeignHotkey(); break;
     case 4: case 5: PressHotkey(); break;

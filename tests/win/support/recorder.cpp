@@ -66,13 +66,7 @@ struct RecorderData {
     ScriptedProcess processes[Recorder::MaxProcesses];
     int processCount;
     // Waits are never reused: an ended wait's handle stays its own.
-    struct Wait {
-        int process;
-        HWND window;
-        UINT message;
-        WPARAM tag;
-        bool live;
-    } waits[MaxWaits];
+    struct Wait { int process; HWND window; UINT message; WPARAM tag; bool live; } waits[MaxWaits];
     int waitCount;
     bool jobWatchMissing, inputArrived;
     DWORD lastInput;
@@ -176,7 +170,7 @@ ScriptedWindow* WindowOfProcess(HANDLE process)
 
 int HandleIndex(HANDLE handle, uintptr_t base, int count)
 {
-    uintptr_t index = reinterpret_cast<uintptr_t>(handle) - base;
+    const uintptr_t index = reinterpret_cast<uintptr_t>(handle) - base;
     return index < static_cast<uintptr_t>(count) ? static_cast<int>(index) : -1;
 }
 int ScriptedProcessOf(HANDLE process) { return HandleIndex(process, ScriptedProcessBase, Data.processCount); }
@@ -738,7 +732,6 @@ BOOL SysListProcesses(ProcessVisitor visit, void* context)
     }
     return !Data.jobWatchMissing;
 }
-
 HANDLE SysWatchObject(HANDLE object, HWND window, UINT message, WPARAM tag)
 {
     const int process = ScriptedProcessOf(object);
@@ -746,14 +739,10 @@ HANDLE SysWatchObject(HANDLE object, HWND window, UINT message, WPARAM tag)
     Data.waits[Data.waitCount] = {process, window, message, tag, true};
     return reinterpret_cast<HANDLE>(WaitHandleBase + Data.waitCount++);
 }
-
 void SysUnwatchObject(HANDLE wait)
 {
-    const int index = HandleIndex(wait, WaitHandleBase, Data.waitCount);
-    if (index >= 0) Data.waits[index].live = false;
-}
-
-BOOL SysGetLastInputTick(DWORD* tick)
+    if (const int index = HandleIndex(wait, WaitHandleBase, Data.waitCount) + 1) Data.waits[index - 1].live = false;
+}BOOL SysGetLastInputTick(DWORD* tick)
 {
     *tick = Data.inputArrived ? Data.lastInput : Data.virtualTime ? Data.virtualTickStart : SysGetTickCount();
     return !Data.jobWatchMissing;
