@@ -12,8 +12,11 @@
 set -u
 objdump=$1 product=$2
 shift 2
-job='CreateToolhelp32Snapshot|Process32First|Process32Next|EnumProcesses|EnumProcessModules|GetModuleBaseNameA|RegisterWaitForSingleObject|UnregisterWaitEx|GetLastInputInfo|ProcessIdToSessionId'
-forbidden="ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetWaitableTimer|SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData|FindWindowExA|$job"
+# A test may list processes for its own ends (Toolhelp), never wait on them or
+# read the input through the program's calls.
+waits='RegisterWaitForSingleObject|UnregisterWaitEx|GetLastInputInfo|EnumProcesses|ProcessIdToSessionId'
+job="CreateToolhelp32Snapshot|Process32First|Process32Next|EnumProcessModules|GetModuleBaseNameA|$waits"
+forbidden="ExitWindowsEx|DeviceIoControl|FlushFileBuffers|WinExec|SetWaitableTimer|SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData|FindWindowExA|$waits"
 looked_up="SetSuspendState|LockWorkStation|InitiateShutdown[AW]?|LsaStorePrivateData|ChangeWindowMessageFilter(Ex)?|AttachConsole|$job"
 status=0
 imports() { "$objdump" -p "$1" | grep -E '^\s+[0-9a-f]+\s+[0-9]+\s+\w+' | awk '{print $3}'; }

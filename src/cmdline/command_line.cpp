@@ -327,8 +327,10 @@ bool ArmTimedExit(const char* text, bool replace)
     const bool typed = TypedTimedExit(text) || HasOption(text, "/w");
     // A program that does not run, or a system that cannot tell, has its own
     // message. Saved alone, it waits for the next arming: the program that
-    // ended with the last session does not keep the program from starting.
-    if (!TimedExitConditionCanArm(typed)) return !typed;
+    // ended with the last session does not keep the program from starting,
+    // unless it starts without an icon, to wait for nothing.
+    const bool tell = typed || State.NoIconMode;
+    if (!TimedExitConditionCanArm(tell)) return !tell;
     return StartTimedExit(replace) || FailTimed(typed, TimerNotStarted);
 }
 

@@ -421,6 +421,7 @@ bool PlanTimedExit(const Clocks& now, ArmedTimedExit* plan)
     *plan = armed;
     return true;
 }
+
 // Armed without a timer of its own, or with the inactivity timer: the hotkey
 // goes off and the hourglass comes, as for the other timed exits. A program
 // that runs no more by now arms nothing.
@@ -442,35 +443,33 @@ bool StartWaitingForCondition(const Clocks& now)
     return true;
 }
 
-// The refusals are told only when `Tell` is set.
-bool Tell = true;
-
-void Refuse(const char* text, const char* name = nullptr)
+// False, after the box that says why when `tell`.
+bool Refuse(bool tell, const char* text, const char* name = nullptr)
 {
-    if (!Tell) return;
+    if (!tell) return false;
     char message[HeldBoxTextSize];
     JoinText(message, sizeof message, {text, name});
     ErrorBox(message);
+    return false;
 }
 }  // namespace
 
-bool ProgramCanBeWatched(const char* name)
+bool ProgramCanBeWatched(const char* name, bool tell)
 {
     unsigned long id = 0;
-    if (!IsProgramName(name)) return Refuse(BadProgramText), false;
+    if (!IsProgramName(name)) return Refuse(tell, BadProgramText);
     switch (LookForProgram(name)) {
     case ProgramLook::Running: return true;
-    case ProgramLook::Unavailable: return Refuse(NoProcessListText), false;
+    case ProgramLook::Unavailable: return Refuse(tell, NoProcessListText);
     case ProgramLook::NoneRunning: break;
     }
-    return Refuse(IsProcessIdText(name, &id) ? NoSuchProcessText : NoSuchProgramText, name), false;
+    return Refuse(tell, IsProcessIdText(name, &id) ? NoSuchProcessText : NoSuchProgramText, name);
 }
 
-bool InactivityCanBeWatched(int minutes)
+bool InactivityCanBeWatched(int minutes, bool tell)
 {
-    if (!IsIdleMinutes(minutes)) return Refuse(BadMinutesText), false;
-    if (!InputTimeKnown()) return Refuse(NoLastInputText), false;
-    return true;
+    if (!IsIdleMinutes(minutes)) return Refuse(tell, BadMinutesText);
+    return InputTimeKnown() || Refuse(tell, NoLastInputText);
 }
 
 bool InputTimeKnown()
@@ -482,11 +481,8 @@ bool InputTimeKnown()
 bool TimedExitConditionCanArm(bool tell)
 {
     if (State.TimerFlag || State.AtFlag) return true;
-    Tell = tell;
-    const bool can = State.ProgramFlag ? ProgramCanBeWatched(State.ProgramValue)
-                                       : !State.IdleFlag || InactivityCanBeWatched(State.IdleMinutes);
-    Tell = true;
-    return can;
+    if (State.ProgramFlag) return ProgramCanBeWatched(State.ProgramValue, tell);
+    return !State.IdleFlag || InactivityCanBeWatched(State.IdleMinutes, tell);
 }
 
 void TimedExitProcessEnded() { CheckTimedExit(Wake::ProcessEnded); }
@@ -497,7 +493,6 @@ void TimedExitWindowMade()
     StopWatchingProcesses();
     CheckCondition(Wake::ExitTimer);
 }
-
 
 int MillisUntilClockShows(const TimeOfDay& time)
 {

@@ -52,8 +52,8 @@ void MakeArmedTip(char* out, size_t outSize);
 // True for the other kinds.
 bool TimedExitConditionCanArm(bool tell = true);
 // The same checks of a name or minutes before they are stored, with the same boxes.
-bool ProgramCanBeWatched(const char* name);
-bool InactivityCanBeWatched(int minutes);
+bool ProgramCanBeWatched(const char* name, bool tell = true);
+bool InactivityCanBeWatched(int minutes, bool tell = true);
 // The system tells the time of the last input (not NT 4).
 bool InputTimeKnown();
 // A watched program's process may have ended (ProcessEndedMessage).

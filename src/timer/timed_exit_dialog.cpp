@@ -34,6 +34,7 @@ constexpr int WarningControls[] = {IDC_TE_WARNEDIT, IDC_TE_TEXT, 0};
 constexpr int AllChoices[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_PROGRAMEDIT, IDC_TE_PROGRAMLIST,
                               IDC_TE_IDLEEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT, 0};
 constexpr int IdleChoice[] = {IDC_TE_IDLE, IDC_TE_IDLEEDIT, 0};
+constexpr int ProgramChoiceIds[] = {IDC_TE_PROGRAM, IDC_TE_PROGRAMEDIT, IDC_TE_PROGRAMLIST, 0};
 // The fields of each kind of timed exit, in the order of their radios: the
 // chosen kind's are enabled, the others' disabled.
 enum Choice { TimeoutChoice, TimeOfDayChoice, ProgramChoice, InactivityChoice };
@@ -114,8 +115,10 @@ void OnTimedExitInit(HWND dialog)
     if (none) ClearEdits(dialog);
     if (State.ProgramFlag) FillProgram(dialog);
     if (State.IdleFlag) FillIdle(dialog);
-    // NT 4 cannot tell when the last input came.
+    // NT 4 cannot tell when the last input came; without Toolhelp and PSAPI
+    // no process can be found.
     if (!InputTimeKnown()) Enable(dialog, IdleChoice, false);
+    if (LookForProgram("") == ProgramLook::Unavailable) Enable(dialog, ProgramChoiceIds, false);
 }
 
 void OnTimeoutChosen(HWND dialog)
