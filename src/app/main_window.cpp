@@ -28,8 +28,8 @@ LRESULT OnHotkey(WPARAM id)
 {
     if (static_cast<int>(id) != HotkeyId || !State.HotkeyFlag || !State.HotkeyRegistered) return 0;
     if (State.ExitInProgress) return 0;
-    if (State.TimerFlag || State.AtFlag) {
-        if (!StartTimedExit()) ErrorBox(TimerNotStarted);
+    if (State.TimerFlag || State.AtFlag || State.ProgramFlag || State.IdleFlag) {
+        if (TimedExitConditionCanArm() && !StartTimedExit()) ErrorBox(TimerNotStarted);
     } else {
         PerformExit();
     }
@@ -88,6 +88,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COPYDATA:
         return OnHandOverMessage(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case HeldBoxesMessage: ShowHeldBoxes(); return 0;
+    case ProcessEndedMessage: TimedExitProcessEnded(); return 0;
     case WM_TIMECHANGE: TimedExitClockChanged(); break;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) TimedExitResumed();

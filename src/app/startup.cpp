@@ -109,7 +109,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
             // Without an icon, a timed exit that could not be armed leaves
             // nothing to wait for.
             if (!StartTimedExit()) return false;
-        } else if (!State.AtFlag) {
+        } else if (!State.AtFlag && !State.ProgramFlag && !State.IdleFlag) {
             PerformExit();
             return false;
         }
@@ -121,6 +121,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
         *result = NoWindowResult;
         return false;
     }
+    TimedExitWindowMade();
     if (!State.NoIconMode) AcceptHandOvers(State.MainWindow);
     UpdateBlockReason();
     // A timed exit armed by the command line already holds the hotkey off:

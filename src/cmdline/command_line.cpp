@@ -5,6 +5,7 @@
 #include "core/command_line_text.h"
 #include "core/decimal.h"
 #include "core/hand_over.h"
+#include "core/job_text.h"
 #include "core/text.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -37,7 +38,7 @@ constexpr size_t UnknownOptionSize = 128;
 // A hand-over's refusal is held until its answer has gone, and kept whole.
 static_assert(UnknownOptionSize <= HeldBoxTextSize, "a held box keeps the whole message");
 // The options that take a value written after them ("/t:600", "/h:q").
-constexpr char ValueLetters[] = "ahtwr";
+constexpr char ValueLetters[] = "ahtwpir";
 
 // One option and the field it sets. Applied in this order, after the
 // exit-type options of the exit-type table. The option's text is kept in the
@@ -60,6 +61,8 @@ constexpr OptionSetting Options[] = {
     {"/h", 1, &ProgramState::HotkeyFlag},
     {"/t", 1, &ProgramState::TimerFlag},
     {"/a", 1, &ProgramState::AtFlag},
+    {"/p", 1, &ProgramState::ProgramFlag},
+    {"/i", 1, &ProgramState::IdleFlag},
     {"/w", 1, &ProgramState::WarnFlag},
     {"/n", 1, &ProgramState::NoIconMode},
 };
@@ -206,6 +209,59 @@ void TakeHotKey(const char* text, ProgramState& base)
     if (!IsHotkeyLetter(base.HotKey[0])) CopyText(base.HotKey, sizeof base.HotKey, SettingDefault("HotKey"));
 }
 
+// The four kinds of timed exit, each with its flag: one at a time.
+constexpr const char* TimedOptions[] = {"/t", "/a", "/p", "/i"};
+constexpr int ProgramState::*TimedFlags[] = {&ProgramState::TimerFlag, &ProgramState::AtFlag,
+                                             &ProgramState::ProgramFlag, &ProgramState::IdleFlag};
+static_assert(sizeof TimedOptions / sizeof TimedOptions[0] == sizeof TimedFlags / sizeof TimedFlags[0],
+              "one flag for each kind of timed exit");
+
+int TypedTimedCount(const char* text)
+{
+    int count = 0;
+    for (const char* option : TimedOptions) count += HasOption(text, option) ? 1 : 0;
+    return count;
+}
+
+bool TypedTimedExit(const char* text) { return TypedTimedCount(text) > 0; }
+
+int TimedFlagCount(const ProgramState& base)
+{
+    int count = 0;
+    for (int ProgramState::*flag : TimedFlags) count += base.*flag ? 1 : 0;
+    return count;
+}
+
+// The timed exit typed replaces the base's.
+void ClearOtherTimedFlags(const char* text, ProgramState& base)
+{
+    for (size_t i = 0; i < sizeof TimedOptions / sizeof TimedOptions[0]; ++i) {
+        if (!HasOption(text, TimedOptions[i])) continue;
+        for (int ProgramState::*flag : TimedFlags) base.*flag = 0;
+    }
+}
+
+// A program's name is a file name, which may hold what an option's text
+// does: the options are looked for in a copy with the "/p:" value covered.
+// The value as typed, with one character more than a name may have, so that
+// a longer one shows.
+struct CoveredText {
+    char text[HandOverTextSize];
+    char typed[HandOverTextSize];
+    char program[ProgramNameSize + 1];
+};
+CoveredText Covered;
+
+// Takes the program's name when "/p" comes with one; a name that is no file
+// name alone is refused.
+bool TakeProgramName(const char* text, ProgramState& base)
+{
+    if (!HasOption(text, "/p") || Covered.program[0] == '\0') return true;
+    if (!IsProgramName(Covered.program)) return Fail(BadProgramText);
+    CopyText(base.ProgramValue, sizeof base.ProgramValue, Covered.program);
+    return true;
+}
+
 // The weekdays given with "/r", kept in order without repeats; without a
 // value the base's stay.
 bool TakeWeekdays(const char* text, ProgramState& base)
@@ -217,9 +273,23 @@ bool TakeWeekdays(const char* text, ProgramState& base)
     FormatWeekdays(days, base.AtDays, sizeof base.AtDays);
     return true;
 }
-
-bool TypedTimedExit(const char* text) { return HasOption(text, "/t") || HasOption(text, "/a"); }
 }  // namespace
+
+const char* CoverProgramValue(const char* text, const char* typed, const char** coveredTyped)
+{
+    CopyText(Covered.text, sizeof Covered.text, text);
+    CopyText(Covered.typed, sizeof Covered.typed, typed);
+    Covered.program[0] = '\0';
+    ProgramValueSpan span = {};
+    if (FindProgramValue(Covered.text, &span) && TextLengthN(Covered.typed, sizeof Covered.typed) >= span.spanEnd) {
+        CopyTextN(Covered.program, sizeof Covered.program, Covered.typed + span.start, span.length);
+        for (size_t i = span.start - (span.start > 0 && Covered.text[span.start - 1] == '"'); i < span.spanEnd; ++i) {
+            Covered.text[i] = Covered.typed[i] = '_';
+        }
+    }
+    *coveredTyped = Covered.typed;
+    return Covered.text;
+}
 
 bool CheckOptions(const char* text, const char* typed)
 {
@@ -228,7 +298,7 @@ bool CheckOptions(const char* text, const char* typed)
     if (const char* word = FindUnknownWord(typed, IsOptionPiece, &length)) return FailUnknownWord(word, length);
     const ExitTypeInfo* named = nullptr;
     if (!FindNamedExitType(text, &named)) return Fail(TooManyOptions);
-    if (HasOption(text, "/t") && HasOption(text, "/a")) return Fail(TooManyOptions);
+    if (TypedTimedCount(text) > 1) return Fail(TooManyOptions);
     // An exit type that this system lacks is refused with its own message.
     return !(named && RefuseUnavailable(*named));
 }
@@ -239,13 +309,12 @@ bool ApplyOptionsOver(const char* text, ProgramState& base)
     FindNamedExitType(text, &named);
     const bool typedTimed = TypedTimedExit(text) || HasOption(text, "/w");
     // The timed-exit mode given here replaces the base's.
-    if (HasOption(text, "/t")) base.AtFlag = 0;
-    if (HasOption(text, "/a")) base.TimerFlag = 0;
+    ClearOtherTimedFlags(text, base);
     ApplyOptions(text, named, base);
 
-    // Both modes at once can only come from the base now.
-    if (base.AtFlag && base.TimerFlag) return FailTimed(false, TooManyOptions);
-    if (base.WarnFlag && !base.AtFlag && !base.TimerFlag) return FailTimed(typedTimed, WarnNeedsTimer);
+    // Two modes at once can only come from the base now.
+    if (TimedFlagCount(base) > 1) return FailTimed(false, TooManyOptions);
+    if (base.WarnFlag && TimedFlagCount(base) == 0) return FailTimed(typedTimed, WarnNeedsTimer);
     if (base.HotkeyFlag) TakeHotKey(text, base);
     // A timed value too long for its field is refused, never cut.
     if (base.WarnFlag) {
@@ -260,12 +329,24 @@ bool ApplyOptionsOver(const char* text, ProgramState& base)
     // The screen saver, sleep, hibernation and the lock are never forced.
     if (HasTrait(FindExitType(base.ExitType), NeverForced)) base.ForceFlag = 0;
     if (base.AtFlag && !TakeValue(text, "/a", 'a', base.AtValue)) return Fail(TimerNotStarted);
+    if (base.ProgramFlag && !TakeProgramName(text, base)) return false;
+    if (base.IdleFlag) {
+        if (!TakeValue(text, "/i", 'i', base.IdleValue)) return Fail(BadMinutesText);
+        base.IdleMinutes = DecimalToInt(base.IdleValue);
+    }
     return !HasOption(text, WeekdaysOption) || TakeWeekdays(text, base);
 }
 
 bool ArmTimedExit(const char* text, bool replace)
 {
-    return StartTimedExit(replace) || FailTimed(TypedTimedExit(text) || HasOption(text, "/w"), TimerNotStarted);
+    const bool typed = TypedTimedExit(text) || HasOption(text, "/w");
+    // A program that does not run, or a system that cannot tell, has its own
+    // message. Saved alone, it waits for the next arming: the program that
+    // ended with the last session does not keep the program from starting,
+    // unless it starts without an icon, to wait for nothing.
+    const bool tell = typed || State.NoIconMode;
+    if (!TimedExitConditionCanArm(tell)) return !tell;
+    return StartTimedExit(replace) || FailTimed(typed, TimerNotStarted);
 }
 
 void ExchangeOptions(ProgramState& other)
@@ -279,6 +360,9 @@ void ExchangeOptions(ProgramState& other)
     std::swap(State.AtValue, other.AtValue);
     std::swap(State.AtDays, other.AtDays);
     std::swap(State.WarnValue, other.WarnValue);
+    std::swap(State.ProgramValue, other.ProgramValue);
+    std::swap(State.IdleValue, other.IdleValue);
+    std::swap(State.IdleMinutes, other.IdleMinutes);
     std::swap(State.TimeoutSeconds, other.TimeoutSeconds);
     std::swap(State.WarnSeconds, other.WarnSeconds);
 }
@@ -287,8 +371,10 @@ int ParseCommandLine(const char* text, const char* typed)
 {
     if (text == nullptr) text = "";
     if (typed == nullptr) typed = text;
+    text = CoverProgramValue(text, typed, &typed);
     if (!CheckOptions(text, typed)) return 0;
     if (!HasOption(text, NoSavedSettings)) LoadSettings();
     if (!ApplyOptionsOver(text, State)) return 0;
-    return !State.AtFlag || ArmTimedExit(text, false);
+    // A time of day, a program's end and inactivity are armed at start.
+    return !(State.AtFlag || State.ProgramFlag || State.IdleFlag) || ArmTimedExit(text, false);
 }

@@ -12,6 +12,10 @@ constexpr char TooManyOptions[] = "Too many options specified";
 // program must end (its message has been shown).
 int ParseCommandLine(const char* text, const char* typed = nullptr);
 
+// The text with the value of "/p:" covered, in a copy (`typed` likewise, in
+// *coveredTyped): the other functions take the covered texts, and the
+// program's name as typed is kept for ApplyOptionsOver.
+const char* CoverProgramValue(const char* text, const char* typed, const char** coveredTyped);
 // What the text shows alone: every word that starts with '/' made of options
 // (`typed`, the text as typed, names the word that is not), at most one exit
 // type, not both timed-exit modes, an exit type that this system has. False

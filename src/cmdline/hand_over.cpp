@@ -80,12 +80,14 @@ void ShowTakenOptions()
 // running) nothing changes.
 int TakeOptions(const char* text, const char* typed)
 {
+    text = CoverProgramValue(text, typed, &typed);
     if (State.ExitInProgress || !CheckOptions(text, typed)) return ExitNothingDone;
     Laid = State;
     if (!ApplyOptionsOver(text, Laid)) return ExitNothingDone;
     ExchangeOptions(Laid);
     // New weekdays take effect on the armed time of day at once.
-    const bool timed = HasOption(text, "/t") || HasOption(text, "/a") || (HasOption(text, "/r") && State.AtFlag && State.TimerRunning);
+    const bool timed = HasOption(text, "/t") || HasOption(text, "/a") || HasOption(text, "/p") || HasOption(text, "/i") ||
+                       (HasOption(text, "/r") && State.AtFlag && State.TimerRunning);
     if (timed && !ArmTimedExit(text, true)) {
         ExchangeOptions(Laid);
         return ExitNothingDone;

@@ -53,11 +53,16 @@
 #define IDC_TE_ATEDIT       108
 #define IDC_TE_WARNEDIT     111
 #define IDC_TE_TEXT         215
-#define IDC_TE_WAKE         120
-#define IDC_TE_POSTPONEEDIT 122
+#define IDC_TE_WAKE         126
+#define IDC_TE_POSTPONEEDIT 127
 /* The weekdays, Monday to Sunday: IDC_TE_DAY1 + 0 to + 6. */
 #define IDC_TE_DAY1         131
 #define IDC_TE_DAYS         7
+#define IDC_TE_PROGRAM      120
+#define IDC_TE_PROGRAMEDIT  121
+#define IDC_TE_PROGRAMLIST  122
+#define IDC_TE_IDLE         123
+#define IDC_TE_IDLEEDIT     124
 
 /* Controls the program never addresses by id. */
 #ifndef IDC_STATIC

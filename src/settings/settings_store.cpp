@@ -22,6 +22,8 @@ constexpr char SettingsKeyPath[] = "SOFTWARE\\Tarnwick\\DorvaNT";
 // Every small value is stored with this many bytes of data.
 constexpr DWORD SmallValueLength = 7;
 constexpr int NumberTextSize = 16;  // every int in decimal, with sign
+// A program's name is stored with the whole field: 64 characters and the terminator.
+constexpr DWORD ProgramValueLength = ProgramNameSize;
 
 static_assert(sizeof State.TimerValue == SmallValueLength, "small text fields hold seven bytes");
 static_assert(sizeof State.ProgramsToRun == ProgramsToRunSize, "list field size");
@@ -75,13 +77,17 @@ const StoredSetting Settings[] = {
     {"EjectFlag", &State.EjectFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"BlockFlag", &State.BlockFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
     {"WakeFlag", &State.WakeFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::ZeroOrOne},
+    {"ProgramFlag", &State.ProgramFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"ProgramValue", nullptr, State.ProgramValue, "", sizeof State.ProgramValue, ProgramValueLength, 0, SaveRule::AsIs},
+    {"IdleFlag", &State.IdleFlag, nullptr, nullptr, 0, SmallValueLength, 0, SaveRule::AsIs},
+    {"IdleValue", nullptr, State.IdleValue, "30", sizeof State.IdleValue, SmallValueLength, 0, SaveRule::AsIs},
     // Seven weekday digits and the terminator: one byte more than the others.
     {"AtDays", nullptr, State.AtDays, "", sizeof State.AtDays, sizeof State.AtDays, 0, SaveRule::AsIs},
     {"PostponeMinutes", &State.PostponeMinutes, nullptr, nullptr, 0, SmallValueLength, DefaultPostponeMinutes,
      SaveRule::AsIs},
 };
 
-static_assert(sizeof Settings / sizeof Settings[0] == 20, "the key holds twenty values, one row each");
+static_assert(sizeof Settings / sizeof Settings[0] == 24, "the key holds twenty-four values, one row each");
 
 // The machine's store first: the user's is read over it.
 const HKEY Stores[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};

@@ -8,6 +8,7 @@
 
 #include "../core/exit_types.h"
 #include "../core/time_of_day.h"
+#include "../core/job_text.h"
 #include "../res/resource_ids.h"
 
 constexpr UINT TrayMessage = 1524;     // sent by the tray icon to MainWindow
@@ -16,6 +17,8 @@ constexpr char MainClassName[] = "DorvaNT";  // window class and title
 constexpr char ProgramName[] = "Dorva NT";   // what the user reads
 // Posted by the main window to itself: the boxes a hand-over held come up.
 constexpr UINT HeldBoxesMessage = WM_APP + 1;
+// Posted to the main window when a watched program's process may have ended.
+constexpr UINT ProcessEndedMessage = WM_APP + 2;
 
 // Text field sizes, terminator included.
 constexpr int SmallTextSize = 7;       // TimerValue, AtValue, WarnValue
@@ -52,8 +55,15 @@ static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V1_SIZE,
 // record when the clocks were last read, so that a jump of the clock can be
 // told from time that really passed.
 enum class WarningStage { None, Pending, Counting };
+// What an armed timed exit waits for. The last two wait for a condition;
+// once it is met (`conditionMet`) they count down like a timeout of their
+// warning's length, or exit at once without one.
+enum class TimedExitKind { Timeout, TimeOfDay, ProgramEnds, Inactivity };
 struct ArmedTimedExit {
-    int atTimeOfDay;           // due at a time of day, not after a timeout
+    TimedExitKind kind;
+    int conditionMet;
+    char program[ProgramNameSize];  // the program it waits for, as named
+    int idleMinutes;           // the inactivity it waits for
     int hour, minute, second;  // that time of day
     long long dueLocal;        // the local date and time it is due, in ms from 1970-01-01
     DWORD armTick;             // a timeout: the tick count at arming and its length
@@ -63,10 +73,24 @@ struct ArmedTimedExit {
     long long wakeUtc;         // the due moment the waking timer is set for, 0 for none
     int days;                  // the weekdays a time of day comes on, 0 for every day
     int postponed;             // moved by Postpone: comes once at its new time, any day
+    int postponedMs;           // waiting for a condition: Postpone's delay after its countdown
     long long repeatsAfterUtc; // armed again after its exit: due after this moment, 0 for none
     int warnSeconds;           // the countdown it was armed with, 0 for none
     WarningStage warning;
 };
+
+// One process waited on: its handle and the registered wait that posts
+// ProcessEndedMessage when it signals.
+constexpr int MaxWatchedProcesses = 64;
+struct WatchedProcess {
+    DWORD id;
+    HANDLE process;
+    HANDLE wait;
+};
+
+// What TimerRunning holds while a timed exit waits for a program with no
+// timer of its own.
+constexpr UINT_PTR ArmedWithoutTimer = ~static_cast<UINT_PTR>(0);
 
 struct ProgramState {
     // Persisted settings (registry value names).
@@ -85,6 +109,10 @@ struct ProgramState {
     int WarnFlag;
     char WarnValue[SmallTextSize];
     int PostponeMinutes;     // how much later Postpone moves the armed exit
+    int ProgramFlag;         // a timed exit once no process of ProgramValue runs
+    char ProgramValue[ProgramNameSize];
+    int IdleFlag;            // a timed exit after IdleValue minutes without input
+    char IdleValue[SmallTextSize];
     char WarningText[WarningTextSize];
     int HotkeyFlag;
     char HotKey[HotKeySize];
@@ -95,6 +123,7 @@ struct ProgramState {
     char ProgramPath[ProgramSlots][ProgramPathSize];
     int TimeoutSeconds;
     int WarnSeconds;
+    int IdleMinutes;
 
     // Modes of the command line, never saved.
     int NoIconMode;
@@ -106,6 +135,13 @@ struct ProgramState {
     UINT_PTR WarnTimerId;    // warning timer, later the one-second countdown
     int CountdownLeft;
     ArmedTimedExit Armed;    // the one record of what is armed, while TimerRunning is set
+    // The processes of the program a timed exit waits for: those opened are
+    // waited on through their handles; the others (not to be opened, or
+    // beyond the table) are counted, and a slow look at the process list
+    // watches them.
+    WatchedProcess Watched[MaxWatchedProcesses];
+    int WatchedCount;
+    int UnwaitedCount;
 
     // Warning-text state.
     int WarningTextAuto;

@@ -42,6 +42,25 @@ DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs);
 BOOL SysTerminateProcess(HANDLE process, UINT exitCode);
 BOOL SysCloseHandle(HANDLE handle);
 
+// The end of a job. The processes of the system, each with its id, its
+// file name and whether it runs in this program's session, passed to
+// `visit` (which returns false to stop): through Toolhelp where the system
+// has it, else PSAPI (NT 4), both looked up at run time. FALSE when neither
+// can list them.
+using ProcessVisitor = bool (*)(DWORD id, const char* fileName, bool thisSession, void* context);
+BOOL SysListProcesses(ProcessVisitor visit, void* context);
+// A wait for `object` (a process handle opened with SYNCHRONIZE) that posts
+// `message` with wParam `tag` to `window` once it signals: a registered wait
+// of the system's thread pool, looked up at run time (Windows 2000 and
+// later). nullptr where the system has none or refuses it. Unwatch ends it
+// and returns once no post of it can still come.
+HANDLE SysWatchObject(HANDLE object, HWND window, UINT message, WPARAM tag);
+void SysUnwatchObject(HANDLE wait);
+// The tick count of the session's last keyboard or mouse input
+// (GetLastInputInfo, Windows 2000 and later, looked up at run time); FALSE
+// where the system cannot tell.
+BOOL SysGetLastInputTick(DWORD* tick);
+
 // Drives and volumes.
 DWORD SysGetLogicalDrives();
 UINT SysGetDriveType(const char* rootName);

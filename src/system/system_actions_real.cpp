@@ -4,6 +4,8 @@
 #include "system/on_demand.h"
 
 #include <ntsecapi.h>
+#include <psapi.h>
+#include <tlhelp32.h>
 
 BOOL SysExitWindowsEx(UINT flags, DWORD reason) { return ExitWindowsEx(flags, reason); }
 HWND SysGetDesktopWindow() { return GetDesktopWindow(); }
@@ -225,4 +227,122 @@ DWORD SysLsaStorePrivateData(const wchar_t* name, const wchar_t* data)
     status = store(policy, &key, data ? &secret : nullptr);
     close(policy);
     return toError(status);
+}
+
+namespace {
+using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using ProcessStepFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+using SessionOfFn = BOOL(WINAPI*)(DWORD, DWORD*);
+using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using EnumModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using ModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using RegisterWaitFn = BOOL(WINAPI*)(PHANDLE, HANDLE, WAITORTIMERCALLBACK, PVOID, ULONG, ULONG);
+using UnregisterWaitFn = BOOL(WINAPI*)(HANDLE, HANDLE);
+using LastInputFn = BOOL(WINAPI*)(PLASTINPUTINFO);
+
+// A system without sessions (NT 4 before Terminal Server) runs every process
+// in this one.
+struct SessionTest {
+    SessionOfFn sessionOf;
+    DWORD own;
+    bool Same(DWORD id) const
+    {
+        DWORD session = 0;
+        return !sessionOf || !sessionOf(id, &session) || session == own;
+    }
+};
+
+SessionTest ThisSession()
+{
+    SessionTest test = {reinterpret_cast<SessionOfFn>(SystemFunction("kernel32.dll", "ProcessIdToSessionId")), 0};
+    if (test.sessionOf && !test.sessionOf(GetCurrentProcessId(), &test.own)) test.sessionOf = nullptr;
+    return test;
+}
+
+BOOL ListWithToolhelp(ProcessVisitor visit, void* context, const SessionTest& session)
+{
+    auto snapshot = reinterpret_cast<SnapshotFn>(SystemFunction("kernel32.dll", "CreateToolhelp32Snapshot"));
+    auto first = reinterpret_cast<ProcessStepFn>(SystemFunction("kernel32.dll", "Process32First"));
+    auto next = reinterpret_cast<ProcessStepFn>(SystemFunction("kernel32.dll", "Process32Next"));
+    if (!snapshot || !first || !next) return FALSE;
+    HANDLE list = snapshot(TH32CS_SNAPPROCESS, 0);
+    if (list == INVALID_HANDLE_VALUE) return FALSE;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = first(list, &entry); more; more = next(list, &entry)) {
+        entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
+        if (!visit(entry.th32ProcessID, entry.szExeFile, session.Same(entry.th32ProcessID), context)) break;
+        entry.dwSize = sizeof entry;
+    }
+    CloseHandle(list);
+    return TRUE;
+}
+
+// NT 4: the ids, then each process's first module. A process that cannot be
+// opened to read its name is still passed on, without a name.
+BOOL ListWithPsapi(ProcessVisitor visit, void* context, const SessionTest& session)
+{
+    auto enumProcesses = reinterpret_cast<EnumProcessesFn>(SystemFunction("psapi.dll", "EnumProcesses"));
+    auto enumModules = reinterpret_cast<EnumModulesFn>(SystemFunction("psapi.dll", "EnumProcessModules"));
+    auto baseName = reinterpret_cast<ModuleBaseNameFn>(SystemFunction("psapi.dll", "GetModuleBaseNameA"));
+    if (!enumProcesses || !enumModules || !baseName) return FALSE;
+    static DWORD ids[4096];
+    DWORD bytes = 0;
+    if (!enumProcesses(ids, sizeof ids, &bytes)) return FALSE;
+    for (DWORD i = 0; i < bytes / sizeof ids[0]; ++i) {
+        char name[MAX_PATH] = "";
+        if (HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i])) {
+            HMODULE module = nullptr;
+            DWORD needed = 0;
+            if (enumModules(process, &module, sizeof module, &needed)) baseName(process, module, name, sizeof name);
+            CloseHandle(process);
+        }
+        if (!visit(ids[i], name, session.Same(ids[i]), context)) break;
+    }
+    return TRUE;
+}
+
+// The wait's callback runs on a thread of the pool: it only posts.
+struct WaitTarget {
+    HWND window;
+    UINT message;
+};
+WaitTarget Target;
+
+void CALLBACK ObjectSignalled(PVOID tag, BOOLEAN)
+{
+    PostMessageA(Target.window, Target.message, reinterpret_cast<WPARAM>(tag), 0);
+}
+}  // namespace
+
+BOOL SysListProcesses(ProcessVisitor visit, void* context)
+{
+    const SessionTest session = ThisSession();
+    return ListWithToolhelp(visit, context, session) || ListWithPsapi(visit, context, session);
+}
+
+HANDLE SysWatchObject(HANDLE object, HWND window, UINT message, WPARAM tag)
+{
+    auto registerWait = reinterpret_cast<RegisterWaitFn>(SystemFunction("kernel32.dll", "RegisterWaitForSingleObject"));
+    if (!registerWait) return nullptr;
+    Target = {window, message};  // one window and message for every wait
+    HANDLE wait = nullptr;
+    const ULONG once = WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD;
+    return registerWait(&wait, object, ObjectSignalled, reinterpret_cast<PVOID>(tag), INFINITE, once) ? wait : nullptr;
+}
+
+void SysUnwatchObject(HANDLE wait)
+{
+    auto unregister = reinterpret_cast<UnregisterWaitFn>(SystemFunction("kernel32.dll", "UnregisterWaitEx"));
+    if (unregister && wait) unregister(wait, INVALID_HANDLE_VALUE);
+}
+
+BOOL SysGetLastInputTick(DWORD* tick)
+{
+    auto lastInput = reinterpret_cast<LastInputFn>(SystemFunction("user32.dll", "GetLastInputInfo"));
+    LASTINPUTINFO info = {};
+    info.cbSize = sizeof info;
+    if (!lastInput || !lastInput(&info)) return FALSE;
+    *tick = info.dwTime;
+    return TRUE;
 }

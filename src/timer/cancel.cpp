@@ -7,6 +7,7 @@
 #include "presence/tray_icon.h"
 #include "state/program_state.h"
 #include "system/system_actions.h"
+#include "timer/job_watch.h"
 
 void KillTimerOnce(UINT_PTR* id)
 {
@@ -28,6 +29,7 @@ void CancelTimedExit()
     KillTimerOnce(&State.ExitTimerId);
     KillTimerOnce(&State.WarnTimerId);
     CloseCountdownWindow();
+    StopWatchingProcesses();
     if (State.Armed.wakeUtc) SysCancelWaitableTimer(State.WakeTimer);
     State.Armed.wakeUtc = 0;
     SetHotkey(State.HotkeyFlag);

@@ -8,6 +8,8 @@
 #include "timer/scheduler.h"
 
 #include "core/exit_types.h"
+#include "core/job_text.h"
+#include "core/text.h"
 #include "core/time_of_day.h"
 #include "dialogs/hotkey.h"
 #include "exit/perform_exit.h"
@@ -16,6 +18,7 @@
 #include "system/system_actions.h"
 #include "timer/clocks.h"
 #include "timer/countdown.h"
+#include "timer/job_watch.h"
 
 #include <climits>
 #include <cstring>
@@ -36,9 +39,23 @@ constexpr long long WokenLateLimitMs = 10 * 60 * 1000;
 constexpr char CannotWakeText[] = "This computer cannot be woken for the exit:\nit comes when the computer is awake";
 constexpr long long FileTimeUnitsPerMilli = 10000;
 constexpr long long FileTimeMillisTo1970 = 11644473600000LL;
+// Processes of the watched program that cannot be waited on are looked for
+// this often, and only while there are any.
+constexpr int RelistPeriodMs = 10 * 1000;
+constexpr char NoProcessListText[] = "Exit when a program ends is not available on this system";
+constexpr char NoLastInputText[] = "Exit after minutes without input is not available on this system";
+constexpr char NoSuchProgramText[] = "No running program is named ";
+constexpr char NoSuchProcessText[] = "No running program has the process id ";
 
 // The clock events come last.
-enum class Wake { ExitTimer, WarningTimer, ClockChange, Resume };
+enum class Wake { ExitTimer, WarningTimer, ProcessEnded, ClockChange, Resume };
+
+// Waiting for a program or for a stretch without input, before the condition is met.
+bool WaitsForCondition(const ArmedTimedExit& armed)
+{
+    return (armed.kind == TimedExitKind::ProgramEnds || armed.kind == TimedExitKind::Inactivity) &&
+           !armed.conditionMet;
+}
 
 // SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
 // delay here exceeds a timeout of 999999 s or a day.
@@ -95,7 +112,8 @@ long long NextShowing(const Clocks& now, const ArmedTimedExit& armed)
 // Saturated: a clock put years away needs no exact count.
 int MillisLeft(const ArmedTimedExit& armed, const Clocks& now)
 {
-    long long left = armed.atTimeOfDay ? DueUtc(armed, now) - now.utc
+    if (WaitsForCondition(armed)) return INT_MAX;
+    long long left = armed.kind == TimedExitKind::TimeOfDay ? DueUtc(armed, now) - now.utc
                                        : static_cast<long long>(armed.delayMs) - static_cast<DWORD>(now.tick - armed.armTick);
     return left > INT_MAX ? INT_MAX : left < INT_MIN ? INT_MIN : static_cast<int>(left);
 }
@@ -132,12 +150,19 @@ long long DueLocal(const Clocks& now)
 
 int DueSecondOfDay(const Clocks& now) { return static_cast<int>(DueLocal(now) % MillisPerDay / MillisPerSecond); }
 
-// What happens when: the time of day that the clock shows at the due time,
-// and its day when that is not today.
-void MakeArmedTip(const Clocks& now, char* out, size_t outSize)
+// What the tip says: when the exit comes, with the day when that is not
+// today, or what it waits for.
+void MakeArmedTip(const Clocks& now, char* tip, size_t tipSize)
 {
+    const ArmedTimedExit& armed = State.Armed;
     const int dueDay = static_cast<int>(DueLocal(now) / MillisPerDay);
-    MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), out, outSize, dueDay == now.today ? Today : Weekday(dueDay));
+    switch (armed.kind) {
+    case TimedExitKind::ProgramEnds: MakeProgramTip(State.ExitType, armed.program, tip, tipSize); return;
+    case TimedExitKind::Inactivity: MakeInactivityTip(State.ExitType, armed.idleMinutes, tip, tipSize); return;
+    default:
+        MakeTimedExitTip(State.ExitType, DueSecondOfDay(now), tip, tipSize, dueDay == now.today ? Today : Weekday(dueDay));
+        return;
+    }
 }
 
 // The hourglass, with the tip. Once shown, it changes only when that time
@@ -164,6 +189,8 @@ bool ArmExitTimer(int left)
 void SyncWakeTimer(const Clocks& now, int left, bool arming)
 {
     ArmedTimedExit& armed = State.Armed;
+    // A condition has no due moment; once met, its countdown is short.
+    if (armed.kind == TimedExitKind::ProgramEnds || armed.kind == TimedExitKind::Inactivity) return;
     const long long due = now.utc + (left > 0 ? left : 0);
     // A timeout's due moment is read from two clocks: a few ms is no move.
     if (!State.WakeFlag || (armed.wakeUtc && (due - armed.wakeUtc) / MillisPerSecond == 0)) return;
@@ -264,14 +291,14 @@ bool StartTimedExitFrom(const Clocks& now, long long fromUtc);
 // exit just performed is not due again: the next showing is after its own.
 bool RepeatsAfterExit(const ArmedTimedExit& fired)
 {
-    return fired.atTimeOfDay && fired.days && State.AtFlag && !State.NoIconMode && !State.TimerRunning &&
+    return fired.kind == TimedExitKind::TimeOfDay && fired.days && State.AtFlag && !State.NoIconMode && !State.TimerRunning &&
            HasTrait(FindExitType(State.ExitType), KeepsBlock);
 }
 
 void FireExit(const Clocks& now)
 {
     const ArmedTimedExit fired = State.Armed;
-    const long long dueUtc = fired.atTimeOfDay ? DueUtc(fired, now) : 0;
+    const long long dueUtc = fired.kind == TimedExitKind::TimeOfDay ? DueUtc(fired, now) : 0;
     CancelTimedExit();
     PerformExit();  // does nothing while TimerRunning is set: cancel first
     if (RepeatsAfterExit(fired)) {
@@ -295,6 +322,80 @@ void FollowDueTime(const Clocks& now, int left)
     SyncWarning(left);
 }
 
+// The program has ended, or the input stayed away long enough: the exit
+// comes now, or after the countdown of its warning.
+void ConditionMet(const Clocks& now)
+{
+    ArmedTimedExit& armed = State.Armed;
+    StopWatchingProcesses();
+    // Postponed while it waited: it comes that much after its countdown would have ended.
+    if (!armed.warnSeconds && !armed.postponedMs) {
+        FireExit(now);
+        return;
+    }
+    armed.conditionMet = 1;
+    armed.armTick = now.tick;
+    armed.delayMs = static_cast<DWORD>(armed.warnSeconds) * MillisPerSecond + static_cast<DWORD>(armed.postponedMs);
+    armed.warning = armed.warnSeconds ? WarningStage::Pending : WarningStage::None;
+    if (!ArmExitTimer(static_cast<int>(armed.delayMs))) {
+        ErrorBox(TimerNotStarted);
+        CancelTimedExit();
+        EndIfUnreachable();
+        return;
+    }
+    SyncWarning(static_cast<int>(armed.delayMs));
+}
+
+// The processes of the program that run, waited on; the slow look only
+// while some cannot be waited on. True when any runs.
+bool WatchProgram()
+{
+    if (WatchProgramProcesses(State.Armed.program) == 0) return false;
+    if (State.UnwaitedCount > 0) {
+        // The slow look's timer repeats by itself once set.
+        if (!State.ExitTimerId) ArmExitTimer(RelistPeriodMs);
+        // A refused timer leaves the watch to the handles: the next end looks again.
+        if (!State.ExitTimerId) State.TimerRunning = ArmedWithoutTimer;
+    } else {
+        KillTimerOnce(&State.ExitTimerId);
+        State.TimerRunning = ArmedWithoutTimer;
+    }
+    return true;
+}
+
+// Sets the one timer for the moment the limit could first be reached: the
+// last input and the limit. Arming counts as input: a session idle for long
+// already is not ended the moment the exit is armed. False when the limit
+// has been reached.
+bool ArmInactivityTimer(const Clocks& now)
+{
+    DWORD lastInput = now.tick;
+    SysGetLastInputTick(&lastInput);  // unreadable: taken as input now
+    const DWORD sinceInput = now.tick - lastInput, sinceArming = now.tick - State.Armed.armTick;
+    const DWORD idle = sinceInput < sinceArming ? sinceInput : sinceArming;
+    const long long left = static_cast<long long>(State.Armed.idleMinutes) * MillisPerMinute - idle;
+    if (left <= EarlyToleranceMs) return false;
+    // A refused timer leaves the old one, which repeats: its next wake looks again.
+    ArmExitTimer(static_cast<int>(left));
+    return true;
+}
+
+// A wake while the exit waits for its condition: a process of the program
+// may have ended, the slow look is due, or the inactivity limit may be reached.
+void CheckCondition(Wake wake)
+{
+    const Clocks now = ReadClocks();
+    if (State.Armed.kind == TimedExitKind::Inactivity) {
+        if (wake == Wake::ExitTimer && !ArmInactivityTimer(now)) ConditionMet(now);
+        return;
+    }
+    if (wake != Wake::ProcessEnded && wake != Wake::ExitTimer) return;
+    // While handles are waited on, their ends tell; the list is looked at
+    // once the last of them has signalled, and at the slow look's wakes.
+    if (ForgetEndedProcesses() > 0 && wake == Wake::ProcessEnded) return;
+    if (!WatchProgram()) ConditionMet(now);
+}
+
 // Every wake of a timer, clock change and resume comes here: the exit is
 // performed when its due time has come, and otherwise the timers are set for
 // the time that is really left.
@@ -302,17 +403,23 @@ void CheckTimedExit(Wake wake)
 {
     if (!State.TimerRunning) return;
     ArmedTimedExit& armed = State.Armed;
+    if (WaitsForCondition(armed)) {
+        CheckCondition(wake);
+        return;
+    }
+    const bool atTimeOfDay = armed.kind == TimedExitKind::TimeOfDay;
     // A timeout counts the time that passes, whatever the clock shows.
-    if (!armed.atTimeOfDay && wake >= Wake::ClockChange) return;
+    if (!atTimeOfDay && wake >= Wake::ClockChange) return;
+    if (wake == Wake::ProcessEnded) return;
     Clocks now = ReadClocks();
     // A clock put back shows the time of day again before the day it was due:
     // the exit comes the first time the clock shows it. A postponed one comes
     // at its new time.
     long long next = NextShowing(now, armed);
-    if (armed.atTimeOfDay && !armed.postponed && next < armed.dueLocal) armed.dueLocal = next;
+    if (atTimeOfDay && !armed.postponed && next < armed.dueLocal) armed.dueLocal = next;
     int left = MillisLeft(now);
     if (left <= EarlyToleranceMs) {
-        if (!armed.atTimeOfDay || MillisLate(now, wake) <= (armed.wakeUtc ? WokenLateLimitMs : LateLimitMs)) {
+        if (!atTimeOfDay || MillisLate(now, wake) <= (armed.wakeUtc ? WokenLateLimitMs : LateLimitMs)) {
             FireExit(now);
             return;
         }
@@ -324,13 +431,21 @@ void CheckTimedExit(Wake wake)
 
 // Each kind of timed exit moves its own due time `by` later: a timeout's
 // deadline, a time of day's moment (once: the time the user set stays for
-// its next day). False when the exit would lie beyond what a timer counts.
+// its next day); one that waits for a program or for inactivity comes that
+// much after its countdown would have ended, and once that countdown runs,
+// it moves as a timeout. False when the exit would lie beyond what a timer
+// counts.
 bool MoveDueTime(const Clocks& now, long long by)
 {
     ArmedTimedExit& armed = State.Armed;
+    if (WaitsForCondition(armed)) {
+        if (armed.postponedMs + by > INT_MAX - static_cast<long long>(armed.warnSeconds) * MillisPerSecond) return false;
+        armed.postponedMs += static_cast<int>(by);
+        return true;
+    }
     const int left = MillisLeft(now);
     if (left > INT_MAX - by) return false;
-    if (armed.atTimeOfDay) {
+    if (armed.kind == TimedExitKind::TimeOfDay) {
         armed.dueLocal = LocalFromUtc(now.zone, DueUtc(armed, now) + by);
         armed.postponed = 1;
     } else {
@@ -354,7 +469,7 @@ bool PlanTimedExit(const Clocks& now, long long fromUtc, ArmedTimedExit* plan)
     } else if (State.AtFlag) {
         TimeOfDay time;
         if (!ParseTimeOfDay(State.AtValue, &time)) return false;
-        armed.atTimeOfDay = 1;
+        armed.kind = TimedExitKind::TimeOfDay;
         armed.hour = time.hour;
         armed.minute = time.minute;
         armed.second = time.second;
@@ -362,18 +477,58 @@ bool PlanTimedExit(const Clocks& now, long long fromUtc, ArmedTimedExit* plan)
         // entered; a hand-edited stored value limits nothing.
         if (!ParseWeekdays(State.AtDays, &armed.days)) armed.days = 0;
         armed.dueLocal = NextShowing(now, armed.hour, armed.minute, armed.second, armed.days, fromUtc);
+    } else if (State.ProgramFlag) {
+        if (!IsProgramName(State.ProgramValue)) return false;
+        armed.kind = TimedExitKind::ProgramEnds;
+        CopyText(armed.program, sizeof armed.program, State.ProgramValue);
+    } else if (State.IdleFlag) {
+        if (!IsIdleMinutes(State.IdleMinutes)) return false;
+        armed.kind = TimedExitKind::Inactivity;
+        armed.idleMinutes = State.IdleMinutes;
+        armed.armTick = now.tick;
     } else {
         return false;
     }
     armed.checkedUtc = now.utc;
     armed.checkedTick = now.tick;
     armed.warnSeconds = State.WarnFlag && State.WarnSeconds > 0 ? State.WarnSeconds : 0;
-    if (armed.warnSeconds > SecondsLeftUp(MillisLeft(armed, now))) {
+    if (!WaitsForCondition(armed) && armed.warnSeconds > SecondsLeftUp(MillisLeft(armed, now))) {
         ErrorBox(WarningTooLongText);
         return false;
     }
     *plan = armed;
     return true;
+}
+
+// Armed without a timer of its own, or with the inactivity timer: the hotkey
+// goes off and the hourglass comes, as for the other timed exits. A program
+// that runs no more by now arms nothing.
+bool StartWaitingForCondition(const Clocks& now)
+{
+    bool armed = false;
+    if (State.Armed.kind == TimedExitKind::Inactivity) {
+        ArmInactivityTimer(now);
+        armed = State.ExitTimerId != 0;
+    } else {
+        armed = WatchProgram();
+    }
+    if (!armed || !State.TimerRunning) {
+        CancelTimedExit();
+        return false;
+    }
+    ShowTimedExitIcon(now, false);
+    SetHotkey(0);
+    return true;
+}
+
+// False, after the box that says why when `tell`.
+bool Refuse(bool tell, const char* text, const char* name = nullptr)
+{
+    if (!tell) return false;
+    char message[HeldBoxTextSize];
+    JoinText(message, sizeof message, {text, name});
+    ErrorBox(message);
+    return false;
 }
 
 bool StartTimedExitFrom(const Clocks& now, long long fromUtc)
@@ -382,6 +537,7 @@ bool StartTimedExitFrom(const Clocks& now, long long fromUtc)
     if (!PlanTimedExit(now, fromUtc, &plan)) return false;
     if (State.TimerRunning) CancelTimedExit();
     State.Armed = plan;
+    if (WaitsForCondition(plan)) return StartWaitingForCondition(now);
     int left = MillisLeft(now);
     if (!ArmExitTimer(left)) return false;
     ShowTimedExitIcon(now, false);
@@ -391,6 +547,46 @@ bool StartTimedExitFrom(const Clocks& now, long long fromUtc)
     return true;
 }
 }  // namespace
+
+bool ProgramCanBeWatched(const char* name, bool tell)
+{
+    unsigned long id = 0;
+    if (!IsProgramName(name)) return Refuse(tell, BadProgramText);
+    switch (LookForProgram(name)) {
+    case ProgramLook::Running: return true;
+    case ProgramLook::Unavailable: return Refuse(tell, NoProcessListText);
+    case ProgramLook::NoneRunning: break;
+    }
+    return Refuse(tell, IsProcessIdText(name, &id) ? NoSuchProcessText : NoSuchProgramText, name);
+}
+
+bool InactivityCanBeWatched(int minutes, bool tell)
+{
+    if (!IsIdleMinutes(minutes)) return Refuse(tell, BadMinutesText);
+    return InputTimeKnown() || Refuse(tell, NoLastInputText);
+}
+
+bool InputTimeKnown()
+{
+    DWORD tick = 0;
+    return SysGetLastInputTick(&tick) != FALSE;
+}
+
+bool TimedExitConditionCanArm(bool tell)
+{
+    if (State.TimerFlag || State.AtFlag) return true;
+    if (State.ProgramFlag) return ProgramCanBeWatched(State.ProgramValue, tell);
+    return !State.IdleFlag || InactivityCanBeWatched(State.IdleMinutes, tell);
+}
+
+void TimedExitProcessEnded() { CheckTimedExit(Wake::ProcessEnded); }
+
+void TimedExitWindowMade()
+{
+    if (!State.TimerRunning || !WaitsForCondition(State.Armed) || State.Armed.kind != TimedExitKind::ProgramEnds) return;
+    StopWatchingProcesses();
+    CheckCondition(Wake::ExitTimer);
+}
 
 int MillisUntilClockShows(const TimeOfDay& time, int days)
 {
@@ -420,9 +616,11 @@ bool PostponeTimedExit(int minutes)
 {
     if (!State.TimerRunning || !IsPostponeMinutes(minutes)) return false;
     const Clocks now = ReadClocks();
-    if (!MoveDueTime(now, minutes * MillisPerMinute)) return false;
-    // The countdown goes; it comes again at the warning time of the new due time.
+    if (!MoveDueTime(now, static_cast<long long>(minutes) * MillisPerMinute)) return false;
+    // Still waiting: no timer follows a due time yet.
     ArmedTimedExit& armed = State.Armed;
+    if (WaitsForCondition(armed)) return true;
+    // The countdown goes; it comes again at the warning time of the new due time.
     if (armed.warnSeconds) {
         KillTimerOnce(&State.WarnTimerId);
         CloseCountdownWindow();

@@ -13,6 +13,11 @@
 constexpr int MaxTimedSeconds = 999999;
 constexpr bool IsTimedSeconds(int seconds) { return seconds >= 1 && seconds <= MaxTimedSeconds; }
 
+// The refusals of a program's name and of the minutes without input.
+constexpr char BadProgramText[] = "A program is named by its file name alone (at most 64 characters,\n"
+                                  "no folder and no wildcard), or by its process id";
+constexpr char BadMinutesText[] = "Minutes without input must be 1 to 1440";
+
 // What every road that arms a timed exit says when it could not.
 constexpr char TimerNotStarted[] = "Timer not started (Invalid time ?)";
 
@@ -50,8 +55,23 @@ void RefreshTimedExitTip();
 // is due: the time its tip names.
 int TimedExitDueSecond();
 // The armed timed exit's tip, as the icon shows it ("Timed Exit: Logoff at
-// 23:00:00"), also while the icon is hidden.
+// 23:00:00", "Timed Exit: Shutdown when render.exe ends"), also while the icon is hidden.
 void MakeArmedTip(char* out, size_t outSize);
+
+// Whether the program or inactivity exit that the settings select can be
+// armed now: a good name of a program that runs, good minutes, a system that
+// can tell. False after the box that says why not (none unless `tell`).
+// True for the other kinds.
+bool TimedExitConditionCanArm(bool tell = true);
+// The same checks of a name or minutes before they are stored, with the same boxes.
+bool ProgramCanBeWatched(const char* name, bool tell = true);
+bool InactivityCanBeWatched(int minutes, bool tell = true);
+// The system tells the time of the last input (not NT 4).
+bool InputTimeKnown();
+// A watched program's process may have ended (ProcessEndedMessage).
+void TimedExitProcessEnded();
+// The main window exists: the waits of a program armed before it now post to it.
+void TimedExitWindowMade();
 
 // The clock was changed, or the computer resumed from sleep: an armed
 // time-of-day exit looks at the clock again.

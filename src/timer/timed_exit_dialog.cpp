@@ -1,5 +1,6 @@
-// The Timed Exit Options dialog: chooses a timeout, a time of day or no timed
-// exit, and the countdown warning; a time of day is armed on OK.
+// The Timed Exit Options dialog: chooses a timeout, a time of day, a
+// program's end, a stretch without input or no timed exit, and the countdown
+// warning; all but the timeout are armed on OK.
 #include "timer/timed_exit_dialog.h"
 
 #include "core/decimal.h"
@@ -7,6 +8,7 @@
 #include "core/time_of_day.h"
 #include "presence/single_dialog.h"
 #include "state/program_state.h"
+#include "timer/job_watch.h"
 #include "timer/scheduler.h"
 #include "timer/warning_text_dialog.h"
 
@@ -27,14 +29,22 @@ constexpr int DayBoxes[] = {DAY_BOXES};
 static_assert(sizeof DayBoxes / sizeof DayBoxes[0] == IDC_TE_DAYS && IDC_TE_DAYS == MaxWeekdayDigits,
               "one box a weekday");
 constexpr int WarningChoice[] = {IDC_TE_WARN, IDC_TE_TEXT, 0};
-constexpr int TimeoutOn[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, 0};
-constexpr int TimeOfDayOn[] = {IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, DAY_BOXES, 0};
+constexpr int WarningOn[] = {IDC_TE_WARNEDIT, IDC_TE_WARN, 0};
 constexpr int TimeoutEdit[] = {IDC_TE_TIMEOUTEDIT, 0};
 constexpr int TimeOfDayEdit[] = {IDC_TE_ATEDIT, DAY_BOXES, 0};
 constexpr int DayBoxList[] = {DAY_BOXES, 0};
+constexpr int ProgramFields[] = {IDC_TE_PROGRAMEDIT, IDC_TE_PROGRAMLIST, 0};
+constexpr int IdleEdit[] = {IDC_TE_IDLEEDIT, 0};
 constexpr int WarningControls[] = {IDC_TE_WARNEDIT, IDC_TE_TEXT, 0};
-constexpr int AllChoices[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT, DAY_BOXES, 0};
+constexpr int AllChoices[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_PROGRAMEDIT, IDC_TE_PROGRAMLIST,
+                              IDC_TE_IDLEEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT, DAY_BOXES, 0};
 #undef DAY_BOXES
+constexpr int IdleChoice[] = {IDC_TE_IDLE, IDC_TE_IDLEEDIT, 0};
+constexpr int ProgramChoiceIds[] = {IDC_TE_PROGRAM, IDC_TE_PROGRAMEDIT, IDC_TE_PROGRAMLIST, 0};
+// The fields of each kind of timed exit, in the order of their radios: the
+// chosen kind's are enabled, the others' disabled.
+enum Choice { TimeoutChoice, TimeOfDayChoice, ProgramChoice, InactivityChoice };
+constexpr const int* ChoiceFields[] = {TimeoutEdit, TimeOfDayEdit, ProgramFields, IdleEdit};
 
 void Enable(HWND dialog, const int* ids, bool on)
 {
@@ -71,6 +81,8 @@ void FillTimeOfDay(HWND dialog)
 }
 
 void FillWarning(HWND dialog) { ShowNumber(dialog, IDC_TE_WARNEDIT, State.WarnValue); }
+void FillProgram(HWND dialog) { SetText(dialog, IDC_TE_PROGRAMEDIT, State.ProgramValue); }
+void FillIdle(HWND dialog) { ShowNumber(dialog, IDC_TE_IDLEEDIT, State.IdleValue); }
 
 // The weekdays, the waking and Postpone are shown as they are set, whatever
 // the choice.
@@ -89,7 +101,17 @@ void ClearEdits(HWND dialog)
 {
     SetText(dialog, IDC_TE_TIMEOUTEDIT, "");
     SetText(dialog, IDC_TE_ATEDIT, "");
+    SetText(dialog, IDC_TE_PROGRAMEDIT, "");
+    SetText(dialog, IDC_TE_IDLEEDIT, "");
     SetText(dialog, IDC_TE_WARNEDIT, "");
+}
+
+void ShowChoice(HWND dialog, Choice chosen)
+{
+    for (int choice = TimeoutChoice; choice <= InactivityChoice; ++choice) {
+        Enable(dialog, ChoiceFields[choice], choice == chosen);
+    }
+    Enable(dialog, WarningOn, true);
 }
 
 // With no timed exit chosen the warning is shown off and cannot be chosen;
@@ -97,10 +119,12 @@ void ClearEdits(HWND dialog)
 void OnTimedExitInit(HWND dialog)
 {
     State.TimedExitDialog = dialog;
-    const bool none = !State.TimerFlag && !State.AtFlag;
+    const bool none = !State.TimerFlag && !State.AtFlag && !State.ProgramFlag && !State.IdleFlag;
     const bool warn = State.WarnFlag && !none;
     SetChecked(dialog, IDC_TE_TIMEOUT, State.TimerFlag != 0);
     SetChecked(dialog, IDC_TE_AT, State.AtFlag != 0);
+    SetChecked(dialog, IDC_TE_PROGRAM, State.ProgramFlag != 0);
+    SetChecked(dialog, IDC_TE_IDLE, State.IdleFlag != 0);
     SetChecked(dialog, IDC_TE_WARN, warn);
     SetChecked(dialog, IDC_TE_NONE, none);
     if (none) Enable(dialog, WarningChoice, false);
@@ -108,6 +132,12 @@ void OnTimedExitInit(HWND dialog)
     if (State.AtFlag) FillTimeOfDay(dialog);
     if (warn) FillWarning(dialog);
     if (none) ClearEdits(dialog);
+    if (State.ProgramFlag) FillProgram(dialog);
+    if (State.IdleFlag) FillIdle(dialog);
+    // NT 4 cannot tell when the last input came; without Toolhelp and PSAPI
+    // no process can be found.
+    if (!InputTimeKnown()) Enable(dialog, IdleChoice, false);
+    if (LookForProgram("") == ProgramLook::Unavailable) Enable(dialog, ProgramChoiceIds, false);
     FillOtherSettings(dialog);
     // The weekdays belong to the time of day.
     if (!State.AtFlag) Enable(dialog, DayBoxList, false);
@@ -116,15 +146,47 @@ void OnTimedExitInit(HWND dialog)
 void OnTimeoutChosen(HWND dialog)
 {
     FillTimeout(dialog);
-    Enable(dialog, TimeoutOn, true);
-    Enable(dialog, TimeOfDayEdit, false);
+    ShowChoice(dialog, TimeoutChoice);
 }
 
 void OnTimeOfDayChosen(HWND dialog)
 {
     FillTimeOfDay(dialog);
-    Enable(dialog, TimeOfDayOn, true);
-    Enable(dialog, TimeoutEdit, false);
+    ShowChoice(dialog, TimeOfDayChoice);
+}
+
+void OnProgramChosen(HWND dialog)
+{
+    FillProgram(dialog);
+    ShowChoice(dialog, ProgramChoice);
+}
+
+void OnInactivityChosen(HWND dialog)
+{
+    FillIdle(dialog);
+    ShowChoice(dialog, InactivityChoice);
+}
+
+// The running programs, to pick one from under the button; the pick fills
+// the name and chooses the program's end.
+void OnListPrograms(HWND dialog)
+{
+    static ListedProgram names[ListedProgramsMax];
+    const int count = ListRunningPrograms(names, ListedProgramsMax);
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    for (int i = 0; i < count; ++i) AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), names[i]);
+    if (count == 0) AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, "No program can be listed");
+    RECT button = {};
+    GetWindowRect(GetDlgItem(dialog, IDC_TE_PROGRAMLIST), &button);
+    const int picked = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN, button.left, button.bottom, 0, dialog, nullptr));
+    DestroyMenu(menu);
+    if (picked < 1 || picked > count) return;
+    SetText(dialog, IDC_TE_PROGRAMEDIT, names[picked - 1]);
+    for (int radio : {IDC_TE_TIMEOUT, IDC_TE_AT, IDC_TE_IDLE, IDC_TE_NONE}) SetChecked(dialog, radio, false);
+    SetChecked(dialog, IDC_TE_PROGRAM, true);
+    ShowChoice(dialog, ProgramChoice);
 }
 
 void OnWarningToggled(HWND dialog)
@@ -163,6 +225,9 @@ void OnTimedExitCommand(HWND dialog, int id)
     switch (id) {
     case IDC_TE_TIMEOUT: OnTimeoutChosen(dialog); break;
     case IDC_TE_AT: OnTimeOfDayChosen(dialog); break;
+    case IDC_TE_PROGRAM: OnProgramChosen(dialog); break;
+    case IDC_TE_IDLE: OnInactivityChosen(dialog); break;
+    case IDC_TE_PROGRAMLIST: OnListPrograms(dialog); break;
     case IDC_TE_WARN: OnWarningToggled(dialog); break;
     case IDC_TE_NONE: OnNoTimedExitChosen(dialog); break;
     case IDC_TE_TEXT: OnCountdownText(dialog); break;
@@ -182,13 +247,18 @@ int Reject(const char* message)
 // one character more than their fields, so that a longer entry shows.
 constexpr int EntryTextSize = SmallTextSize + 1;
 struct TimedEntry {
-    bool timer, at, warn, wake;
+    bool timer, at, program, idle, warn, wake;
     int days, postponeMinutes;
     char timerValue[EntryTextSize];
     char atValue[EntryTextSize];
     char warnValue[EntryTextSize];
-    int timeoutSeconds, warnSeconds;
+    char programValue[ProgramNameSize + 1];
+    char idleValue[EntryTextSize];
+    int timeoutSeconds, warnSeconds, idleMinutes;
 };
+
+// The refusal that has shown its own box.
+constexpr char AlreadyShown[] = "";
 
 // An edit's whole text when it fits its six-character field: a longer entry
 // is refused, not cut.
@@ -231,14 +301,26 @@ const char* CheckEntry(HWND dialog, TimedEntry* entry)
         GetDlgItemTextA(dialog, IDC_TE_ATEDIT, entry->atValue, sizeof entry->atValue);
         if (!ParseTimeOfDay(entry->atValue, &time)) return TimerNotStarted;  // armed at once: no timer
         delaySeconds = MillisUntilClockShows(time, entry->days) / MillisPerSecond;
+    } else if (entry->program) {
+        GetDlgItemTextA(dialog, IDC_TE_PROGRAMEDIT, entry->programValue, sizeof entry->programValue);
+        if (!ProgramCanBeWatched(entry->programValue)) return AlreadyShown;
+    } else if (entry->idle) {
+        if (!ReadWholeField(dialog, IDC_TE_IDLEEDIT, entry->idleValue)) return BadMinutesText;
+        entry->idleMinutes = DecimalToInt(entry->idleValue);
+        if (!InactivityCanBeWatched(entry->idleMinutes)) return AlreadyShown;
+        IntToDecimal(entry->idleMinutes, entry->idleValue, sizeof entry->idleValue);
     }
-    return entry->warn && entry->warnSeconds > delaySeconds ? InvalidTimeText : nullptr;
+    // A condition has no length the warning could exceed.
+    const bool timed = entry->timer || entry->at;
+    return entry->warn && timed && entry->warnSeconds > delaySeconds ? InvalidTimeText : nullptr;
 }
 
 void StoreEntry(const TimedEntry& entry)
 {
     State.TimerFlag = entry.timer ? 1 : 0;
     State.AtFlag = entry.at && !entry.timer ? 1 : 0;
+    State.ProgramFlag = entry.program && !entry.timer && !entry.at ? 1 : 0;
+    State.IdleFlag = entry.idle && !entry.timer && !entry.at && !entry.program ? 1 : 0;
     State.WarnFlag = entry.warn ? 1 : 0;
     State.WakeFlag = entry.wake ? 1 : 0;
     State.PostponeMinutes = entry.postponeMinutes;
@@ -253,6 +335,11 @@ void StoreEntry(const TimedEntry& entry)
         State.TimeoutSeconds = entry.timeoutSeconds;
     }
     if (State.AtFlag) CopyText(State.AtValue, sizeof State.AtValue, entry.atValue);
+    if (State.ProgramFlag) CopyText(State.ProgramValue, sizeof State.ProgramValue, entry.programValue);
+    if (State.IdleFlag) {
+        CopyText(State.IdleValue, sizeof State.IdleValue, entry.idleValue);
+        State.IdleMinutes = entry.idleMinutes;
+    }
 }
 }  // namespace
 
@@ -274,12 +361,15 @@ int ValidateTimedExit(HWND dialog)
         TimedEntry entry;  // only what the choices ask for is read and stored
         entry.timer = Checked(dialog, IDC_TE_TIMEOUT);
         entry.at = Checked(dialog, IDC_TE_AT);
+        entry.program = Checked(dialog, IDC_TE_PROGRAM);
+        entry.idle = Checked(dialog, IDC_TE_IDLE);
         entry.warn = Checked(dialog, IDC_TE_WARN);
         entry.wake = Checked(dialog, IDC_TE_WAKE);
-        if (const char* refusal = CheckEntry(dialog, &entry)) return Reject(refusal);
+        if (const char* refusal = CheckEntry(dialog, &entry)) return refusal[0] ? Reject(refusal) : 0;
         StoreEntry(entry);
         // Checked whole above: what can still fail is the system's timer.
-        if (State.AtFlag && !StartTimedExit()) return Reject(TimerNotStarted);
+        const bool armNow = State.AtFlag || State.ProgramFlag || State.IdleFlag;
+        if (armNow && !StartTimedExit()) return Reject(TimerNotStarted);
     }
     if (Checked(dialog, IDC_TE_NONE)) CancelTimedExit();
     return 1;

@@ -166,6 +166,42 @@ void TimeOfDayInVirtualTime()
     CloseMainWindow();
 }
 
+// A program's end and inactivity: the timers and the wakes of an hour in virtual time, waited on, with a
+// process that cannot be opened, and with input every 10 s against a limit of 30 minutes. (The time from
+// the last process's end to the exit request is measured with the real exe by tools/bench.sh.)
+int Wakes = 0;
+void ArmFor(bool virtualTime, bool canOpen, int idleMinutes = 0)
+{
+    Fresh();
+    if (virtualTime) Recorder::UseVirtualTime(2026, 1, 5, 9, 0, 0);
+    Recorder::AddProcess({1, "job.exe", true});
+    Recorder::AddProcess({2, "job.exe", canOpen});
+    Recorder::OnTimerFiring([](UINT_PTR) { ++Wakes; });
+    Harness::CountThreadTimers();
+    State.ProgramFlag = !idleMinutes, State.IdleFlag = idleMinutes != 0, State.IdleMinutes = idleMinutes;
+    lstrcpynA(State.ProgramValue, "job", sizeof State.ProgramValue);
+    StartTimedExit();
+    Wakes = 0;
+}
+
+void JobExits()
+{
+    ArmFor(false, true);
+    Print("timers_alive_while_a_program_is_waited_for", Harness::LiveThreadTimers(), "timers", "0");
+    for (int run = 0; run < 3; ++run) {
+        CloseMainWindow();
+        ArmFor(true, run != 1, run == 2 ? 30 : 0);
+        for (int tenSeconds = 0; tenSeconds < 360; ++tenSeconds, Recorder::AdvanceTime(10000)) Recorder::InputArrives();
+        const char* const names[] = {"wakes_per_hour_while_a_program_is_waited_for",
+                                     "wakes_per_hour_while_one_of_its_processes_cannot_be_opened",
+                                     "wakes_per_hour_while_inactivity_is_armed_and_the_user_works"};
+        Print(names[run], Wakes, "wakes", run == 0 ? "0" : run == 1 ? "360_(a_look_each_10_s)" : "<=_2_(one_per_limit)");
+    }
+    Print("timers_alive_while_inactivity_is_armed", Recorder::LiveVirtualTimers(), "timers", "1");
+    CancelTimedExit();
+    CloseMainWindow();
+}
+
 void ClickLatency()
 {
     std::vector<double> latency;
@@ -193,5 +229,6 @@ int main()
     IdleWakeups();
     ClickLatency();
     TimeOfDayInVirtualTime();
+    JobExits();
     return 0;
 }

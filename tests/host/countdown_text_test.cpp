@@ -7,6 +7,7 @@
 
 #include "core/countdown_text.h"
 #include "core/exit_types.h"
+#include "core/job_text.h"
 #include "core/warning_text.h"
 
 namespace {
@@ -84,8 +85,9 @@ TEST(MakeDefaultWarningTextFor, CutToSmallBuffer)
 
 struct TipRow {
     int exitType;
-    int secondOfDay;
+    int secondOfDay;  // the minutes without input, with `job` the program
     const char* expected;
+    const char* job = nullptr;
 };
 
 TEST(MakeTimedExitTip, WhatHappensWhen)
@@ -95,10 +97,17 @@ TEST(MakeTimedExitTip, WhatHappensWhen)
         {60, 86399, "Timed Exit: Restart Shell at 23:59:59"},
         {80, 0, "Timed Exit: Hibernate at 00:00:00"},
         {99, 3661, "Timed Exit at 01:01:01"},
+        {10, 0, "Timed Exit: Shutdown when render.exe ends", "render"},
+        {30, 0, "Timed Exit: Logoff when process 1234 ends", "1234"},
+        {25, 0, "Timed Exit: Restart to Boot Options when my job.backup.sh ends", "my job.backup.sh"},
+        {25, 0, "Timed Exit: Restart to Boot Options when ffffffffffffffffffffff", "ffffffffffffffffffffffffff"},
+        {10, 30, "Timed Exit: Shutdown after 30 min without input", ""},
     };
     for (const TipRow& row : rows) {
         char tip[64];
         MakeTimedExitTip(row.exitType, row.secondOfDay, tip, sizeof tip);
+        if (row.job) MakeProgramTip(row.exitType, row.job, tip, sizeof tip);
+        if (row.job && !row.job[0]) MakeInactivityTip(row.exitType, row.secondOfDay, tip, sizeof tip);
         EXPECT_STREQ(row.expected, tip);
     }
     // Every exit type's tip fits the tray's 64 bytes whole, with its day.

@@ -238,6 +238,21 @@ const RefusedCase RefusedCases[] = {
     {"/e:r /n", "Unknown option /e:r (DorvaNT.exe /? lists the options)"},
     {"/Z /T:60 /E:R", "Unknown option /E:R (DorvaNT.exe /? lists the options)"},
     {"/z /e:s/t:600/q", "Unknown option /e:s/t:600/q (DorvaNT.exe /? lists the options)"},
+    // A program's end and inactivity: the name as typed, one kind at a time, what the system lacks.
+    {"/z /p:NoSuch.exe /w:5", "No running program is named NoSuch.exe"},
+    {"/z /p:\"My Job\"", "No running program is named My Job"},
+    {"/z /p:4242", "No running program has the process id 4242"},
+    {"/z /p:\"/e:s /x:r\"", BadProgramText},
+    {"/z /p:c:\\bin\\job.exe", BadProgramText},
+    {"/z /p:job*", BadProgramText},
+    {"/z /p:a2345678901234567890123456789012345678901234567890123456789012345", BadProgramText},
+    {"/z /i:0", BadMinutesText},
+    {"/z /i:1441", BadMinutesText},
+    {"/z /i:1234567", BadMinutesText},
+    {"/z /p:job /i:5", "Too many options specified"},
+    {"/z /a /i", "Too many options specified"},
+    {"/z /p:job", "Exit when a program ends is not available on this system", true},
+    {"/z /i:5", "Exit after minutes without input is not available on this system", true},
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
@@ -250,6 +265,7 @@ TEST_P(RefusedCommandLineTest, ShowsItsMessageAsAnErrorBox)
     const RefusedCase& c = GetParam();
     SCOPED_TRACE(testing::Message() << "command line \"" << c.text << "\"");
     Recorder::LackPowerActions(c.powerActionsMissing);
+    Recorder::LackJobWatch(c.powerActionsMissing);
     Recorder::SetWindowsVersion(6, c.powerActionsMissing ? 1 : 2);  // Windows 7, or 8
     Harness::AnswerBoxes({IDOK});
     EXPECT_EQ(ParseCommandLine(c.text), 0);
@@ -321,6 +337,12 @@ TEST_F(CommandLineTest, HandOversApplyOverTheRunningCopysState)
         {"/q", NoCopy, Nothing, same, 2, "Shutdown", "Dorva NT is not running", {}},
         {"/c", 0, ArmedFor60, same, 0, "Shutdown", "", {}},
         {"/c", 0, Nothing, same, 1, "Shutdown", "", {}},
+        // A program's end and inactivity are armed at once, and "/q" tells them.
+        {"/e:l /p:job /w:5", 0, [] { Recorder::AddProcess({7, "JOB.EXE", true}); },
+         [](Settings& s) { s.exitType = ExitTypeLogoff; s.warn = 1; s.warnValue = "5"; s.warnSeconds = 5; }, 0,
+         "Timed Exit: Logoff when job.exe ends", "", {}},
+        {"/q", 0, [] { State.IdleFlag = 1; State.IdleMinutes = 90; StartTimedExit(); }, same, 0,
+         "Timed Exit: Shutdown after 90 min without input", "Timed Exit: Shutdown after 90 min without input", {}},
         {"/d:5", 0, ArmedFor60, same, 0, "Timed Exit: Shutdown at 12:06:00", "", {}},
         {"/d:1441", 0, ArmedFor60, same, 1, armed, "", {"Postpone by 1 to 1440 minutes: /d:10"}},
         {"/q", 0, [] { ParseCommandLine("/z /a:110000 /r:2227"); }, same, 0, tuesday, tuesday, {}},

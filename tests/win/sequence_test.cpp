@@ -2,8 +2,9 @@
 // against the real procedures in virtual time; the popup menus and the Shift
 // key are played by stand-ins for TrackPopupMenu and GetAsyncKeyState. After
 // every step the promises must hold: an exit request only follows a consent
-// (an explicit Yes where one is asked) or the due time of an armed exit, and
-// only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
+// (an explicit Yes where one is asked) or the due time of an armed exit (for
+// a program's end: none of its processes runs, those it cannot open
+// included), and only once; one countdown window at most; the program can always be reached. Seeds 1 to Sequences run every time, then the seeds of
 // bugs found before; DORVA_SEQUENCE_SEED=n plays seed n alone. A failure
 // prints its seed and its steps.
 #include "app/second_start.h"
@@ -18,6 +19,7 @@
 #include "system/system_actions.h"
 #include "timer/scheduler.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -84,11 +86,22 @@ void OnTimerFiring(UINT_PTR id)
     W.record = State.Armed;
 }
 
+constexpr char JobFile[] = "job.exe";
+DWORD NextJobId = 0;
+
 bool DueReached()
 {
     const ArmedTimedExit& armed = W.record;
     if (!W.armed || W.armedUsed) return false;
-    if (!armed.atTimeOfDay) return SysGetTickCount() - armed.armTick + 250 >= armed.delayMs;
+    // A program's end: no process of its name runs, the unopened ones included.
+    if (armed.kind == TimedExitKind::ProgramEnds && !armed.conditionMet) return Recorder::RunningProcesses(JobFile) == 0;
+    if (armed.kind == TimedExitKind::Inactivity && !armed.conditionMet) {
+        DWORD last = 0;
+        SysGetLastInputTick(&last);
+        const DWORD idle = std::min(SysGetTickCount() - last, SysGetTickCount() - armed.armTick);  // arming is input
+        return idle + 250 >= static_cast<DWORD>(armed.idleMinutes) * Minute;
+    }
+    if (armed.kind != TimedExitKind::TimeOfDay) return SysGetTickCount() - armed.armTick + 250 >= armed.delayMs;
     SYSTEMTIME now = {};
     Recorder::VirtualLocalTime(&now);
     const long long local = DayNumber(now.wYear, now.wMonth, now.wDay) * 86400LL + now.wHour * 3600LL + now.wMinute * 60 + now.wSecond;
@@ -207,7 +220,10 @@ void CheckPromises()
     if (State.WaitingForProgram || std::strncmp(State.TrayData.szTip, "Waiting", 7) == 0) Fault("a wait left over");
     int live = Recorder::LiveVirtualTimers();
     if (State.TimerRunning ? live > 2 : live != 0) Fault("more timers alive than the timed exit needs");
-    if (State.TimerRunning != State.ExitTimerId) Fault("TimerRunning is not the exit timer");
+    const bool waitsWithoutTimer = State.TimerRunning == ArmedWithoutTimer && !State.ExitTimerId;
+    if (State.TimerRunning != State.ExitTimerId && !waitsWithoutTimer) Fault("TimerRunning is not the exit timer");
+    if (!State.TimerRunning && (State.WatchedCount || Recorder::LiveWaits())) Fault("a process waited on while nothing is armed");
+    if (Recorder::LiveWaits() != State.WatchedCount) Fault("a wait without its process, or an ended one kept");
     if (Countdowns() > 1) Fault("two countdown windows");
     if (Windows("Timed Exit Options") > 0) Fault("a dialog left open");
     if (State.TimerFlag && !TextSays(State.TimerValue, State.TimeoutSeconds)) Fault("timeout text and number differ");
@@ -225,7 +241,8 @@ long long LeftMs()
     const ArmedTimedExit& a = State.Armed;
     SYSTEMTIME u = {};
     SysGetSystemTime(&u);
-    if (!a.atTimeOfDay) return a.delayMs - static_cast<long long>(SysGetTickCount() - a.armTick);
+    if (a.kind != TimedExitKind::TimeOfDay && (a.kind == TimedExitKind::Timeout || a.conditionMet)) return a.delayMs - static_cast<long long>(SysGetTickCount() - a.armTick);
+    if (a.kind != TimedExitKind::TimeOfDay) return a.postponedMs;  // waiting: what Postpone adds after the countdown
     return UtcWhenClockShows(W.zone ? *W.zone : ZoneRules{}, a.dueLocal, a.checkedUtc) - (DayNumber(u.wYear, u.wMonth, u.wDay) *
            86400000LL + ((u.wHour * 60 + u.wMinute) * 60 + u.wSecond) * Second + u.wMilliseconds);
 }
@@ -256,7 +273,10 @@ void PassTime()
     SYSTEMTIME t = {};
     Recorder::VirtualLocalTime(&t);
     long long local = DayNumber(t.wYear, t.wMonth, t.wDay) * 86400000LL + ((t.wHour * 60 + t.wMinute) * 60 + t.wSecond) * Second;
-    long long due = State.Armed.atTimeOfDay ? State.Armed.dueLocal - local : State.Armed.delayMs;
+    const TimedExitKind kind = State.Armed.kind;
+    long long due = kind == TimedExitKind::TimeOfDay    ? State.Armed.dueLocal - local
+                    : kind == TimedExitKind::Inactivity ? State.Armed.idleMinutes * Minute
+                                                        : State.Armed.delayMs;
     if (State.TimerRunning && OneIn(2)) ms = due - (OneIn(3) ? State.Armed.warnSeconds * Second / 2 : (1 - Pick(3)) * Second);
     ms = ms < 0 ? 0 : ms;
     Act("wait " + std::to_string(ms / Second) + " s");
@@ -287,6 +307,26 @@ void SleepAndResume()
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
     Recorder::AdvanceTime(0);
     if (woken && Recorder::CountOf("CancelWaitableTimer") == cancels) Fault("the exit did not come when its waking timer resumed the computer");
+}
+
+// The program's processes: one ends (its waits post; a forged post says
+// nothing), another of its name starts, some may not be opened.
+void StartJob()
+{
+    Act("job.exe starts");
+    Recorder::AddProcess({++NextJobId, "JOB.exe", !OneIn(3), false});
+}
+
+void EndJob()
+{
+    for (DWORD id = 100; id <= NextJobId; ++id) {
+        if (!OneIn(2)) continue;
+        Act("job.exe " + std::to_string(id) + " ends");
+        OnTimerFiring(0);
+        Recorder::EndProcess(id);
+        if (OneIn(4)) PostMessageA(State.MainWindow, ProcessEndedMessage, id, 0);
+        return;
+    }
 }
 
 // Another program posts the timer messages with the callbacks' addresses.
@@ -362,10 +402,15 @@ void MeanwhileSomethingElse(bool mouseFree)
 void ScriptTimedExitOptions(HWND dialog)
 {
     static const char* const seconds[] = {"30", "5", "1", "0", "abc", "-5", "", "1000000", "999999", " 45"};
-    int choice = Pick(3);
-    Click(dialog, choice == 0 ? IDC_TE_TIMEOUT : choice == 1 ? IDC_TE_AT : IDC_TE_NONE);
+    static const char* const programs[] = {"job", "Job.EXE", "nosuch", "c:\\job.exe"};
+    static const char* const minutes[] = {"1", "30", "0", "1441"};
+    static const int radios[] = {IDC_TE_TIMEOUT, IDC_TE_AT, IDC_TE_NONE, IDC_TE_PROGRAM, IDC_TE_IDLE};
+    int choice = Pick(5);
+    Click(dialog, radios[choice]);
     if (choice == 0) SetItemText(dialog, IDC_TE_TIMEOUTEDIT, seconds[Pick(10)]);
     if (choice == 1) SetItemText(dialog, IDC_TE_ATEDIT, TimeOfDayText().c_str());
+    if (choice == 3) SetItemText(dialog, IDC_TE_PROGRAMEDIT, programs[Pick(4)]);
+    if (choice == 4) SetItemText(dialog, IDC_TE_IDLEEDIT, minutes[Pick(4)]);
     if (choice != 2 && OneIn(2)) {
         if (!Harness::IsChecked(dialog, IDC_TE_WARN)) Click(dialog, IDC_TE_WARN);
         SetItemText(dialog, IDC_TE_WARNEDIT, seconds[Pick(10)]);
@@ -440,7 +485,10 @@ void PostForeignHotkey()
 
 void Step()
 {
-    switch (Pick(26)) {
+    switch (Pick(34)) {
+    case 26: StartJob(); break;
+    case 27: case 28: EndJob(); break;
+    case 29: case 30: case 31: case 32: case 33: Act("input"), Recorder::InputArrives(); break;
     case 0: case 1: case 2: ClickIcon(); break;
     case 3: PostForeignHotkey(); break;
     case 4: case 5: PressHotkey(); break;
@@ -508,13 +556,21 @@ protected:
         CreateMainWindowAndMenus();
         Recorder::TakeTray(true, State.MainWindow);
         static const int timeouts[] = {5, 30, 600};
-        int mode = Pick(3);
+        // Timeout, time of day, none, a program's end, inactivity.
+        int mode = Pick(5);
+        NextJobId = 99;
+        for (int jobs = Pick(3) + (mode == 3); jobs > 0; --jobs) StartJob();
         State.ExitType = RandomExitType();
         State.ConfirmFlag = OneIn(3);
         State.ClickFlag = !OneIn(4);
         State.TimerFlag = mode == 0;
         State.AtFlag = mode == 1;
         State.TimeoutSeconds = timeouts[Pick(3)];
+        State.ProgramFlag = mode == 3;
+        State.IdleFlag = mode == 4;
+        std::snprintf(State.ProgramValue, sizeof State.ProgramValue, "%s", OneIn(2) ? "job" : "Job.EXE");
+        State.IdleMinutes = OneIn(4) ? 30 : 1;
+        std::snprintf(State.IdleValue, sizeof State.IdleValue, "%d", State.IdleMinutes);
         State.WarnFlag = mode != 2 && OneIn(2);
         State.WarnSeconds = State.TimeoutSeconds < 10 ? State.TimeoutSeconds : 10;
         std::snprintf(State.TimerValue, sizeof State.TimerValue, "%d", State.TimeoutSeconds);
@@ -527,7 +583,8 @@ protected:
         State.RunBeforeExit = OneIn(3);
         std::snprintf(State.ProgramPath[0], sizeof State.ProgramPath[0], "%s", "C:\\tools\\backup.exe");
         State.NoIconMode = mode != 2 && OneIn(4);  // "/n": armed at start, no icon
-        if (State.AtFlag && (State.NoIconMode || OneIn(2))) StartTimedExit();  // as the command line does
+        const bool armedAtStart = State.AtFlag || State.ProgramFlag || State.IdleFlag;
+        if (armedAtStart && (State.NoIconMode || mode > 2 || OneIn(2))) StartTimedExit();  // as the command line does
         if (State.NoIconMode && State.TimerFlag) StartTimedExit();
         if (State.NoIconMode && !State.TimerRunning) DestroyWindow(State.MainWindow);  // start-up ends there
         if (State.HotkeyFlag && !State.TimerRunning) SetHotkey(1);

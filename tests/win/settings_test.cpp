@@ -155,6 +155,8 @@ TEST_F(SettingsTest, SaveWritesEveryValueWithItsFixedLength)
     State.EjectFlag = 0;
     State.BlockFlag = 1;
     State.WakeFlag = 5;  // saved as a flag
+    State.ProgramFlag = 1;
+    CopyText(State.ProgramValue, sizeof State.ProgramValue, "my job.exe");
     CopyText(State.AtDays, sizeof State.AtDays, "1234567"), State.PostponeMinutes = 1440;
 
     ASSERT_TRUE(SaveSettings());
@@ -166,7 +168,9 @@ TEST_F(SettingsTest, SaveWritesEveryValueWithItsFixedLength)
         {"HotKey", "Q", 7},          {"ExitType", "50", 7},     {"RunBeforeExit", "1", 7},
         {"ProgramsToRun", "C:\\A.EXE;D:\\B.BAT;", 1024},         {"WarningText", "Going down", 100},
         {"ForceFlag", "1", 7},       {"EjectFlag", "0", 7},     {"BlockFlag", "1", 7},
-        {"WakeFlag", "1", 7},        {"AtDays", "1234567", 8}, {"PostponeMinutes", "1440", 7},
+        {"WakeFlag", "1", 7},        {"ProgramFlag", "1", 7},   {"ProgramValue", "my job.exe", 65},
+        {"IdleFlag", "0", 7},        {"IdleValue", "30", 7},
+        {"AtDays", "1234567", 8},   {"PostponeMinutes", "1440", 7},
     };
     EXPECT_EQ(ReadAllValues().size(), std::size(expected));
     for (const WrittenValue& value : expected) {
@@ -194,6 +198,7 @@ TEST_F(SettingsTest, SaveWritesInItsOrderAndLoadReadsInItsOrder)
         {"AtValue", 7},    {"WarnFlag", 7},        {"WarnValue", 7},      {"HotkeyFlag", 7}, {"HotKey", 7},
         {"ExitType", 7},   {"RunBeforeExit", 7},   {"ProgramsToRun", 1024}, {"WarningText", 100},
         {"ForceFlag", 7},  {"EjectFlag", 7},       {"BlockFlag", 7},      {"WakeFlag", 7},
+        {"ProgramFlag", 7}, {"ProgramValue", 65},  {"IdleFlag", 7},       {"IdleValue", 7},
         {"AtDays", 8},     {"PostponeMinutes", 7},
     };
     ASSERT_EQ(SetCalls.size(), std::size(written));
@@ -224,7 +229,7 @@ TEST_F(SettingsTest, SaveCreatesTheKeyWithItsClassAndFullDefaults)
               ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_STREQ(keyClass, "REG_SZ");
-    EXPECT_EQ(valueCount, 19u) << "no WarningText while it was not edited";
+    EXPECT_EQ(valueCount, 23u) << "no WarningText while it was not edited";
     EXPECT_EQ(QueryValue("ClickFlag").data, Fixed("1", 7));
     EXPECT_EQ(QueryValue("TimerValue").data, Fixed("30", 7));
     EXPECT_EQ(QueryValue("AtValue").data, Fixed("230000", 7));
@@ -327,6 +332,10 @@ TEST_F(SettingsTest, RoundTripKeepsEverySetting)
     SetPath(3, "D:\\long path\\tool.exe");
     State.WarningTextEdited = 1;
     CopyText(State.WarningText, sizeof State.WarningText, "Save your work");
+    const std::string longest(ProgramNameMax - 4, 'n');  // the whole field
+    CopyText(State.ProgramValue, sizeof State.ProgramValue, (longest + ".exe").c_str());
+    State.IdleFlag = 1;
+    CopyText(State.IdleValue, sizeof State.IdleValue, "1440");
     ASSERT_TRUE(SaveSettings());
 
     ResetProgramState();
@@ -353,6 +362,9 @@ TEST_F(SettingsTest, RoundTripKeepsEverySetting)
     EXPECT_STREQ(State.ProgramPath[2], "");
     EXPECT_STREQ(State.ProgramPath[3], "");
     EXPECT_STREQ(State.WarningText, "Save your work");
+    EXPECT_EQ(State.ProgramValue, longest + ".exe");
+    EXPECT_EQ(State.IdleFlag, 1);
+    EXPECT_STREQ(State.IdleValue, "1440");
     // Fields the store does not own stay as they were.
     EXPECT_EQ(State.WarningTextEdited, 0);
     EXPECT_EQ(State.TimeoutSeconds, 0);
@@ -495,7 +507,7 @@ TEST_F(SettingsTest, WithoutRightsToTheMachineTheUsersStoreIsUsedAndReadOverTheM
     ASSERT_TRUE(SaveSettings());
     EXPECT_FALSE(KeyExists(KeyPath));
     const std::vector<RawValue> user = SettingsKey::ReadAll(HKEY_CURRENT_USER);
-    EXPECT_EQ(user.size(), 19u);
+    EXPECT_EQ(user.size(), 23u);
     // An administrator's machine-wide settings lie under the user's own: a
     // value the user's store lacks comes from the machine's.
     WriteRaw("ExitType", Fixed("20", 7));

@@ -185,6 +185,8 @@ TEST_F(TimedExitDialogTest, EachChoiceEnablesAndDisablesItsControls)
         {"warning checked", IDC_TE_WARN, false, "111,215", ""},
         {"warning unchecked", IDC_TE_WARN, true, "", "111,215"},
         {"no timed exit", IDC_TE_NONE, true, "", "107,108,111,105,215"},
+        {"program radio", IDC_TE_PROGRAM, false, "111,105", "107,108"},
+        {"inactivity radio", IDC_TE_IDLE, false, "111,105", "107,108"},
     };
     const int controls[] = {IDC_TE_TIMEOUTEDIT, IDC_TE_ATEDIT, IDC_TE_WARNEDIT, IDC_TE_WARN, IDC_TE_TEXT};
     for (const EnableCase& c : cases) {
@@ -287,18 +289,21 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
         {"time of day", IDC_TE_AT, "235900", false, "", "235900", 43140000, "Timed Exit: Shutdown at 23:59:00"},
         {"time of day with warning", IDC_TE_AT, "120100", true, "60", "120100", 60000,
          "Timed Exit: Shutdown at 12:01:00"},
+        {"program's end, any warning", IDC_TE_PROGRAM, "Job", true, "999", "Job", 0, "Timed Exit: Shutdown when Job.exe ends"},
+        {"inactivity", IDC_TE_IDLE, " 45", false, "", "45", 45, "Timed Exit: Shutdown after 45 min without input"},
     };
+    Recorder::AddProcess({7, "job.exe", true});
     for (const AcceptCase& c : cases) {
         SCOPED_TRACE(c.what);
         CancelTimedExit();
         // Each entry changes the mode: the other mode's flag is cleared.
-        State.TimerFlag = c.radio == IDC_TE_AT;
+        State.TimerFlag = c.radio != IDC_TE_TIMEOUT;
         State.AtFlag = c.radio == IDC_TE_TIMEOUT;
         State.WarnFlag = c.warn;
         bool closed = false;
         Run([&](HWND d) {
-            int edit = c.radio == IDC_TE_TIMEOUT ? IDC_TE_TIMEOUTEDIT : IDC_TE_ATEDIT;
             Click(d, c.radio);
+            int edit = c.radio + (c.radio == IDC_TE_TIMEOUT || c.radio == IDC_TE_AT ? IDC_TE_TIMEOUTEDIT - IDC_TE_TIMEOUT : 1);
             SetItemText(d, edit, c.typed);
             if (c.warn) SetItemText(d, IDC_TE_WARNEDIT, c.warnTyped);
             Click(d, IDOK);
@@ -314,14 +319,19 @@ TEST_F(TimedExitDialogTest, ValidEntriesAreStoredAndATimeOfDayIsArmed)
             EXPECT_STREQ(State.TimerValue, c.storedText);
             EXPECT_EQ(State.TimeoutSeconds, c.number);
             EXPECT_EQ(State.TimerRunning, 0u) << "a timeout waits for the click";
+        } else if (c.radio != IDC_TE_AT) {
+            EXPECT_EQ(State.TimerFlag + State.AtFlag, 0);
+            EXPECT_STREQ(c.radio == IDC_TE_IDLE ? State.IdleValue : State.ProgramValue, c.storedText);
+            EXPECT_EQ(State.IdleMinutes, c.number);
+            EXPECT_STREQ(State.TrayData.szTip, c.tip);
         } else {
             EXPECT_EQ(State.AtFlag, 1);
             EXPECT_EQ(State.TimerFlag, 0);
             EXPECT_STREQ(State.AtValue, c.storedText);
             EXPECT_EQ(MillisUntilClockShows({State.Armed.hour, State.Armed.minute, State.Armed.second}), c.number);
-            EXPECT_NE(State.TimerRunning, 0u) << "a time of day is armed at once";
             EXPECT_STREQ(State.TrayData.szTip, c.tip);
         }
+        EXPECT_EQ(State.TimerRunning != 0, c.radio != IDC_TE_TIMEOUT) << "all but a timeout are armed at once";
         if (c.warn) EXPECT_STREQ(State.WarnValue, c.warnTyped);
     }
 }

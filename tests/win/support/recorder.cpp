@@ -25,6 +25,7 @@ constexpr DWORD MinimumTimerPeriod = USER_TIMER_MINIMUM;
 constexpr int MaxFiringsPerAdvance = 100000;
 constexpr long long FileTimeUnitsPerMilli = 10000;
 constexpr long long FileTimeMillisTo1970 = 11644473600000LL;
+constexpr int MaxWaits = 512;
 
 struct RecorderData {
     RecordedCall calls[Recorder::MaxCalls];
@@ -62,6 +63,13 @@ struct RecorderData {
     HWND runningCopy;
     DWORD copyAppearsAfter;   // ms of SysSleep before FindWindowEx finds it
     DWORD slept;
+    ScriptedProcess processes[Recorder::MaxProcesses];
+    int processCount;
+    // Waits are never reused: an ended wait's handle stays its own.
+    struct Wait { int process; HWND window; UINT message; WPARAM tag; bool live; } waits[MaxWaits];
+    int waitCount;
+    bool jobWatchMissing, inputArrived;
+    DWORD lastInput;
 };
 RecorderData Data = {};
 
@@ -70,6 +78,9 @@ constexpr uintptr_t ProcessHandleBase = 0x7000;
 constexpr uintptr_t VolumeHandleBase = 0x7100;
 constexpr uintptr_t WakeTimerHandle = 0x7200;
 const HANDLE TrayMutex = reinterpret_cast<HANDLE>(0x7300);
+// Scripted processes 0x7400 + index, their waits 0x8000 + index.
+constexpr uintptr_t ScriptedProcessBase = 0x7400;
+constexpr uintptr_t WaitHandleBase = 0x8000;
 
 void Record(const char* name, uintptr_t a = 0, uintptr_t b = 0, uintptr_t c = 0, uintptr_t d = 0,
             const char* text = nullptr)
@@ -156,6 +167,13 @@ ScriptedWindow* WindowOfProcess(HANDLE process)
     uintptr_t index = reinterpret_cast<uintptr_t>(process) - ProcessHandleBase;
     return index < static_cast<uintptr_t>(Data.windowCount) ? &Data.windows[index] : nullptr;
 }
+
+int HandleIndex(HANDLE handle, uintptr_t base, int count)
+{
+    const uintptr_t index = reinterpret_cast<uintptr_t>(handle) - base;
+    return index < static_cast<uintptr_t>(count) ? static_cast<int>(index) : -1;
+}
+int ScriptedProcessOf(HANDLE process) { return HandleIndex(process, ScriptedProcessBase, Data.processCount); }
 
 ScriptedDrive* DriveOfLetter(char letter)
 {
@@ -307,6 +325,36 @@ void RefusePrivilege(bool refuse) { Data.privilegeRefused = refuse; }
 const char* StoredSecret() { return Data.secretStored ? Data.secret : nullptr; }
 void RefuseSecrets(DWORD error) { Data.secretError = error; }
 void FakePrograms(bool fake) { Data.fakePrograms = fake; }
+void AddProcess(const ScriptedProcess& process)
+{
+    if (Data.processCount < MaxProcesses) Data.processes[Data.processCount++] = process;
+}
+// A wait runs once: it posts and is over.
+void EndProcess(DWORD id)
+{
+    for (int i = 0; i < Data.processCount; ++i) {
+        if (Data.processes[i].id != id || Data.processes[i].ended) continue;
+        Data.processes[i].ended = true;
+        for (auto& wait : Data.waits) {
+            if (wait.live && wait.process == i) PostMessageA(wait.window, wait.message, wait.tag, 0);
+            wait.live = wait.live && wait.process != i;
+        }
+    }
+}
+int RunningProcesses(const char* name)
+{
+    int running = 0;
+    for (const ScriptedProcess& process : Data.processes) running += !process.ended && !lstrcmpiA(process.name, name);
+    return running;
+}
+int LiveWaits()
+{
+    int live = 0;
+    for (const auto& wait : Data.waits) live += wait.live;
+    return live;
+}
+void LackJobWatch(bool missing) { Data.jobWatchMissing = missing; }
+void InputArrives() { Data.inputArrived = true, Data.lastInput = SysGetTickCount(); }
 void EndProgram() { SetEvent(Data.program); }
 }  // namespace Recorder
 
@@ -427,6 +475,10 @@ DWORD SysGetWindowThreadProcessId(HWND window, DWORD* processId)
 HANDLE SysOpenProcess(DWORD access, BOOL inherit, DWORD processId)
 {
     Record("OpenProcess", access, static_cast<uintptr_t>(inherit), processId);
+    for (int i = 0; i < Data.processCount; ++i) {
+        const ScriptedProcess& process = Data.processes[i];
+        if (process.id == processId && !process.ended) return process.canOpen ? reinterpret_cast<HANDLE>(ScriptedProcessBase + i) : nullptr;
+    }
     for (int i = 0; i < Data.windowCount; ++i) {
         if (Data.windows[i].processId == processId && Data.windows[i].canOpen) {
             return reinterpret_cast<HANDLE>(ProcessHandleBase + i);
@@ -452,6 +504,8 @@ DWORD SysWaitForSingleObject(HANDLE handle, DWORD timeoutMs)
 {
     Record("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), timeoutMs);
     if (handle == TrayMutex) return Data.trayTaken ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+    const int process = ScriptedProcessOf(handle);
+    if (process >= 0) return Data.processes[process].ended ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     ScriptedWindow* scripted = WindowOfProcess(handle);
     return scripted ? scripted->waitResult : WAIT_FAILED;
 }
@@ -667,4 +721,29 @@ BOOL SysShutdownBlockReasonDestroy(HWND window)
 {
     Record("ShutdownBlockReasonDestroy", reinterpret_cast<uintptr_t>(window));
     return TRUE;
+}
+
+BOOL SysListProcesses(ProcessVisitor visit, void* context)
+{
+    Record("ListProcesses");
+    for (int i = 0; i < Data.processCount && !Data.jobWatchMissing; ++i) {
+        const ScriptedProcess& process = Data.processes[i];
+        if (!process.ended && !visit(process.id, process.name, !process.otherSession, context)) break;
+    }
+    return !Data.jobWatchMissing;
+}
+HANDLE SysWatchObject(HANDLE object, HWND window, UINT message, WPARAM tag)
+{
+    const int process = ScriptedProcessOf(object);
+    if (Data.jobWatchMissing || process < 0 || Data.waitCount == MaxWaits) return nullptr;
+    Data.waits[Data.waitCount] = {process, window, message, tag, true};
+    return reinterpret_cast<HANDLE>(WaitHandleBase + Data.waitCount++);
+}
+void SysUnwatchObject(HANDLE wait)
+{
+    if (const int index = HandleIndex(wait, WaitHandleBase, Data.waitCount) + 1) Data.waits[index - 1].live = false;
+}BOOL SysGetLastInputTick(DWORD* tick)
+{
+    *tick = Data.inputArrived ? Data.lastInput : Data.virtualTime ? Data.virtualTickStart : SysGetTickCount();
+    return !Data.jobWatchMissing;
 }

@@ -34,8 +34,18 @@ struct ScriptedDrive {
     DWORD failingControl; // DeviceIoControl code that fails, 0 = none
 };
 
+// A process that the recorder's process list reports.
+struct ScriptedProcess {
+    DWORD id;
+    char name[MAX_PATH];  // its file name
+    bool canOpen;         // OpenProcess for waiting succeeds (not another user's)
+    bool otherSession;
+    bool ended;
+};
+
 namespace Recorder {
 constexpr int MaxCalls = 512;
+constexpr int MaxProcesses = 96;
 constexpr int MaxWindows = 16;
 constexpr int MaxDrives = 26;
 
@@ -89,6 +99,17 @@ void TakeTray(bool taken, HWND window = nullptr, DWORD appearsAfterMs = 0);
 // With FakePrograms a program run first is no process, and never ends until EndProgram.
 void FakePrograms(bool fake);
 void EndProgram();
+
+// Processes run from AddProcess until EndProcess, which signals their
+// handles and posts the message of every wait on them, as the system's pool
+// does. LackJobWatch: no process list, waits or last input. Input arrives at
+// the tick count of now; before the first, at the start of virtual time.
+void AddProcess(const ScriptedProcess& process);
+void EndProcess(DWORD id);
+int RunningProcesses(const char* name);
+int LiveWaits();
+void LackJobWatch(bool missing);
+void InputArrives();
 
 // Virtual time. Off after Reset: the timers, the tick count and the local
 // clock are the system's (or the fixed time above). On: the thread timers
