@@ -14,7 +14,7 @@ saw() { witness_has job-witness "$1"; }
 after() { echo $(( $(witness_time job-witness query) - $1 )); }
 within() { local t; t=$(after "$1"); log "the logoff came $t ms after"; [ "$t" -ge "$2" ] && [ "$t" -le "$3" ]; }
 # click_du WINDOW X Y: a point of the dialog in its units (8-point MS Sans Serif: 109/100 as high as wide).
-click_du() { eval "$(xdotool getwindowgeometry --shell "$1")"; local s=$(( (WIDTH - 6) * 100 / 243 ))
+click_du() { eval "$(xdotool getwindowgeometry --shell "$1")"; local s=$(( (WIDTH - 6) * 100 / 390 ))
     xdotool mousemove $((X + 3 + $2 * s / 100)) $((Y + HEIGHT - 3 - (166 - $3) * s * 109 / 10000)) sleep 0.3 click 1; }
 
 restart
