@@ -430,9 +430,12 @@ TEST_P(DialogCommandTest, ASecondPickBringsTheOpenDialogToTheFront)
         });
         HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
                                      nullptr, nullptr);
+        // Wine follows the X focus a moment later: each change is waited for, so that a late focus
+        // event of the first cannot undo the second.
         SetForegroundWindow(other);
+        EXPECT_TRUE(Harness::PumpUntil([&] { return GetForegroundWindow() == other; }, 2000));
         DispatchCommand(c.command);
-        EXPECT_EQ(GetForegroundWindow(), dialog);
+        EXPECT_TRUE(Harness::PumpUntil([&] { return GetForegroundWindow() == dialog; }, 2000)) << GetForegroundWindow();
         DestroyWindow(other);
         EndDialog(dialog, IDCANCEL);
     });
