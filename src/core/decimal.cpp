@@ -100,3 +100,16 @@ size_t FormatTimeOfDayDigits(int hour, int minute, int second, char* out, size_t
     len += FormatUnsignedPadded(static_cast<unsigned>(second), 2, out + len, outSize - len);
     return len;
 }
+
+bool WholeDecimal(const char* text, size_t length, unsigned long max, unsigned long* value)
+{
+    if (text == nullptr || length == 0) return false;
+    unsigned long long number = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        number = number * 10 + static_cast<unsigned>(text[i] - '0');
+        if (number > max) return false;
+    }
+    *value = static_cast<unsigned long>(number);
+    return true;
+}

@@ -17,6 +17,10 @@ int DecimalToInt(const char* text);
 // (for registry data that may have no terminator).
 int DecimalToIntN(const char* text, size_t maxLen);
 
+// The `length` bytes at `text` as a whole number: digits only, at least one,
+// and no more than `max` (at most 4294967295). False for anything else, with
+// *value unchanged.
+bool WholeDecimal(const char* text, size_t length, unsigned long max, unsigned long* value);
 // Signed decimal: the digits, with '-' in front of a negative number
 // (INT_MIN included). The text is cut to outSize - 1 characters when the
 // buffer is too small and is always terminated when outSize > 0. Returns the

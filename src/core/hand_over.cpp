@@ -2,6 +2,7 @@
 #include "hand_over.h"
 
 #include "command_line_text.h"
+#include "decimal.h"
 #include "exit_types.h"
 #include "text.h"
 
@@ -88,13 +89,10 @@ bool PostponeRequestMinutes(const char* text, int setting, int* minutes)
         *minutes = setting;
         return true;
     }
-    int value = 0;
-    for (++digit; digit < end; ++digit) {
-        if (*digit < '0' || *digit > '9' || value > MaxPostponeRequestMinutes) return false;
-        value = value * 10 + (*digit - '0');
-    }
-    if (value < 1 || value > MaxPostponeRequestMinutes) return false;
-    *minutes = value;
+    ++digit;  // past the ':'
+    unsigned long value = 0;
+    if (!WholeDecimal(digit, static_cast<size_t>(end - digit), MaxPostponeRequestMinutes, &value) || value == 0) return false;
+    *minutes = static_cast<int>(value);
     return true;
 }
 

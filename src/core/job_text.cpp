@@ -35,14 +35,9 @@ bool IsProgramName(const char* name)
 
 bool IsProcessIdText(const char* name, unsigned long* id)
 {
-    unsigned long long value = 0;
-    size_t i = 0;
-    for (; name[i] >= '0' && name[i] <= '9'; ++i) {
-        value = value * 10 + static_cast<unsigned>(name[i] - '0');
-        if (value > 0xFFFFFFFFull) return false;
-    }
-    if (i == 0 || name[i] != '\0' || value == 0) return false;
-    *id = static_cast<unsigned long>(value);
+    unsigned long value = 0;
+    if (!WholeDecimal(name, std::strlen(name), 0xFFFFFFFFul, &value) || value == 0) return false;
+    *id = value;
     return true;
 }
 
@@ -71,8 +66,9 @@ void MakeProgramTip(int exitType, const char* name, char* out, size_t outSize)
     unsigned long id = 0;
     char file[ProgramFileNameSize];
     ProgramFileName(name, file, sizeof file);
-    AppendText(out, outSize, IsProcessIdText(name, &id) ? " when process " : " when ");
-    AppendText(out, outSize, IsProcessIdText(name, &id) ? name : file);
+    const bool isId = IsProcessIdText(name, &id);
+    AppendText(out, outSize, isId ? " when process " : " when ");
+    AppendText(out, outSize, isId ? name : file);
     AppendText(out, outSize, " ends");
 }
 

@@ -50,12 +50,14 @@ constexpr char NoSuchProcessText[] = "No running program has the process id ";
 // The clock events come last.
 enum class Wake { ExitTimer, WarningTimer, ProcessEnded, ClockChange, Resume };
 
-// Waiting for a program or for a stretch without input, before the condition is met.
-bool WaitsForCondition(const ArmedTimedExit& armed)
+// An exit that waits for a program or for a stretch without input.
+bool HasCondition(const ArmedTimedExit& armed)
 {
-    return (armed.kind == TimedExitKind::ProgramEnds || armed.kind == TimedExitKind::Inactivity) &&
-           !armed.conditionMet;
+    return armed.kind == TimedExitKind::ProgramEnds || armed.kind == TimedExitKind::Inactivity;
 }
+
+// One that waits still: its condition is not met yet.
+bool WaitsForCondition(const ArmedTimedExit& armed) { return HasCondition(armed) && !armed.conditionMet; }
 
 // SetTimer takes an unsigned delay; a negative one would wrap to weeks. No
 // delay here exceeds a timeout of 999999 s or a day.
@@ -190,7 +192,7 @@ void SyncWakeTimer(const Clocks& now, int left, bool arming)
 {
     ArmedTimedExit& armed = State.Armed;
     // A condition has no due moment; once met, its countdown is short.
-    if (armed.kind == TimedExitKind::ProgramEnds || armed.kind == TimedExitKind::Inactivity) return;
+    if (HasCondition(armed)) return;
     const long long due = now.utc + (left > 0 ? left : 0);
     // A timeout's due moment is read from two clocks: a few ms is no move.
     if (!State.WakeFlag || (armed.wakeUtc && (due - armed.wakeUtc) / MillisPerSecond == 0)) return;
