@@ -47,17 +47,18 @@ void ProgramFileName(const char* name, char* out, size_t outSize)
     if (!std::strchr(name, '.')) AppendText(out, outSize, ".exe");
 }
 
+const char* FileNamePart(const char* path)
+{
+    const char* part = path;
+    for (const char* at = path; *at; ++at) {
+        if (*at == '\\' || *at == '/') part = at + 1;
+    }
+    return part;
+}
+
 bool IsProgramFile(const char* processFile, const char* fileName)
 {
-    const char* base = processFile;
-    for (const char* at = processFile; *at; ++at) {
-        if (*at == '\\' || *at == '/') base = at + 1;
-    }
-    size_t i = 0;
-    for (; base[i] && fileName[i]; ++i) {
-        if (LowerCase(base[i]) != LowerCase(fileName[i])) return false;
-    }
-    return base[i] == fileName[i];
+    return CompareTextNoCase(FileNamePart(processFile), fileName) == 0;
 }
 
 void MakeProgramTip(int exitType, const char* name, char* out, size_t outSize)

@@ -26,6 +26,9 @@ bool IsProcessIdText(const char* name, unsigned long* id);
 // no extension ("render" -> "render.exe"). Cut and terminated as CopyText.
 void ProgramFileName(const char* name, char* out, size_t outSize);
 
+// The last part of a path: what follows its last \ or /.
+const char* FileNamePart(const char* path);
+
 // Whether a process's file name (a path is reduced to its last part) is
 // `fileName`, in any case of A to Z.
 bool IsProgramFile(const char* processFile, const char* fileName);

@@ -55,3 +55,10 @@ bool ContainsText(const char* text, const char* needle)
     if (needle == nullptr || needle[0] == '\0') return true;
     return std::strstr(text, needle) != nullptr;
 }
+
+int CompareTextNoCase(const char* a, const char* b)
+{
+    for (; *a != '\0' && LowerCase(*a) == LowerCase(*b); ++a, ++b) {
+    }
+    return static_cast<unsigned char>(LowerCase(*a)) - static_cast<unsigned char>(LowerCase(*b));
+}

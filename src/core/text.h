@@ -31,6 +31,10 @@ bool JoinText(char* dst, size_t dstSize, std::initializer_list<const char*> part
 // A to Z lower-cased; every other byte as it is, whatever the locale.
 constexpr char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// The order of two texts with A to Z taken as a to z: below 0, 0 or above 0
+// as strcmp gives.
+int CompareTextNoCase(const char* a, const char* b);
+
 // True when `needle` occurs anywhere in `text` (case-sensitive). The empty
 // needle occurs in every text; nothing occurs in a null text.
 bool ContainsText(const char* text, const char* needle);

@@ -69,26 +69,16 @@ struct Listing {
     int count;
 };
 
-int CompareNames(const char* a, const char* b)
-{
-    for (; *a && LowerCase(*a) == LowerCase(*b); ++a, ++b) {
-    }
-    return static_cast<unsigned char>(LowerCase(*a)) - static_cast<unsigned char>(LowerCase(*b));
-}
-
 // Kept in order as they come: the table is small.
 bool AddListed(DWORD id, const char* fileName, bool thisSession, void* context)
 {
     if (id == GetCurrentProcessId()) return true;
     Listing& listing = *static_cast<Listing*>(context);
-    const char* base = fileName;
-    for (const char* at = fileName; *at; ++at) {
-        if (*at == '\\') base = at + 1;
-    }
+    const char* base = FileNamePart(fileName);
     if (!thisSession || !IsProgramName(base)) return true;
     int at = 0;
-    while (at < listing.count && CompareNames(listing.names[at], base) < 0) ++at;
-    if (at < listing.count && CompareNames(listing.names[at], base) == 0) return true;
+    while (at < listing.count && CompareTextNoCase(listing.names[at], base) < 0) ++at;
+    if (at < listing.count && CompareTextNoCase(listing.names[at], base) == 0) return true;
     if (listing.count == listing.capacity) {
         if (at == listing.count) return true;
         --listing.count;  // the last in order makes room
