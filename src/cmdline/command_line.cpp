@@ -223,8 +223,6 @@ int TypedTimedCount(const char* text)
     return count;
 }
 
-bool TypedTimedExit(const char* text) { return TypedTimedCount(text) > 0; }
-
 int TimedFlagCount(const ProgramState& base)
 {
     int count = 0;
@@ -274,6 +272,8 @@ bool TakeWeekdays(const char* text, ProgramState& base)
     return true;
 }
 }  // namespace
+
+bool TypedTimedExit(const char* text) { return TypedTimedCount(text) > 0; }
 
 const char* CoverProgramValue(const char* text, const char* typed, const char** coveredTyped)
 {

@@ -29,6 +29,8 @@ bool ApplyOptionsOver(const char* text, ProgramState& base);
 // one); false after "Timer not started (Invalid time ?)", or the saved
 // settings' message when `text` names no timed exit.
 bool ArmTimedExit(const char* text, bool replace);
+// Whether the text names a kind of timed exit: /t, /a, /p or /i.
+bool TypedTimedExit(const char* text);
 // Exchanges with `other` what the options set: the exit type, every flag but
 // icon-less mode ("/n" runs alone) and the values.
 void ExchangeOptions(ProgramState& other);

@@ -86,8 +86,7 @@ int TakeOptions(const char* text, const char* typed)
     if (!ApplyOptionsOver(text, Laid)) return ExitNothingDone;
     ExchangeOptions(Laid);
     // New weekdays take effect on the armed time of day at once.
-    const bool timed = HasOption(text, "/t") || HasOption(text, "/a") || HasOption(text, "/p") || HasOption(text, "/i") ||
-                       (HasOption(text, "/r") && State.AtFlag && State.TimerRunning);
+    const bool timed = TypedTimedExit(text) || (HasOption(text, "/r") && State.AtFlag && State.TimerRunning);
     if (timed && !ArmTimedExit(text, true)) {
         ExchangeOptions(Laid);
         return ExitNothingDone;
