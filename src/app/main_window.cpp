@@ -28,7 +28,7 @@ LRESULT OnHotkey(WPARAM id)
 {
     if (static_cast<int>(id) != HotkeyId || !State.HotkeyFlag || !State.HotkeyRegistered) return 0;
     if (State.ExitInProgress) return 0;
-    if (State.TimerFlag || State.AtFlag || State.ProgramFlag || State.IdleFlag) {
+    if (TimedExitChosen(State)) {
         if (TimedExitConditionCanArm() && !StartTimedExit()) ErrorBox(TimerNotStarted);
     } else {
         PerformExit();

@@ -109,7 +109,7 @@ bool StartProgram(HINSTANCE instance, const char* commandLine, int* result)
             // Without an icon, a timed exit that could not be armed leaves
             // nothing to wait for.
             if (!StartTimedExit()) return false;
-        } else if (!State.AtFlag && !State.ProgramFlag && !State.IdleFlag) {
+        } else if (!ArmsWhenChosen(State)) {
             PerformExit();
             return false;
         }

@@ -376,5 +376,5 @@ int ParseCommandLine(const char* text, const char* typed)
     if (!HasOption(text, NoSavedSettings)) LoadSettings();
     if (!ApplyOptionsOver(text, State)) return 0;
     // A time of day, a program's end and inactivity are armed at start.
-    return !(State.AtFlag || State.ProgramFlag || State.IdleFlag) || ArmTimedExit(text, false);
+    return !ArmsWhenChosen(State) || ArmTimedExit(text, false);
 }

@@ -195,6 +195,12 @@ struct ProgramState {
 
 extern ProgramState State;
 
+// The kinds of timed exit armed as soon as they are chosen (at start, on OK,
+// by a hand-over): all but the timeout, which waits for a click.
+inline bool ArmsWhenChosen(const ProgramState& s) { return s.AtFlag || s.ProgramFlag || s.IdleFlag; }
+// Whether any kind of timed exit is chosen.
+inline bool TimedExitChosen(const ProgramState& s) { return s.TimerFlag || ArmsWhenChosen(s); }
+
 // Puts the record back to its value at process start: everything zero. Only
 // tests call it again later.
 void ResetProgramState();

@@ -119,7 +119,7 @@ void ShowChoice(HWND dialog, Choice chosen)
 void OnTimedExitInit(HWND dialog)
 {
     State.TimedExitDialog = dialog;
-    const bool none = !State.TimerFlag && !State.AtFlag && !State.ProgramFlag && !State.IdleFlag;
+    const bool none = !TimedExitChosen(State);
     const bool warn = State.WarnFlag && !none;
     SetChecked(dialog, IDC_TE_TIMEOUT, State.TimerFlag != 0);
     SetChecked(dialog, IDC_TE_AT, State.AtFlag != 0);
@@ -368,8 +368,7 @@ int ValidateTimedExit(HWND dialog)
         if (const char* refusal = CheckEntry(dialog, &entry)) return refusal[0] ? Reject(refusal) : 0;
         StoreEntry(entry);
         // Checked whole above: what can still fail is the system's timer.
-        const bool armNow = State.AtFlag || State.ProgramFlag || State.IdleFlag;
-        if (armNow && !StartTimedExit()) return Reject(TimerNotStarted);
+        if (ArmsWhenChosen(State) && !StartTimedExit()) return Reject(TimerNotStarted);
     }
     if (Checked(dialog, IDC_TE_NONE)) CancelTimedExit();
     return 1;
